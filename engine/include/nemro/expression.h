@@ -1,0 +1,114 @@
+// The expression engine: elements, the element stack and CGNTExpression.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace nemro {
+
+// Element kind: high 16 bits the class, low 16 bits a value type code.
+inline constexpr std::int32_t ekEmpty = 0;
+inline constexpr std::int32_t ekString = 8;
+inline constexpr std::int32_t ekBoolean = 11;
+inline constexpr std::int32_t ekNumber = 14;
+inline constexpr std::int32_t ekVariable = 0x10000;
+inline constexpr std::int32_t ekFunction = 0x20000;
+inline constexpr std::int32_t ekExpression = 0x40000;
+inline constexpr std::int32_t ekOperator = 0x80000;
+inline constexpr std::int32_t ekDelimiter = 0x100000;
+
+// Value type codes of the low 16 bits.
+inline constexpr std::int32_t vtString = 8;
+inline constexpr std::int32_t vtBoolean = 11;
+inline constexpr std::int32_t vtAny = 12;
+inline constexpr std::int32_t vtNumber = 14;
+
+inline constexpr std::int32_t kOperandPriority = 99;
+
+struct ExpElement {
+    std::string Text;
+    std::int32_t Kind = ekEmpty;
+    std::int32_t Priority = 0;
+
+    friend bool operator==(const ExpElement&, const ExpElement&) = default;
+};
+
+// LIFO stack of elements whose capacity moves in steps of 16 slots.
+class CExpElmStack {
+public:
+    static constexpr std::int32_t kStep = 16;
+
+    void Push(const ExpElement& element);
+    void Push(ExpElement&& element);
+    bool Pop(ExpElement& out);
+    // index 0 addresses the top, 1..count the slots from the bottom.
+    bool Peek(ExpElement& out, std::int32_t index = 0) const;
+    bool SetAt(const ExpElement& element, std::int32_t index = 0);
+    CExpElmStack Clone() const;
+    // Element count; overflow error 6 beyond 32767.
+    std::int16_t StackSize() const;
+
+    std::int32_t Count() const noexcept { return count_; }
+    std::int32_t Capacity() const noexcept { return static_cast<std::int32_t>(slots_.size()); }
+    bool Empty() const noexcept { return count_ == 0; }
+
+private:
+    std::vector<ExpElement> slots_;  // size() is the capacity
+    std::int32_t count_ = 0;
+};
+
+// The engine's owner answers calls of unknown functions and variables through this.
+// Every callback defaults to "not handled", which leaves the preset values.
+class IExpressionListener {
+public:
+    virtual ~IExpressionListener() = default;
+    virtual void CheckUserFunction(const std::string& Name, CExpElmStack& Arguments,
+                                   std::int32_t& ReturnType, std::int32_t& ErrNum,
+                                   std::string& ErrDes) {
+        (void)Name, (void)Arguments, (void)ReturnType, (void)ErrNum, (void)ErrDes;
+    }
+    virtual void CheckVariable(const std::string& Name, std::int32_t& ReturnType,
+                               std::int32_t& ErrNum, std::string& ErrDes) {
+        (void)Name, (void)ReturnType, (void)ErrNum, (void)ErrDes;
+    }
+    virtual void UserFunction(const std::string& Name, CExpElmStack& Arguments,
+                              std::string& Value) {
+        (void)Name, (void)Arguments, (void)Value;
+    }
+    virtual void UserVariable(const std::string& Name, std::string& Value) {
+        (void)Name, (void)Value;
+    }
+};
+
+class CGNTExpression {
+public:
+    explicit CGNTExpression(IExpressionListener* listener = nullptr) : listener_(listener) {}
+
+    void setListener(IExpressionListener* listener) noexcept { listener_ = listener; }
+    IExpressionListener* listener() const noexcept { return listener_; }
+
+    // Checks and evaluates; never throws. A failure is shown in the message box
+    // titled "公式输入有误!" and leaves bSuccess false. Returns the result element
+    // (an empty element on failure).
+    ExpElement Evaluate(const std::string& Expression, bool* bSuccess = nullptr);
+
+    CExpElmStack InfixToPostfix(const std::string& Expression) const;
+    // Normalised formula text of a postfix stack; ReturnType receives its value type.
+    std::string PostfixToInfix(const CExpElmStack& Postfix, std::int32_t& ReturnType);
+
+    static std::string ICase(const std::string& s);
+    static bool IsBoolean(const std::string& Operand);
+    static bool IsDecimal(const std::string& Operand);
+    static bool IsString(const std::string& Operand);
+    static std::string StrExp2Val(const std::string& StrExp);
+    static std::string StrVal2Exp(const std::string& StrVal);
+
+    // Evaluates a postfix stack to its result element (throws on error).
+    ExpElement DoEvaluate(const CExpElmStack& Postfix);
+
+private:
+    IExpressionListener* listener_;
+};
+
+}  // namespace nemro

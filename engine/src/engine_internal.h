@@ -1,0 +1,33 @@
+// Routines shared inside the engine; not installed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "nemro/expression.h"
+
+namespace nemro::detail {
+
+// Tokenizer over UTF-16 text; pos is the 1-based index of the last code unit consumed.
+bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& out);
+
+void p_SetPriority(ExpElement& element);
+
+// Types a plain variable through the listener's CheckVariable.
+void p_CheckVariableType(ExpElement& element, IExpressionListener* listener);
+
+// Pops up to and including the nearest "(" marker; false when there is none.
+bool p_PopArguments(CExpElmStack& source, CExpElmStack& arguments);
+
+inline bool p_IsErrorValue(std::string_view text) { return !text.empty() && text.front() == '#'; }
+
+// "NAME(a, b, c)" from a name and an argument stack that pops first to last.
+std::string p_FormatCall(const std::string& name, CExpElmStack arguments);
+
+// The percent rule: a number text ending in "%" as a percentage, pattern "#0.0000".
+std::u16string formatPercent(std::u16string_view numberText);
+
+inline bool isFunctionKind(std::int32_t kind) { return (kind >> 16) == 2; }
+
+}  // namespace nemro::detail

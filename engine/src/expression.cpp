@@ -1,0 +1,77 @@
+// Evaluate and the small routines shared by the evaluator and the printer.
+#include <string>
+
+#include "engine_internal.h"
+#include "nemro/error.h"
+#include "nemro/message_box.h"
+
+namespace nemro {
+
+ExpElement CGNTExpression::Evaluate(const std::string& Expression, bool* bSuccess) {
+    if (bSuccess) *bSuccess = false;
+    ExpElement result;
+    std::string description;
+    bool failed = false;
+    const auto first = Expression.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        failed = true;
+        description = "空的表达式。";
+    } else {
+        try {
+            const CExpElmStack postfix = InfixToPostfix(Expression);
+            result = DoEvaluate(postfix);
+            if (bSuccess) *bSuccess = true;
+        } catch (const NemroError& e) {
+            failed = true;
+            description = e.description();
+        } catch (const std::bad_alloc&) {
+            failed = true;
+            description = "内存不足。";
+        }
+    }
+    if (failed) {
+        showMessage(description, MsgIcon::Critical, "公式输入有误!");
+        return ExpElement{};
+    }
+    return result;
+}
+
+namespace detail {
+
+void p_CheckVariableType(ExpElement& element, IExpressionListener* listener) {
+    if (element.Kind != ekVariable) return;
+    std::int32_t returnType = vtAny, errNum = 0;
+    std::string errDes;
+    if (listener) listener->CheckVariable(element.Text, returnType, errNum, errDes);
+    if (errNum != 0) throw NemroError(errNum, "CGNTExpression.p_CheckVariableType()", errDes);
+    switch (returnType) {
+        case vtString: case vtBoolean: case vtNumber: element.Kind = ekVariable | returnType; break;
+        default: element.Kind = ekVariable | vtAny;
+    }
+    element.Priority = kOperandPriority;
+}
+
+bool p_PopArguments(CExpElmStack& source, CExpElmStack& arguments) {
+    arguments = CExpElmStack{};
+    ExpElement el;
+    while (source.Pop(el)) {
+        if (el.Text == "(") return true;
+        arguments.Push(std::move(el));
+    }
+    return false;
+}
+
+std::string p_FormatCall(const std::string& name, CExpElmStack arguments) {
+    std::string out = name + "(";
+    ExpElement el;
+    bool first = true;
+    while (arguments.Pop(el)) {
+        if (!first) out += ", ";
+        out += el.Text;
+        first = false;
+    }
+    return out + ")";
+}
+
+}  // namespace detail
+}  // namespace nemro

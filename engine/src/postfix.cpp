@@ -1,0 +1,179 @@
+// Infix to postfix conversion: an operator-precedence pass driven by four states.
+#include <string>
+
+#include "engine_internal.h"
+#include "nemro/error.h"
+#include "nemro/text.h"
+
+namespace nemro {
+namespace {
+
+using detail::isFunctionKind;
+
+enum State { Start = 0, AfterOperand = 1, AfterUnary = 2, AfterBinary = 3 };
+
+bool afterOperator(int state) { return state == AfterUnary || state == AfterBinary; }
+
+bool beginsWith(const std::string& s, char c) { return !s.empty() && s.front() == c; }
+
+class Converter {
+public:
+    explicit Converter(const std::string& expression)
+        : expression_(expression), text_(text::toUtf16(expression)) {}
+
+    CExpElmStack run() {
+        ExpElement el;
+        while (next(pos_, el)) {
+            entry_ = state_;
+            switch (el.Kind) {
+                case ekString: case ekBoolean: case ekNumber: operand(el); break;
+                case ekVariable: name(el); break;
+                case ekOperator: op(el); break;
+                default:
+                    if (el.Text == "(") openParen(el);
+                    else if (el.Text == ",") comma(el);
+                    else closeParen();
+            }
+        }
+        finish();
+        CExpElmStack result;
+        while (out_.Pop(el)) result.Push(std::move(el));
+        return result;
+    }
+
+private:
+    bool next(std::int32_t& pos, ExpElement& el) {
+        try {
+            return detail::p_GetNextElement(text_, pos, el);
+        } catch (NemroError& e) {
+            throw e.prefixSource("CGNTExpression.InfixToPostfix()\\");
+        }
+    }
+
+    [[noreturn]] void fail(const char* description) const {
+        throw NemroError(err::Syntax,
+                         "位置：" + std::to_string(pos_) + " 公式:\r\n" + expression_,
+                         description);
+    }
+
+    // operand: an operand may not follow an operand
+    void operand(ExpElement& el) {
+        if (state_ == AfterOperand) fail("缺乏运算符。");
+        out_.Push(std::move(el));
+        state_ = AfterOperand;
+    }
+
+    // name "(" starts a call; a name without "(" is a variable
+    void name(ExpElement& el) {
+        if (state_ == AfterOperand) fail("缺乏运算符。");
+        std::int32_t ahead = pos_;
+        ExpElement look;
+        if (next(ahead, look) && look.Kind == ekDelimiter && look.Text == "(") {
+            out_.Push(std::move(look));
+            ops_.Push(ExpElement{el.Text, ekFunction, kOperandPriority});
+            pos_ = ahead;
+            state_ = Start;
+        } else {
+            out_.Push(std::move(el));
+            state_ = AfterOperand;
+        }
+    }
+
+    // "(" opens a plain group
+    void openParen(ExpElement& el) {
+        if (state_ == AfterOperand) fail("缺乏运算符。");
+        ops_.Push(std::move(el));
+        state_ = Start;
+    }
+
+    // "," closes an argument: flush operators down to the call's marker or last comma
+    void comma(ExpElement& el) {
+        if (afterOperator(state_)) fail("运算符后不能有逗号。");
+        ExpElement top;
+        for (;;) {
+            if (!ops_.Peek(top, 0)) fail("逗号只能出现在函数内。");
+            if (top.Kind == ekFunction || beginsWith(top.Text, ',')) {
+                if (entry_ == Start) out_.Push(ExpElement{"", ekEmpty, kOperandPriority});
+                ops_.Push(std::move(el));
+                state_ = Start;
+                return;
+            }
+            if (beginsWith(top.Text, '(')) fail("逗号只能出现在函数内。");
+            ops_.Pop(top);
+            out_.Push(std::move(top));
+        }
+    }
+
+    // ")" closes a group or a call; a call's marker follows its arguments
+    void closeParen() {
+        if (afterOperator(state_)) fail("运算符后面不能是“)”。");
+        ExpElement top;
+        bool firstComma = true;
+        for (;;) {
+            if (!ops_.Pop(top)) fail("期望配对的右括号。");
+            if (top.Kind == ekFunction) {
+                out_.Push(std::move(top));
+                break;
+            }
+            if (beginsWith(top.Text, '(')) break;
+            if (top.Text == ",") {
+                if (firstComma && entry_ == Start)
+                    out_.Push(ExpElement{"", ekEmpty, kOperandPriority});
+                firstComma = false;
+                continue;
+            }
+            out_.Push(std::move(top));
+        }
+        state_ = AfterOperand;
+    }
+
+    // operator: unary at the start, binary after an operand, only "-" after an operator
+    void op(ExpElement& el) {
+        if (state_ == Start) {
+            if (el.Text == "-") {
+                el.Text = "-()";
+                detail::p_SetPriority(el);
+                ops_.Push(std::move(el));
+            } else if (el.Text != "+") {
+                fail("无效的单目运算符。");
+            }
+            state_ = AfterUnary;
+        } else if (state_ == AfterOperand) {
+            ExpElement top;
+            while (ops_.Peek(top, 0) && top.Kind == ekOperator && top.Priority >= el.Priority) {
+                ops_.Pop(top);
+                out_.Push(std::move(top));
+            }
+            ops_.Push(std::move(el));
+            state_ = AfterBinary;
+        } else {
+            if (el.Text != "-") fail("多重的运算符。");
+            el.Text = "-()";  // keeps the binary priority it was read with
+            ops_.Push(std::move(el));
+        }
+    }
+
+    // end of text: every open group or call is unmatched
+    void finish() {
+        ExpElement top;
+        while (ops_.Pop(top)) {
+            if (beginsWith(top.Text, '(') || isFunctionKind(top.Kind)) fail("期望配对的右括号。");
+            out_.Push(std::move(top));
+        }
+    }
+
+    const std::string& expression_;
+    std::u16string text_;
+    std::int32_t pos_ = 0;
+    int state_ = Start;
+    int entry_ = Start;
+    CExpElmStack ops_, out_;
+};
+
+}  // namespace
+
+CExpElmStack CGNTExpression::InfixToPostfix(const std::string& Expression) const {
+    return Converter(Expression).run();
+}
+
+}  // namespace nemro

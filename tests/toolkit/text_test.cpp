@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include "nemro/error.h"
+#include "nemro/message_box.h"
+#include "nemro/text.h"
+
+using namespace nemro;
+
+TEST(Text, RoundTripsAndReplacesInvalidUtf8) {
+    EXPECT_EQ(text::toUtf8(text::toUtf16("公式 ÄÖ 😀")), "公式 ÄÖ 😀");
+    EXPECT_EQ(text::toUtf16("😀").size(), 2u);
+    EXPECT_EQ(text::toUtf8(text::toUtf16("a\xff" "b")), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(text::toUtf8(text::toUtf16(std::string("a\0b", 3))), std::string("a\0b", 3));
+}
+
+TEST(Text, CaseMappingIsLocaleIndependent) {
+    EXPECT_EQ(text::upper("istanbul straße"), "ISTANBUL STRASSE");
+    EXPECT_EQ(text::lower("ÄBC"), "äbc");
+    EXPECT_TRUE(text::equalsNoCase("TRUE", "true"));
+    EXPECT_TRUE(text::equalsNoCase("Äpfel", "äPFEL"));
+    EXPECT_FALSE(text::equalsNoCase("True", "Truex"));
+}
+
+TEST(MessageBox, RecorderReceivesTextIconAndTitle) {
+    std::string seen;
+    auto old = setMessageBox([&](const std::string& t, MsgIcon i, const std::string& title) {
+        seen = t + "|" + std::to_string(static_cast<int>(i)) + "|" + title;
+    });
+    showMessage("x", MsgIcon::Information, kApplicationTitle);
+    EXPECT_EQ(seen, "x|64|NemroFormulaSet");
+    setMessageBox(old);
+}
+
+TEST(Error, PrefixBuildsASourcePath) {
+    NemroError e(35, "inner", "d");
+    e.prefixSource("B.b()\\").prefixSource("A.a()\\");
+    EXPECT_EQ(e.source(), "A.a()\\B.b()\\inner");
+    EXPECT_EQ(std::string(platformDescription(11)), "除数为零。");
+}

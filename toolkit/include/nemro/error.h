@@ -1,0 +1,53 @@
+// The one error type of the component: a number, a source path and a description.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace nemro {
+
+// Error numbers shared across layers.
+namespace err {
+inline constexpr std::int32_t InvalidArgument = 5;
+inline constexpr std::int32_t Overflow = 6;
+inline constexpr std::int32_t DivisionByZero = 11;
+inline constexpr std::int32_t TypeMismatch = 13;
+inline constexpr std::int32_t Tokenizer = 34;
+inline constexpr std::int32_t Syntax = 35;
+inline constexpr std::int32_t Catalogue = static_cast<std::int32_t>(0x80040000u);
+inline constexpr std::int32_t ArgumentNotFound = static_cast<std::int32_t>(0x80040001u);
+inline constexpr std::int32_t ArgumentList = static_cast<std::int32_t>(0x80040002u);
+}  // namespace err
+
+class NemroError : public std::runtime_error {
+public:
+    NemroError(std::int32_t number, std::string source, std::string description)
+        : std::runtime_error(description),
+          number_(number),
+          source_(std::move(source)),
+          description_(std::move(description)) {}
+
+    std::int32_t number() const noexcept { return number_; }
+    const std::string& source() const noexcept { return source_; }
+    const std::string& description() const noexcept { return description_; }
+
+    // Puts a trapping routine's tag ("Class.Routine()\") in front of the source.
+    NemroError& prefixSource(const std::string& tag) {
+        source_.insert(0, tag);
+        return *this;
+    }
+
+private:
+    std::int32_t number_;
+    std::string source_;
+    std::string description_;
+};
+
+// The standard description of a platform error number, "" when it has none.
+const char* platformDescription(std::int32_t number) noexcept;
+
+// Raises a platform error (5, 6, 11, 13) with its standard description.
+[[noreturn]] void raisePlatform(std::int32_t number, std::string source);
+
+}  // namespace nemro

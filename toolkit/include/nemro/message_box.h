@@ -1,0 +1,24 @@
+// The replaceable message box: the dialogs install the Qt one, tests a recorder,
+// the command-line tool one that writes to standard error.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace nemro {
+
+enum class MsgIcon : int { Critical = 16, Information = 64 };
+
+using MessageBoxFunction =
+    std::function<void(const std::string& text, MsgIcon icon, const std::string& title)>;
+
+// Installs fn and returns the one it replaces. An empty function silences messages.
+MessageBoxFunction setMessageBox(MessageBoxFunction fn);
+
+// Shows a modal message with a single OK button through the installed function.
+void showMessage(const std::string& text, MsgIcon icon, const std::string& title);
+
+// The application title used for information messages.
+inline constexpr const char* kApplicationTitle = "NemroFormulaSet";
+
+}  // namespace nemro

@@ -1,0 +1,25 @@
+// Unicode helpers over ICU. Every interface string is UTF-8; invalid sequences
+// become U+FFFD on conversion.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace nemro::text {
+
+std::u16string toUtf16(std::string_view utf8);
+std::string toUtf8(std::u16string_view utf16);
+
+// Locale-independent full case mapping.
+std::string upper(std::string_view utf8);
+std::string lower(std::string_view utf8);
+std::u16string upper(std::u16string_view s);
+std::u16string lower(std::u16string_view s);
+
+// Case-insensitive equality by default case folding.
+bool equalsNoCase(std::u16string_view a, std::u16string_view b);
+bool equalsNoCase(std::string_view a, std::string_view b);
+// Case-insensitive three-way comparison (<0, 0, >0) by default case folding.
+int compareNoCase(std::u16string_view a, std::u16string_view b);
+
+}  // namespace nemro::text
