@@ -1,0 +1,34 @@
+// The public formula service: CFormulaSet opens the formula dialogs, cStack parks
+// formulas while the user nests one function call inside another.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace nemro {
+
+class CFormulaSet {
+public:
+    // Lets the user compose a formula; with sFormerFormula, re-edits that formula.
+    // Returns the completed formula, or "" when the exchange ended without one.
+    // Must run on the thread of the Qt application; creates one for a host without.
+    std::string setFormula(const std::string& sFormerFormula = "");
+    // True when the last setFormula of this thread ended without a completed formula.
+    bool isCancel() const;
+};
+
+class cStack {
+public:
+    std::int16_t Count() const;
+    // Adds sFormula on top; fails with an overflow error at 32767 entries.
+    void Push(const std::string& sFormula);
+    // Removes and returns the top entry; "" on an empty stack.
+    std::string Pop();
+    void RemoveAll();
+
+private:
+    std::map<std::int16_t, std::string> entries_;  // bottom entry has key 1
+};
+
+}  // namespace nemro

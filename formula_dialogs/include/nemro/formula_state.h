@@ -1,0 +1,21 @@
+// Module state through which the formula dialogs hand data to each other; one set
+// per thread, kept between calls.
+#pragma once
+
+#include <string>
+
+#include "nemro/formula_set.h"
+
+namespace nemro {
+
+extern thread_local std::string gsFunctionName;
+extern thread_local std::string gsResultFormula;
+extern thread_local cStack gFormulaStack;
+extern thread_local std::string gsFormerFormula;
+extern thread_local bool gbIsCancel;
+
+// Set by the outermost OK: the exchange produced a formula. setFormula derives its
+// result and isCancel from it, so that an earlier call's formula is never returned.
+extern thread_local bool gbFormulaCompleted;
+
+}  // namespace nemro
