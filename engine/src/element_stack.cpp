@@ -9,8 +9,8 @@ void CExpElmStack::Push(const ExpElement& element) { Push(ExpElement(element)); 
 
 void CExpElmStack::Push(ExpElement&& element) {
     ++count_;
-    if (count_ > Capacity()) slots_.resize(slots_.size() + kStep);
-    slots_[count_ - 1] = std::move(element);
+    if (count_ > capacity_) capacity_ += kStep;
+    slots_.push_back(std::move(element));
 }
 
 bool CExpElmStack::Pop(ExpElement& out) {
@@ -18,14 +18,15 @@ bool CExpElmStack::Pop(ExpElement& out) {
         out = ExpElement{};
         return false;
     }
-    out = std::move(slots_[count_ - 1]);
-    slots_[count_ - 1] = ExpElement{};
+    out = std::move(slots_.back());
+    slots_.pop_back();
     --count_;
     // Shrinking only when more than 32 slots are free keeps a push/pop pair at a
     // boundary from reallocating every time.
-    if (count_ + 2 * kStep < Capacity()) {
-        slots_.resize(slots_.size() - kStep);
-        slots_.shrink_to_fit();
+    if (count_ + 2 * kStep < capacity_) {
+        capacity_ -= kStep;
+        // Give memory back only when the storage is far larger than the slots in use.
+        if (slots_.capacity() > 4 * static_cast<size_t>(capacity_) + 64) slots_.shrink_to_fit();
     }
     return true;
 }
@@ -49,7 +50,9 @@ bool CExpElmStack::SetAt(const ExpElement& element, std::int32_t index) {
 
 CExpElmStack CExpElmStack::Clone() const {
     CExpElmStack copy;
-    for (std::int32_t i = 0; i < count_; ++i) copy.Push(slots_[i]);
+    copy.slots_ = slots_;
+    copy.count_ = count_;
+    copy.capacity_ = (count_ + kStep - 1) / kStep * kStep;
     return copy;
 }
 

@@ -50,12 +50,15 @@ public:
     std::int16_t StackSize() const;
 
     std::int32_t Count() const noexcept { return count_; }
-    std::int32_t Capacity() const noexcept { return static_cast<std::int32_t>(slots_.size()); }
+    // Slots allocated by the growth rule; the storage behind them is allocated
+    // geometrically so that long runs of pushes and pops stay linear.
+    std::int32_t Capacity() const noexcept { return capacity_; }
     bool Empty() const noexcept { return count_ == 0; }
 
 private:
-    std::vector<ExpElement> slots_;  // size() is the capacity
+    std::vector<ExpElement> slots_;  // size() is the count
     std::int32_t count_ = 0;
+    std::int32_t capacity_ = 0;
 };
 
 // The engine's owner answers calls of unknown functions and variables through this.
