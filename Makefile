@@ -2,7 +2,7 @@
 # Each installs missing packages, configures once and builds incrementally.
 BUILD_DIR := build
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test unit sanitize fuzz fuzz-build clean
 
 all: build
 
@@ -18,8 +18,28 @@ build: configure
 run: build
 	$(BUILD_DIR)/tools/cli/nemro-formula postfix 'ROUND(A1*2,2)&"元"'
 
-test: build
+FUZZ_SECONDS ?= 60
+# The bounded fuzz run inside `make test`.
+CI_FUZZ_SECONDS ?= 15
+
+test: unit sanitize fuzz-build
+	FUZZ_SECONDS=$(CI_FUZZ_SECONDS) scripts/run-fuzzers
+
+unit: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
 
+# The whole Qt-free suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	@[ -f build-asan/build.ninja ] || cmake --preset asan
+	cmake --build build-asan
+	ctest --test-dir build-asan --output-on-failure -j2
+
+fuzz-build: deps
+	@[ -f build-fuzz/build.ninja ] || cmake --preset fuzz
+	cmake --build build-fuzz
+
+fuzz: fuzz-build
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/run-fuzzers
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-asan build-fuzz
