@@ -1,0 +1,101 @@
+#include "host_window.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <exception>
+#include <iostream>
+
+#include "nemro/error.h"
+#include "nemro/formula_set.h"
+#ifdef NEMRO_HAVE_ARGUMENT_LISTS
+#include "nemro/argument_set.h"
+#endif
+
+namespace nemro::demo {
+
+HostWindow::HostWindow()
+    : formula_(new QLineEdit(this)),
+      fx_(new QPushButton(tr("fx"), this)),
+      status_(new QLabel(this)),
+      arguments_(new QPushButton(tr("参数列表..."), this)),
+      argumentText_(new QLabel(this)) {
+    setObjectName("HostWindow");
+    setWindowTitle(tr("NemroFormulaSet demo host"));
+    formula_->setObjectName("formula");
+    formula_->setPlaceholderText(tr("empty: choose a function; a formula: edit it"));
+    fx_->setObjectName("fx");
+    fx_->setToolTip(tr("选择公式"));
+    status_->setObjectName("status");
+    status_->setText(tr("isCancel: -"));
+    arguments_->setObjectName("arguments");
+    argumentText_->setObjectName("argumentList");
+    argumentText_->setWordWrap(true);
+    argumentText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    argumentText_->setText(tr("(empty argument list)"));
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(new QLabel(tr("Formula:"), this), 0, 0);
+    grid->addWidget(formula_, 0, 1);
+    grid->addWidget(fx_, 0, 2);
+    grid->addWidget(status_, 1, 1, 1, 2);
+    grid->addWidget(arguments_, 2, 0);
+    grid->addWidget(argumentText_, 2, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+    resize(560, 140);
+
+    connect(fx_, &QPushButton::clicked, this, &HostWindow::editFormula);
+    connect(formula_, &QLineEdit::returnPressed, this, &HostWindow::editFormula);
+    connect(arguments_, &QPushButton::clicked, this, &HostWindow::editArguments);
+#ifndef NEMRO_HAVE_ARGUMENT_LISTS
+    arguments_->setEnabled(false);
+    argumentText_->setText(tr("(argument lists are not part of this build)"));
+#endif
+}
+
+void HostWindow::editFormula() {
+    const std::string former = formula_->text().toStdString();
+    CFormulaSet service;
+    std::string result;
+    try {
+        result = service.setFormula(former);
+    } catch (const NemroError& e) {
+        QMessageBox::critical(this, windowTitle(),
+                              QString::fromStdString(e.description() + "\n\n" + e.source()));
+    }
+    const bool cancelled = service.isCancel();
+    if (!cancelled) formula_->setText(QString::fromStdString(result));
+    status_->setText(tr("isCancel: %1").arg(cancelled ? "true" : "false"));
+    std::cout << "setFormula: " << result << " isCancel: " << (cancelled ? "true" : "false")
+              << std::endl;
+}
+
+QString HostWindow::readableArgumentList(const std::string& list) {
+    if (list.empty()) return QObject::tr("(empty argument list)");
+    // Entries are separated by code 15, their fields by code 14: show both as marks.
+    std::string shown;
+    for (char c : list) {
+        if (c == '\x0f') shown += " \xE2\x8F\x8E ";      // U+23CE between entries
+        else if (c == '\x0e') shown += " \xC2\xA6 ";      // U+00A6 between fields
+        else shown += c;
+    }
+    return QString::fromStdString(shown);
+}
+
+void HostWindow::editArguments() {
+#ifdef NEMRO_HAVE_ARGUMENT_LISTS
+    try {
+        CArgumentSet editor;
+        argumentList_ = editor.SetArgument(argumentList_);
+    } catch (const NemroError& e) {
+        QMessageBox::critical(this, windowTitle(),
+                              QString::fromStdString(e.description() + "\n\n" + e.source()));
+    }
+    argumentText_->setText(readableArgumentList(argumentList_));
+    std::cout << "SetArgument: " << readableArgumentList(argumentList_).toStdString() << std::endl;
+#endif
+}
+
+}  // namespace nemro::demo

@@ -1,0 +1,40 @@
+// The demo host: a formula field with an "fx" button that calls the component, and a
+// named argument list kept as the host's own string.
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace nemro::demo {
+
+class HostWindow final : public QWidget {
+    Q_OBJECT
+public:
+    HostWindow();
+
+    QLineEdit* formulaField() const { return formula_; }
+    QPushButton* formulaButton() const { return fx_; }
+    QPushButton* argumentsButton() const { return arguments_; }
+
+    // Calls setFormula with the field's text; the result goes into the field when the
+    // user completed a formula. Writes one line to standard output.
+    void editFormula();
+    void editArguments();
+
+    // The argument list string with its separators made visible.
+    static QString readableArgumentList(const std::string& list);
+
+private:
+    QLineEdit* formula_;
+    QPushButton* fx_;
+    QLabel* status_;
+    QPushButton* arguments_;
+    QLabel* argumentText_;
+    std::string argumentList_;
+};
+
+}  // namespace nemro::demo

@@ -1,0 +1,267 @@
+#include "tour.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <deque>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <functional>
+#include <iostream>
+
+#include "nemro/catalogue.h"
+#include "nemro/error.h"
+#include "nemro/formula_set.h"
+
+namespace nemro::demo {
+
+namespace {
+
+QWidget* modal() { return QApplication::activeModalWidget(); }
+
+bool showing(const char* objectName) {
+    QWidget* w = modal();
+    return w && w->isVisible() && w->objectName() == objectName;
+}
+
+bool showingMessage() { return qobject_cast<QMessageBox*>(modal()) != nullptr; }
+
+template <typename T>
+T* child(const QString& name) {
+    QWidget* w = modal();
+    return w ? w->findChild<T*>(name) : nullptr;
+}
+
+// Steps run one after another from a timer; each waits until its dialog is up. A step
+// that opens a modal dialog blocks in it while the following steps go on.
+class Script {
+public:
+    explicit Script(QString directory) : dir_(std::move(directory)) {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+        timer_.start();
+    }
+
+    void add(std::string what, std::function<bool()> ready, std::function<void()> act) {
+        steps_.push_back({std::move(what), std::move(ready), std::move(act)});
+    }
+
+    void shot(const QString& name) {
+        QWidget* w = modal();
+        if (!w) return;
+        const QString file = QDir(dir_).filePath(QString("%1-%2.png").arg(++shots_, 2, 10, QChar('0')).arg(name));
+        if (!w->grab().save(file)) failed("cannot write " + file.toStdString());
+        std::cout << "tour: " << file.toStdString() << std::endl;
+    }
+
+    void failed(const std::string& why) {
+        if (failure_.empty()) failure_ = why;
+        steps_.clear();
+        // Close whatever is open so that the exchange unwinds.
+        QTimer::singleShot(0, [] {
+            while (QWidget* w = modal()) w->close();
+        });
+    }
+
+    bool ok() const { return failure_.empty(); }
+    const std::string& failure() const { return failure_; }
+    bool done() const { return steps_.empty(); }
+
+private:
+    struct Step {
+        std::string what;
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+
+    void tick() {
+        if (steps_.empty()) return;
+        if (!steps_.front().ready()) {
+            if (++waited_ > 1000) failed("gave up waiting: " + steps_.front().what);
+            return;
+        }
+        waited_ = 0;
+        Step step = steps_.front();
+        steps_.pop_front();
+        step.act();
+    }
+
+    QString dir_;
+    QTimer timer_;
+    std::deque<Step> steps_;
+    int shots_ = 0;
+    int waited_ = 0;
+    std::string failure_;
+};
+
+struct Choice {
+    int category = -1;
+    int function = -1;
+    std::string name;
+    int arguments = -1;
+};
+
+// Scans the chooser for functions by argument count.
+struct Catalogue {
+    Choice few, many, inner;
+
+    void scan() {
+        auto* categories = child<QListWidget>("lstFormulaCategory");
+        auto* functions = child<QListWidget>("lstFormulaName");
+        if (!categories || !functions) return;
+        for (int c = 0; c < categories->count(); ++c) {
+            categories->setCurrentRow(c);
+            for (int f = 0; f < functions->count(); ++f) {
+                Choice ch{c, f, functions->item(f)->text().toStdString(), -1};
+                try {
+                    if (!CheckArgNum(ch.name)) continue;
+                    ch.arguments = getArgumentCount(ch.name);
+                } catch (const NemroError&) {
+                    continue;
+                }
+                if (ch.arguments < 1) continue;
+                if (ch.arguments >= 2 && (few.arguments < 0 || ch.arguments < few.arguments)) few = ch;
+                if (ch.arguments > many.arguments) many = ch;
+                if (ch.arguments <= 2 && inner.arguments < 0 && ch.name != few.name) inner = ch;
+            }
+        }
+        categories->setCurrentRow(0);
+    }
+};
+
+void choose(const Choice& ch) {
+    child<QListWidget>("lstFormulaCategory")->setCurrentRow(ch.category);
+    child<QListWidget>("lstFormulaName")->setCurrentRow(ch.function);
+}
+
+void click(const char* name) {
+    if (auto* b = child<QAbstractButton>(name)) b->click();
+}
+
+// An argument text the engine accepts for the argument's data type.
+std::string sampleFor(const std::string& function, int row) {
+    std::string type;
+    try {
+        type = getArgumentPara(function, "Datatype", static_cast<std::int16_t>(row));
+    } catch (const NemroError&) {
+    }
+    if (type == "String") return "\"ab\"";
+    if (type == "Boolean") return "1>0";
+    return "1";
+}
+
+void fill(const std::string& function, int from, int count) {
+    for (int i = from; i <= count; ++i) {
+        if (auto* field = child<QLineEdit>(QString("txtArgumentValue%1").arg(i)))
+            field->setText(QString::fromStdString(sampleFor(function, i)));
+    }
+}
+
+}  // namespace
+
+int runTour(const QString& directory) {
+    QDir().mkpath(directory);
+    Script s(directory);
+    Catalogue cat;
+    auto chooser = [] { return showing("frmFormulaSet"); };
+    auto arguments = [] { return showing("frmArgumentSet"); };
+
+    // 1. Browsing the chooser.
+    s.add("chooser", chooser, [&] {
+        s.shot("chooser-first-category");
+        auto* categories = child<QListWidget>("lstFormulaCategory");
+        for (int c = 1; c < std::min(categories->count(), 4); ++c) {
+            categories->setCurrentRow(c);
+            s.shot(QString("chooser-category-%1").arg(c + 1));
+        }
+        cat.scan();
+        click("cmdCancel");
+    });
+    // 2. A function with few arguments, and a focused description.
+    s.add("few", chooser, [&] {
+        if (cat.few.arguments < 0) return s.failed("no function with two or more arguments");
+        choose(cat.few);
+        s.shot("chooser-few-arguments");
+        click("cmdOK");
+    });
+    s.add("few dialog", arguments, [&] {
+        s.shot("arguments-few");
+        if (auto* f = child<QLineEdit>("txtArgumentValue2")) f->setFocus();
+        s.shot("arguments-description");
+        click("cmdCancel");
+    });
+    // 3. A function with many arguments, scrolled.
+    s.add("many", chooser, [&] {
+        choose(cat.many);
+        click("cmdOK");
+    });
+    s.add("many dialog", arguments, [&] {
+        s.shot("arguments-many");
+        if (auto* bar = child<QScrollBar>("Picture1VScroll")) {
+            bar->triggerAction(QAbstractSlider::SliderToMaximum);
+            s.shot("arguments-many-scrolled");
+        }
+        click("cmdCancel");
+    });
+    // 4. A complete exchange with a nested function and a check message.
+    s.add("outer", chooser, [&] {
+        choose(cat.few);
+        click("cmdOK");
+    });
+    s.add("outer dialog", arguments, [&] {
+        fill(cat.few.name, 1, 1);
+        s.shot("nest-outer-filled");
+        click("cmdFormula2");
+    });
+    s.add("inner chooser", chooser, [&] {
+        choose(cat.inner.arguments > 0 ? cat.inner : cat.few);
+        s.shot("nest-chooser");
+        click("cmdOK");
+    });
+    s.add("inner dialog, required check", arguments, [&] { click("cmdOK"); });
+    s.add("required message", showingMessage, [&] {
+        s.shot("check-required-message");
+        static_cast<QMessageBox*>(modal())->button(QMessageBox::Ok)->click();
+    });
+    s.add("inner dialog", arguments, [&] {
+        const Choice& inner = cat.inner.arguments > 0 ? cat.inner : cat.few;
+        s.shot("nest-inner-description");
+        fill(inner.name, 1, inner.arguments);
+        s.shot("nest-inner-filled");
+        click("cmdOK");
+        s.shot("nest-outer-restored");
+    });
+    s.add("outer OK", arguments, [&] {
+        fill(cat.few.name, 3, cat.few.arguments);
+        click("cmdOK");
+    });
+    // 5. Re-editing the result.
+    s.add("re-edit", arguments, [&] {
+        s.shot("re-edit");
+        click("cmdOK");
+    });
+
+    CFormulaSet service;
+    std::string composed;
+    try {
+        for (int call = 0; call < 4 && s.ok(); ++call) composed = service.setFormula();
+        if (s.ok() && !service.isCancel()) service.setFormula(composed);
+    } catch (const NemroError& e) {
+        s.failed(e.description() + " (" + e.source() + ")");
+    }
+    // Anything left (an unexpected message, say) is shown in the screenshots.
+    if (s.ok() && !s.done()) s.failed("the exchange ended before the tour");
+    if (!s.ok()) {
+        std::cerr << "tour failed: " << s.failure() << std::endl;
+        return 1;
+    }
+    std::cout << composed << std::endl;
+    return 0;
+}
+
+}  // namespace nemro::demo
