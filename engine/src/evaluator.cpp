@@ -1,11 +1,185 @@
+// Postfix evaluation: a value-stack machine over number, string and boolean texts.
+#include <string>
+
 #include "engine_internal.h"
+#include "function_table.h"
 #include "nemro/error.h"
+#include "nemro/text.h"
+#include "text_tools.h"
+#include "values.h"
 
 namespace nemro {
+namespace {
+
+using namespace detail;
+
+constexpr std::int32_t kStructure = 34;  // malformed operand and operator structure
+constexpr const char* kTag = "CGNTExpression.DoEvaluate()";
+
+// An error of the evaluator's own checks; its source is filled in by DoEvaluate.
+[[noreturn]] void fail(std::int32_t number, const char* templ, const std::string& name = {}) {
+    throw NemroError(number, "", TextTools::FormatText(templ, name));
+}
+
+double number(const ExpElement& el) { return readNumber(el.Text); }
+
+void setNumber(ExpElement& el, double value) {
+    el.Text = formatNumber(value);
+    el.Kind = ekNumber;
+}
+
+enum class Relation { Equal, NotEqual, Greater, GreaterEqual, Less, LessEqual, None };
+
+Relation relationOf(const std::string& op) {
+    if (op == "=") return Relation::Equal;
+    if (op == "<>") return Relation::NotEqual;
+    if (op == ">") return Relation::Greater;
+    if (op == ">=") return Relation::GreaterEqual;
+    if (op == "<") return Relation::Less;
+    if (op == "<=") return Relation::LessEqual;
+    return Relation::None;
+}
+
+template <class T>
+bool holds(Relation r, const T& left, const T& right) {
+    switch (r) {
+        case Relation::Equal: return left == right;
+        case Relation::NotEqual: return left != right;
+        case Relation::Greater: return left > right;
+        case Relation::GreaterEqual: return left >= right;
+        case Relation::Less: return left < right;
+        case Relation::LessEqual: return left <= right;
+        case Relation::None: break;
+    }
+    return false;
+}
+
+// Numbers when either side is a number, else booleans (true is -1), else text
+// without regard to case. Variables are resolved right first.
+bool compare(Relation r, ExpElement& left, ExpElement& right, IExpressionListener* listener) {
+    p_CheckOperand(right, listener);
+    p_CheckOperand(left, listener);
+    if (left.Kind == ekNumber || right.Kind == ekNumber) {
+        p_ToNumber(right, listener);
+        p_ToNumber(left, listener);
+        return holds(r, number(left), number(right));
+    }
+    if (left.Kind == ekBoolean || right.Kind == ekBoolean) {
+        p_ToBoolean(right, listener);
+        p_ToBoolean(left, listener);
+        const int l = isTrueText(left.Text) ? -1 : 0, rv = isTrueText(right.Text) ? -1 : 0;
+        return holds(r, l, rv);
+    }
+    p_ToString(right, listener);
+    p_ToString(left, listener);
+    return holds(r, text::compareNoCase(text::toUtf16(left.Text), text::toUtf16(right.Text)), 0);
+}
+
+// unary: "-()" value
+void applyUnaryMinus(CExpElmStack& values, IExpressionListener* listener) {
+    ExpElement operand;
+    if (!values.Pop(operand)) fail(kStructure, "单目运算符“-”缺乏操作数。");
+    p_ToNumber(operand, listener);
+    setNumber(operand, -number(operand));
+    values.Push(std::move(operand));
+}
+
+// binary: left right op; the result goes into the right operand's record
+void applyBinary(const ExpElement& op, CExpElmStack& values, IExpressionListener* listener) {
+    ExpElement right, left;
+    const bool haveRight = values.Pop(right);
+    const bool haveLeft = values.Pop(left);
+    if (!haveRight || !haveLeft) fail(kStructure, "双目运算符“%s”缺少操作数。", op.Text);
+    const std::string& o = op.Text;
+    if (o == "&" || o == ";") {
+        p_ToString(right, listener);
+        p_ToString(left, listener);
+        right.Text.insert(0, left.Text);
+    } else if (const Relation r = relationOf(o); r != Relation::None) {
+        right.Text = booleanText(compare(r, left, right, listener));
+        right.Kind = ekBoolean;
+    } else if (o == "+" || o == "-" || o == "*" || o == "/" || o == "^") {
+        p_ToNumber(right, listener);
+        p_ToNumber(left, listener);
+        const double l = number(left), rv = number(right);
+        double result = 0;
+        switch (o[0]) {
+            case '+': result = checkedResult(l + rv); break;
+            case '-': result = checkedResult(l - rv); break;
+            case '*': result = checkedResult(l * rv); break;
+            case '/': result = rv == 0 ? 0.0 : checkedDivide(l, rv); break;  // x/0 is 0 here
+            default: result = checkedPower(l, rv); break;
+        }
+        setNumber(right, result);
+    } else {
+        fail(err::Syntax, "计算表达式中存在无效的元素。");
+    }
+    values.Push(std::move(right));
+}
+
+// A name that is not built in: the listener answers with a status.
+void callUserFunction(const std::string& name, CExpElmStack& arguments, CExpElmStack& values,
+                      IExpressionListener* listener) {
+    std::string value = "-1";
+    if (listener) listener->UserFunction(name, arguments, value);
+    const auto first = value.find_first_not_of(' ');
+    const std::string status =
+        first == std::string::npos ? std::string() : value.substr(first, value.find_last_not_of(' ') - first + 1);
+    if (status == "-1") fail(err::Syntax, "错误的自定义函数“%s”。", name);
+    if (status == "1") fail(err::Syntax, "函数“%s”的参数个数不正确。", name);
+    if (status == "2") fail(err::Syntax, "函数“%s”的必选参数不可以为空。", name);
+    if (status == "0") values.Push(ExpElement{value, ekString, kOperandPriority});
+    // any other status: the call yields no value
+}
+
+// call: "(" arguments... NAME
+void callFunction(const ExpElement& marker, CExpElmStack& values, IExpressionListener* listener) {
+    CExpElmStack arguments;
+    if (!p_PopArguments(values, arguments)) fail(kStructure, "期望配对的右括号。");
+    const std::string name = text::upper(marker.Text);
+    const BuiltinFunction* f = findBuiltin(name);
+    if (!f) return callUserFunction(name, arguments, values, listener);
+    const std::int32_t n = arguments.StackSize();
+    if (n < f->minArgs || (f->maxArgs != kUnbounded && n > f->maxArgs))
+        fail(kStructure, "函数“%s”的参数个数不正确。", name);
+    FunctionCall call(name, std::move(arguments), n, values, listener);
+    f->handler(call);
+}
+
+}  // namespace
 
 ExpElement CGNTExpression::DoEvaluate(const CExpElmStack& Postfix) {
-    (void)Postfix;
-    return ExpElement{};
+    CExpElmStack postfix = Postfix;
+    CExpElmStack values;
+    try {
+        ExpElement el;
+        while (postfix.Pop(el)) {
+            if (el.Kind == ekFunction) callFunction(el, values, listener_);
+            else if (el.Kind == ekOperator && el.Text == "-()") applyUnaryMinus(values, listener_);
+            else if (el.Kind == ekOperator) applyBinary(el, values, listener_);
+            else values.Push(std::move(el));
+        }
+        if (values.Count() != 1) fail(kStructure, "操作数与运算符数目不匹配。");
+        values.Pop(el);
+        p_CheckOperand(el, listener_);
+        return el;
+    } catch (NemroError& e) {
+        if (e.source().empty()) e.prefixSource(kTag);
+        else e.prefixSource(std::string(kTag) + "\\");
+        throw;
+    }
+}
+
+ExpElement CGNTExpression::EvaluateOrThrow(const std::string& Expression) {
+    if (Expression.find_first_not_of(' ') == std::string::npos)
+        throw NemroError(err::Syntax, "CGNTExpression.Evaluate()", "空的表达式。");
+    try {
+        const CExpElmStack postfix = InfixToPostfix(Expression);
+        return DoEvaluate(postfix);
+    } catch (NemroError& e) {
+        e.prefixSource("CGNTExpression.Evaluate()\\");
+        throw;
+    }
 }
 
 }  // namespace nemro

@@ -110,6 +110,11 @@ public:
     // Evaluates a postfix stack to its result element (throws on error).
     ExpElement DoEvaluate(const CExpElmStack& Postfix);
 
+    // The work of Evaluate without its message box: the result element, or the
+    // error thrown with the source Evaluate records ("CGNTExpression.Evaluate()\...").
+    // For hosts that report formula errors themselves.
+    ExpElement EvaluateOrThrow(const std::string& Expression);
+
 private:
     IExpressionListener* listener_;
 };

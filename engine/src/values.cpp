@@ -1,0 +1,286 @@
+#include "values.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "nemro/error.h"
+#include "nemro/text.h"
+#include "engine_internal.h"
+#include "text_tools.h"
+
+namespace nemro::detail {
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A decimal number text taken apart: value = (negative ? -1 : 1) × digits × 10^scale.
+struct DecimalText {
+    bool negative = false;
+    std::string digits;  // no leading zeros; empty for zero
+    std::int64_t scale = 0;
+    bool any = false;  // at least one digit was read
+};
+
+// Reads the leading numeric part: blanks, sign, digits with one point, exponent.
+DecimalText parseLeading(std::string_view s) {
+    DecimalText d;
+    size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) d.negative = s[i++] == '-';
+    bool point = false;
+    for (; i < s.size(); ++i) {
+        if (isDigit(s[i])) {
+            d.any = true;
+            if (!(d.digits.empty() && s[i] == '0')) d.digits.push_back(s[i]);
+            if (point) --d.scale;
+        } else if (s[i] == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (d.any && i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        size_t j = i + 1;
+        bool expNegative = false;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) expNegative = s[j++] == '-';
+        if (j < s.size() && isDigit(s[j])) {
+            std::int64_t e = 0;
+            for (; j < s.size() && isDigit(s[j]); ++j)
+                if (e < 1'000'000'000) e = e * 10 + (s[j] - '0');
+            d.scale += expNegative ? -e : e;
+        }
+    }
+    return d;
+}
+
+const char* kInvalidElement = "计算表达式中存在无效的元素。";
+const char* kBadVariable = "变量“%s”的返回值无效。";
+
+[[noreturn]] void fail(std::int32_t number, const char* source, const char* templ,
+                       const std::string& name) {
+    throw NemroError(number, source, TextTools::FormatText(templ, name));
+}
+
+// Rounds to the nearest whole number, halves to even.
+double roundHalfEven(double v) {
+    const double r = std::round(v);
+    if (std::fabs(v - std::trunc(v)) == 0.5) return 2.0 * std::round(v / 2.0);
+    return r;
+}
+
+// Rounds a digit string to keep digits, halves to even; returns the digits dropped.
+std::int64_t roundDigits(std::string& digits, size_t keep) {
+    if (digits.size() <= keep) return 0;
+    const auto dropped = static_cast<std::int64_t>(digits.size() - keep);
+    const char first = digits[keep];
+    const bool rest = digits.find_first_not_of('0', keep + 1) != std::string::npos;
+    digits.resize(keep);
+    const bool up = first > '5' || (first == '5' && (rest || (!digits.empty() && (digits.back() - '0') % 2)));
+    if (up) {
+        size_t i = digits.size();
+        while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+        if (i == 0) digits.insert(digits.begin(), '1');
+        else ++digits[i - 1];
+    }
+    return dropped;
+}
+
+void stripTrailingZeros(DecimalText& d) {
+    while (!d.digits.empty() && d.digits.back() == '0') {
+        d.digits.pop_back();
+        ++d.scale;
+    }
+    if (d.digits.empty()) d.scale = 0;
+}
+
+constexpr std::int64_t kDecimalDigits = 28;
+
+}  // namespace
+
+std::string formatNumber(double value) {
+    if (!std::isfinite(value)) raisePlatform(err::Overflow, "");
+    if (value == 0) return "0";
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    std::string out(buf, res.ptr);
+    for (char& c : out)
+        if (c == 'e') c = 'E';
+    return out;
+}
+
+double readNumber(std::string_view text) {
+    const DecimalText d = parseLeading(text);
+    if (d.digits.empty()) return 0.0;
+    std::string normal = d.negative ? "-" : "";
+    normal += d.digits;
+    normal += "e" + std::to_string(d.scale);
+    double value = 0;
+    const auto res = std::from_chars(normal.data(), normal.data() + normal.size(), value);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Magnitude of the leading digit decides between overflow and underflow.
+        if (static_cast<std::int64_t>(d.digits.size()) + d.scale > 0)
+            raisePlatform(err::Overflow, "");
+        return 0.0;
+    }
+    return value;
+}
+
+std::int32_t floorToInt32(double value) {
+    const double f = std::floor(value);
+    if (!(f >= std::numeric_limits<std::int32_t>::min() && f <= std::numeric_limits<std::int32_t>::max()))
+        raisePlatform(err::Overflow, "");
+    return static_cast<std::int32_t>(f);
+}
+
+std::int32_t truncToInt32(double value) {
+    const double f = std::trunc(value);
+    if (!(f >= std::numeric_limits<std::int32_t>::min() && f <= std::numeric_limits<std::int32_t>::max()))
+        raisePlatform(err::Overflow, "");
+    return static_cast<std::int32_t>(f);
+}
+
+double checkedResult(double value) {
+    if (!std::isfinite(value)) raisePlatform(err::Overflow, "");
+    return value;
+}
+
+double checkedDivide(double left, double right) {
+    if (right == 0) raisePlatform(left == 0 ? err::Overflow : err::DivisionByZero, "");
+    return checkedResult(left / right);
+}
+
+double checkedPower(double base, double exponent) {
+    if (base == 0 && exponent < 0) raisePlatform(err::InvalidArgument, "");
+    const double r = std::pow(base, exponent);
+    if (std::isnan(r)) raisePlatform(err::InvalidArgument, "");
+    return checkedResult(r);
+}
+
+std::string truncDecimal(std::string_view numberText, std::int32_t digits) {
+    DecimalText d = parseLeading(numberText);
+    // The value as the decimal type holds it: 28 significant digits, 28 decimals.
+    d.scale += roundDigits(d.digits, kDecimalDigits);
+    if (d.scale < -kDecimalDigits) {
+        const std::int64_t excess = -kDecimalDigits - d.scale;
+        if (excess > static_cast<std::int64_t>(d.digits.size())) d.digits.clear();
+        else d.scale += roundDigits(d.digits, d.digits.size() - static_cast<size_t>(excess));
+    }
+    stripTrailingZeros(d);
+    const auto intDigits = [&](std::int64_t shift) {
+        return static_cast<std::int64_t>(d.digits.size()) + d.scale + shift;
+    };
+    if (digits > kDecimalDigits || digits < -kDecimalDigits) raisePlatform(err::Overflow, "");
+    if (!d.digits.empty() && (intDigits(0) > kDecimalDigits || intDigits(digits) > kDecimalDigits))
+        raisePlatform(err::Overflow, "");
+    // Drop every digit below the place 10^-digits.
+    if (d.scale < -static_cast<std::int64_t>(digits)) {
+        const std::int64_t drop = -static_cast<std::int64_t>(digits) - d.scale;
+        if (drop >= static_cast<std::int64_t>(d.digits.size())) d.digits.clear();
+        else d.digits.resize(d.digits.size() - static_cast<size_t>(drop));
+        d.scale += drop;
+    }
+    stripTrailingZeros(d);
+    if (d.digits.empty()) return "0";
+    std::string out = d.negative ? "-" : "";
+    if (d.scale >= 0) {
+        out += d.digits;
+        out.append(static_cast<size_t>(d.scale), '0');
+    } else {
+        const auto frac = static_cast<size_t>(-d.scale);
+        if (frac >= d.digits.size()) {
+            out += "0.";
+            out.append(frac - d.digits.size(), '0');
+            out += d.digits;
+        } else {
+            out += d.digits.substr(0, d.digits.size() - frac) + "." + d.digits.substr(d.digits.size() - frac);
+        }
+    }
+    return out;
+}
+
+void p_CheckOperand(ExpElement& element, IExpressionListener* listener) {
+    static constexpr const char* kSource = "CGNTExpression.p_CheckOperand()";
+    switch (element.Kind) {
+        case ekNumber: case ekString: case ekBoolean:
+            element.Priority = kOperandPriority;
+            return;
+        case ekVariable: break;
+        default: throw NemroError(err::Syntax, kSource, kInvalidElement);
+    }
+    std::string value;
+    if (listener) listener->UserVariable(element.Text, value);
+    const auto first = value.find_first_not_of(' ');
+    const std::string v = first == std::string::npos
+                              ? std::string()
+                              : value.substr(first, value.find_last_not_of(' ') - first + 1);
+    if (v.empty()) {
+        element.Text = "0";
+        element.Kind = ekNumber;
+    } else if (CGNTExpression::IsString(v)) {
+        element.Text = CGNTExpression::StrExp2Val(v);
+        element.Kind = ekString;
+    } else if (CGNTExpression::IsDecimal(v)) {
+        element.Text = v;
+        element.Kind = ekNumber;
+    } else if (p_IsErrorValue(v)) {
+        // "#n" reports error n; a report that is no positive number is a bad answer.
+        const std::string rest = v.substr(1);
+        std::int32_t number = err::TypeMismatch;
+        if (CGNTExpression::IsDecimal(rest)) {
+            const double n = roundHalfEven(readNumber(rest));
+            if (n >= 1 && n <= std::numeric_limits<std::int32_t>::max())
+                number = static_cast<std::int32_t>(n);
+        }
+        fail(number, kSource, kBadVariable, element.Text);
+    } else if (CGNTExpression::IsBoolean(v)) {
+        element.Text = CGNTExpression::ICase(v);
+        element.Kind = ekBoolean;
+    } else {
+        fail(err::TypeMismatch, kSource, kBadVariable, element.Text);
+    }
+    element.Priority = kOperandPriority;
+}
+
+void p_ToNumber(ExpElement& element, IExpressionListener* listener) {
+    p_CheckOperand(element, listener);
+    if (element.Kind == ekString) {
+        if (CGNTExpression::IsDecimal(element.Text)) {
+            element.Kind = ekNumber;
+        } else if (CGNTExpression::IsBoolean(element.Text)) {
+            element.Text = text::equalsNoCase(element.Text, "True") ? "1" : "0";
+            element.Kind = ekNumber;
+        } else {
+            fail(err::TypeMismatch, "CGNTExpression.p_ToNumber()", "无法将字符串“%s”转化为数值类型。",
+                 element.Text);
+        }
+    } else if (element.Kind == ekBoolean) {
+        element.Text = isTrueText(element.Text) ? "1" : "0";
+        element.Kind = ekNumber;
+    }
+}
+
+void p_ToBoolean(ExpElement& element, IExpressionListener* listener) {
+    p_CheckOperand(element, listener);
+    if (element.Kind == ekString) {
+        if (CGNTExpression::IsBoolean(element.Text)) {
+            element.Text = CGNTExpression::ICase(element.Text);
+        } else if (CGNTExpression::IsDecimal(element.Text)) {
+            element.Text = booleanText(readNumber(element.Text) != 0);
+        } else {
+            fail(err::TypeMismatch, "CGNTExpression.p_ToBoolean()",
+                 "无法将字符串“%s”转化为 Boolean 类型。", element.Text);
+        }
+        element.Kind = ekBoolean;
+    } else if (element.Kind == ekNumber) {
+        element.Text = booleanText(readNumber(element.Text) != 0);
+        element.Kind = ekBoolean;
+    }
+}
+
+void p_ToString(ExpElement& element, IExpressionListener* listener) {
+    p_CheckOperand(element, listener);
+    element.Kind = ekString;
+}
+
+}  // namespace nemro::detail

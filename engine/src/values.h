@@ -1,0 +1,44 @@
+// Values inside the evaluator: number texts, the operand check and the three
+// conversions that operators and functions share. Not installed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "nemro/expression.h"
+
+namespace nemro::detail {
+
+// The text form of a computed number: 15 significant digits, "." as decimal
+// point, no grouping, upper-case exponent ("1E+15", "1E-05"), minus zero as "0".
+// A value that is not finite is an overflow (error 6).
+std::string formatNumber(double value);
+
+// The numeric value of a text's leading numeric part; a text that does not start
+// with a number reads as 0. A magnitude beyond the double range is error 6.
+double readNumber(std::string_view text);
+
+// Whole numbers taken from a converted argument; outside 32 bits is error 6.
+std::int32_t floorToInt32(double value);
+std::int32_t truncToInt32(double value);
+
+// Floating-point result checks of the platform's arithmetic.
+double checkedResult(double value);            // not finite: error 6
+double checkedDivide(double left, double right);  // 0/0: error 6, x/0: error 11
+double checkedPower(double base, double exponent);  // no real value: error 5
+
+// truncate(text × 10^digits) ÷ 10^digits in exact decimal arithmetic of up to 28
+// significant digits; the result text has no exponent. Error 6 beyond that range.
+std::string truncDecimal(std::string_view numberText, std::int32_t digits);
+
+// Checks that an element is a value; resolves a plain variable through UserVariable.
+void p_CheckOperand(ExpElement& element, IExpressionListener* listener);
+void p_ToNumber(ExpElement& element, IExpressionListener* listener);
+void p_ToBoolean(ExpElement& element, IExpressionListener* listener);
+void p_ToString(ExpElement& element, IExpressionListener* listener);
+
+inline bool isTrueText(std::string_view text) { return text == "True"; }
+inline const char* booleanText(bool value) { return value ? "True" : "False"; }
+
+}  // namespace nemro::detail
