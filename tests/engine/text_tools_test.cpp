@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "nemro/error.h"
+#include "text_tools.h"
+
+using namespace nemro;
+namespace tt = nemro::TextTools;
+
+TEST(TextTools, FormatTextFillsEveryPlaceholderOnce) {
+    EXPECT_EQ(tt::FormatText("函数“%s”的参数个数不正确。", "MID"), "函数“MID”的参数个数不正确。");
+    EXPECT_EQ(tt::FormatText("no placeholder", "x"), "no placeholder");
+    EXPECT_EQ(tt::FormatText("%s", "%s"), "%s");  // the argument is not expanded again
+    EXPECT_EQ(tt::FormatText("100%", "x"), "100%");
+}
+
+TEST(TextTools, MoneyTextAcrossGroupsAndZeros) {
+    struct { double amount; const char* text; } cases[] = {
+        {1234.56, "壹仟贰佰叁拾肆元伍角陆分"},
+        {100, "壹佰元整"},
+        {1000010, "壹佰万零壹拾元整"},
+        {101000, "壹拾万壹仟元整"},
+        {1000001000, "壹拾亿零壹仟元整"},
+        {100010001, "壹亿零壹万零壹元整"},
+        {1010.1, "壹仟零壹拾元壹角"},
+        {10.01, "壹拾元零壹分"},
+        {0.05, "伍分"},
+        {0.5, "伍角"},
+        {0.15, "壹角伍分"},
+        {-12.3, "负壹拾贰元叁角"},
+        {0, "零元整"},
+        {-0.0, "零元整"},
+        {1, "壹元整"},
+        {10, "壹拾元整"},
+        {15, "壹拾伍元整"},
+        {1001, "壹仟零壹元整"},
+        {1100, "壹仟壹佰元整"},
+        {10000, "壹万元整"},
+        {10001, "壹万零壹元整"},
+        {11000, "壹万壹仟元整"},
+        {100000000, "壹亿元整"},
+        {100000001, "壹亿零壹元整"},
+        {110000000, "壹亿壹仟万元整"},
+        {101000000, "壹亿零壹佰万元整"},
+        {100001000, "壹亿零壹仟元整"},
+        {200000000.07, "贰亿元零柒分"},
+        {123456789012.34, "壹仟贰佰叁拾肆亿伍仟陆佰柒拾捌万玖仟零壹拾贰元叁角肆分"},
+        {999999999999.99, "玖仟玖佰玖拾玖亿玖仟玖佰玖拾玖万玖仟玖佰玖拾玖元玖角玖分"},
+        {-0.01, "负壹分"},
+    };
+    for (auto c : cases) EXPECT_EQ(tt::MoneyText(c.amount), c.text) << c.amount;
+    EXPECT_THROW(tt::MoneyText(1e12), NemroError);
+}
+
+TEST(TextTools, BytesOfTheGbkCodePage) {
+    EXPECT_EQ(tt::LenBytes("a中"), 3);
+    EXPECT_EQ(tt::LenBytes("€"), 1);        // code page 936 has it as one byte
+    EXPECT_EQ(tt::LenBytes("한"), 1);       // not in GBK: counts as its substitute "?"
+    EXPECT_EQ(tt::LenBytes("😀x"), 2);
+    EXPECT_EQ(tt::LeftBytes("😀x", 1), "😀");
+    EXPECT_EQ(tt::RightBytes("ab中", 2), "中");
+    EXPECT_EQ(tt::RightBytes("ab中", 0), "");
+    EXPECT_EQ(tt::MidBytes("中文字", 3, 2), "文");
+    EXPECT_EQ(tt::MidBytes("中文字", 2, 4), "文");  // 中 and 字 are each cut, so left out
+    EXPECT_EQ(tt::MidBytes("abc", 2, 0), "");
+    EXPECT_THROW(tt::MidBytes("abc", 0, 1), NemroError);
+    EXPECT_THROW(tt::LeftBytes("abc", -1), NemroError);
+    EXPECT_THROW(tt::LenBytes(std::string(40000, 'a')), NemroError);
+    EXPECT_EQ(tt::LenBytes(std::string(32767, 'a')), 32767);
+}
+
+TEST(TextTools, CharacterCodes) {
+    struct { const char* character; std::int32_t code; } cases[] = {
+        {"A", 65}, {"中", 54992}, {"文", 0xCEC4}, {"€", 0x80}, {"　", 0xA1A1}};
+    for (auto c : cases) {
+        EXPECT_EQ(tt::CharCode(tt::SignedCodeOf(c.character), 0), c.code) << c.character;
+        EXPECT_EQ(tt::CharOfCode(c.code), c.character) << c.code;
+    }
+    EXPECT_EQ(tt::SignedCodeOf("中"), static_cast<std::int16_t>(-10544));
+    EXPECT_EQ(tt::CharCode(-1, 0), 65535);
+    for (std::int32_t bad : {0, -1, 0x10000, 0x81, 0x4100, 0xD6FF})
+        EXPECT_THROW(tt::CharOfCode(bad), NemroError) << bad;
+    EXPECT_THROW(tt::SignedCodeOf(""), NemroError);
+}
