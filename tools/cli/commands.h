@@ -41,6 +41,8 @@ CommonOptions parseCommon(const std::vector<std::string>& args,
 int reportError(const NemroError& e, bool json, Io& io);
 
 int runPostfix(const std::vector<std::string>& args, Io& io);
+int runEval(const std::vector<std::string>& args, Io& io);
+int runPrint(const std::vector<std::string>& args, Io& io);
 
 const std::vector<Command>& commands();
 

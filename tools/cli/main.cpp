@@ -11,15 +11,50 @@ namespace nemro::cli {
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
         {"postfix", "print the postfix elements of a formula",
-         "usage: nemro-formula postfix [--json] FORMULA\n"
+         "usage: nemro-formula postfix [--json] [--batch] FORMULA\n"
          "\n"
          "Converts FORMULA to postfix form and prints its elements first to last.\n"
          "  --json   one JSON object on one line:\n"
          "           {\"ok\":true,\"elements\":[{\"text\":T,\"kind\":K,\"priority\":P},...]}\n"
          "           or {\"ok\":false,\"number\":N,\"source\":S,\"description\":D}\n"
+         "  --batch  read the formulas from standard input, one a line; one output line\n"
+         "           each (the element texts separated by blanks, or its JSON object)\n"
          "\n"
          "example: nemro-formula postfix --json 'ROUND(A1*2,2)'\n",
          runPostfix},
+        {"eval", "check and evaluate a formula",
+         "usage: nemro-formula eval [--json] [--trace] [--batch] [--var NAME=VALUE]...\n"
+         "                          [--function NAME=STATUS]... [--catalogue FILE] FORMULA\n"
+         "\n"
+         "Converts and evaluates FORMULA as the formula check does, and prints the result's\n"
+         "kind and text, or the error instead of showing it in a message box.\n"
+         "  --var NAME=VALUE        answer UserVariable for NAME with VALUE as given:\n"
+         "                          x=12 a number, 'x=\"abc\"' a string, x=#7 error 7\n"
+         "  --function NAME=STATUS  answer UserFunction for NAME: 0 accepted, -1 unknown,\n"
+         "                          1 wrong argument count, 2 required argument empty\n"
+         "  --catalogue FILE        answer other functions from FILE as the argument dialog does\n"
+         "  --trace                 list the callbacks raised, in order\n"
+         "  --batch                 read the formulas from standard input, one a line\n"
+         "  --json   {\"ok\":true,\"kind\":K,\"text\":T} or\n"
+         "           {\"ok\":false,\"number\":N,\"source\":S,\"description\":D};\n"
+         "           with --trace also \"callbacks\":[{\"callback\":C,\"name\":N},...]\n"
+         "\n"
+         "example: nemro-formula eval --json --var x=4 'ROUND(x/3,2)&\"元\"'\n",
+         runEval},
+        {"print", "print a formula in normalised form with its value type",
+         "usage: nemro-formula print [--json] [--trace] [--batch] [--type NAME=CODE]...\n"
+         "                           [--function-type NAME=CODE]... FORMULA\n"
+         "\n"
+         "Converts FORMULA to postfix form and prints it back as normalised text, with the\n"
+         "value type of the whole formula (8 string, 11 boolean, 14 number, 12 any).\n"
+         "  --type NAME=CODE           answer CheckVariable for the variable NAME\n"
+         "  --function-type NAME=CODE  answer CheckUserFunction for the function NAME\n"
+         "  --trace                    list the callbacks raised, in order\n"
+         "  --batch                    read the formulas from standard input, one a line\n"
+         "  --json   {\"ok\":true,\"text\":T,\"returnType\":R} or the error object\n"
+         "\n"
+         "example: nemro-formula print --json --type A1=14 'round(a1*2,)'\n",
+         runPrint},
     };
     return table;
 }

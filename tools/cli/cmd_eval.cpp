@@ -1,0 +1,53 @@
+#include "formula_options.h"
+#include "nemro/text.h"
+
+namespace nemro::cli {
+namespace {
+
+const char* kindName(std::int32_t kind) {
+    switch (kind) {
+        case ekNumber: return "number";
+        case ekString: return "string";
+        case ekBoolean: return "boolean";
+        default: return "value";
+    }
+}
+
+}  // namespace
+
+int runEval(const std::vector<std::string>& args, Io& io) {
+    const FormulaOptions o =
+        parseFormulaOptions(args, {"--var", "--function", "--catalogue"}, {"--trace", "--batch"});
+    CliListener listener;
+    listener.tracing = o.trace;
+    if (auto it = o.values.find("--var"); it != o.values.end())
+        for (const auto& v : it->second) {
+            auto [name, value] = splitAssignment("--var", v);
+            listener.variables[text::upper(name)] = value;
+        }
+    if (auto it = o.values.find("--function"); it != o.values.end())
+        for (const auto& v : it->second) {
+            auto [name, status] = splitAssignment("--function", v);
+            listener.functions[text::upper(name)] = status;
+        }
+    if (auto it = o.values.find("--catalogue"); it != o.values.end()) {
+#ifdef NEMRO_CLI_HAS_CATALOGUE
+        listener.catalogue = it->second.back();
+#else
+        throw UsageError("this build has no catalogue support");
+#endif
+    }
+    CGNTExpression expression(&listener);
+    return runFormulas(o, io, [&](const std::string& formula) {
+        listener.trace = nlohmann::ordered_json::array();
+        try {
+            const ExpElement r = expression.EvaluateOrThrow(formula);
+            return reportSuccess(o, listener, {{"ok", true}, {"kind", r.Kind}, {"text", r.Text}},
+                                 std::string(kindName(r.Kind)) + "\t" + r.Text, io);
+        } catch (const NemroError& e) {
+            return reportFailure(o, listener, e, io);
+        }
+    });
+}
+
+}  // namespace nemro::cli
