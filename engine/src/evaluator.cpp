@@ -94,7 +94,9 @@ void applyBinary(const ExpElement& op, CExpElmStack& values, IExpressionListener
     if (o == "&" || o == ";") {
         p_ToString(right, listener);
         p_ToString(left, listener);
-        right.Text.insert(0, left.Text);
+        // Appending to the left text keeps long chains of "&" linear.
+        left.Text += right.Text;
+        right.Text = std::move(left.Text);
     } else if (const Relation r = relationOf(o); r != Relation::None) {
         right.Text = booleanText(compare(r, left, right, listener));
         right.Kind = ekBoolean;

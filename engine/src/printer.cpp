@@ -107,9 +107,13 @@ private:
         if (!haveRight || !haveLeft) fail("双目运算符“%s”缺少操作数。", op.Text);
         p_CheckVariableType(right, listener_);
         p_CheckVariableType(left, listener_);
-        const std::string l = op.Priority > left.Priority ? "(" + left.Text + ")" : left.Text;
-        const std::string r = op.Priority >= right.Priority ? "(" + right.Text + ")" : right.Text;
-        op.Text = l + " " + o + " " + r;
+        // Built on the left text so that long chains of one operator stay linear.
+        std::string text = std::move(left.Text);
+        if (op.Priority > left.Priority) text = "(" + text + ")";
+        text += " " + o + " ";
+        if (op.Priority >= right.Priority) text += "(" + right.Text + ")";
+        else text += right.Text;
+        op.Text = std::move(text);
         op.Kind = ekExpression | type;
         work_.Push(std::move(op));
     }

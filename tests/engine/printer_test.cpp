@@ -214,3 +214,15 @@ TEST(Printer, DeepNestingPrintsWithoutRecursion) {
     ASSERT_TRUE(p.ok);
     EXPECT_EQ(p.returnType, 14);
 }
+
+TEST(Printer, LongOperatorChainsStayLinear) {
+    std::string f = "1";
+    for (int i = 0; i < 200000; ++i) f += "&\"ab\"";
+    const Outcome o = evaluate(f);
+    ASSERT_TRUE(o.ok);
+    EXPECT_EQ(o.text.size(), 1u + 2u * 200000u);
+    const Printed p = print(f);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.text.size(), 1u + 7u * 200000u);
+    EXPECT_EQ(p.returnType, 8);
+}
