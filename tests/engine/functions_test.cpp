@@ -258,7 +258,7 @@ TEST(Functions, ArgumentCollectionStopsAtAnOpeningParenthesisText) {
 
 TEST(Functions, DeepNestingAndManyArguments) {
     std::string f;
-    const int depth = 200000;
+    const int depth = 20000;
     for (int i = 0; i < depth; ++i) f += "INT(";
     f += "1.5" + std::string(depth, ')');
     EXPECT_EQ(evaluate(f).text, "1");
