@@ -9,31 +9,18 @@ namespace nemro {
 
 ExpElement CGNTExpression::Evaluate(const std::string& Expression, bool* bSuccess) {
     if (bSuccess) *bSuccess = false;
-    ExpElement result;
     std::string description;
-    bool failed = false;
-    const auto first = Expression.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        failed = true;
-        description = "空的表达式。";
-    } else {
-        try {
-            const CExpElmStack postfix = InfixToPostfix(Expression);
-            result = DoEvaluate(postfix);
-            if (bSuccess) *bSuccess = true;
-        } catch (const NemroError& e) {
-            failed = true;
-            description = e.description();
-        } catch (const std::bad_alloc&) {
-            failed = true;
-            description = "内存不足。";
-        }
+    try {
+        ExpElement result = EvaluateOrThrow(Expression);
+        if (bSuccess) *bSuccess = true;
+        return result;
+    } catch (const NemroError& e) {
+        description = e.description();
+    } catch (const std::bad_alloc&) {
+        description = "内存不足。";
     }
-    if (failed) {
-        showMessage(description, MsgIcon::Critical, "公式输入有误!");
-        return ExpElement{};
-    }
-    return result;
+    showMessage(description, MsgIcon::Critical, "公式输入有误!");
+    return ExpElement{};
 }
 
 namespace detail {
