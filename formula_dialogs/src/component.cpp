@@ -1,11 +1,26 @@
-// Loading the component installs the Qt message box, so that its messages show in the
-// host's user interface. (The layer libraries alone leave the choice to their user:
-// the tests install a recorder.)
+// The shared library's own part. Loading it installs the Qt message box, so that the
+// component's messages show in the host's user interface (the layer libraries alone
+// leave that to their user: the tests install a recorder). The table below names the
+// public members, so that the linker takes them, and all they need, from the layers.
+#include <tuple>
+
+#include "nemro/formula_set.h"
 #include "nemro/qt_toolkit.h"
+#ifdef NEMRO_HAVE_ARGUMENT_LISTS
+#include "nemro/argument_set.h"
+#endif
 
 namespace {
-const bool kMessageBoxInstalled = [] {
+[[gnu::used]] const bool kMessageBoxInstalled = [] {
     nemro::qt::installQtMessageBox();
     return true;
 }();
+
+[[gnu::used]] const auto kPublicMembers = std::make_tuple(
+    &nemro::CFormulaSet::setFormula, &nemro::CFormulaSet::isCancel, &nemro::cStack::Count,
+    &nemro::cStack::Push, &nemro::cStack::Pop, &nemro::cStack::RemoveAll
+#ifdef NEMRO_HAVE_ARGUMENT_LISTS
+    , &nemro::CArgumentSet::SetArgument
+#endif
+);
 }  // namespace

@@ -30,14 +30,4 @@ void runDialogs(std::unique_ptr<FlowDialog> first) {
     }
 }
 
-std::string functionNameOf(const std::string& formula) {
-    return formula.substr(0, formula.find('('));
-}
-
-std::string trimBlanks(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
 }  // namespace nemro::dialogs

@@ -29,10 +29,4 @@ private:
 // successor.
 void runDialogs(std::unique_ptr<FlowDialog> first);
 
-// The text up to the first "(", or all of it; not trimmed.
-std::string functionNameOf(const std::string& formula);
-
-// Leading and trailing blanks removed.
-std::string trimBlanks(const std::string& s);
-
 }  // namespace nemro::dialogs

@@ -4,6 +4,7 @@
 #include "frm_argument_set.h"
 #include "frm_formula_set.h"
 #include "nemro/formula_state.h"
+#include "nemro/formula_text.h"
 #include "nemro/qt_toolkit.h"
 
 namespace nemro {
@@ -20,7 +21,7 @@ std::string CFormulaSet::setFormula(const std::string& sFormerFormula) {
     std::unique_ptr<dialogs::FlowDialog> first;
     try {
         if (!gsFormerFormula.empty()) {
-            gsFunctionName = dialogs::functionNameOf(gsFormerFormula);
+            gsFunctionName = formulaName(gsFormerFormula);
             first = std::make_unique<dialogs::frmArgumentSet>();
         } else {
             first = std::make_unique<dialogs::frmFormulaSet>();

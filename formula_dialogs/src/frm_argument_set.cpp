@@ -13,6 +13,7 @@
 #include "nemro/catalogue.h"
 #include "nemro/error.h"
 #include "nemro/formula_state.h"
+#include "nemro/formula_text.h"
 #include "nemro/qt_toolkit.h"
 #include "qt_scroll_window.h"
 
@@ -226,7 +227,11 @@ void frmArgumentSet::buildRows() {
 
 void frmArgumentSet::fillFromFormerFormula() {
     if (gsFormerFormula.empty()) return;
-    const std::vector<std::string> pieces = formerArguments(gsFormerFormula);
+    // A bare function name has no argument part: there is nothing to fill. The pieces
+    // are taken as the scan cuts them, so that a "|" inside an argument stays there.
+    std::vector<std::string> pieces;
+    if (gsFormerFormula.find('(') != std::string::npos)
+        pieces = decomposeArguments(splitFormulaText(gsFormerFormula).argumentPart);
     for (std::size_t j = 0; j < pieces.size(); ++j) {
         QLineEdit* field = txtArgumentValue(static_cast<int>(j + 1));
         if (!field)

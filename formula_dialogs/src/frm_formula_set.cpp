@@ -9,6 +9,7 @@
 #include "frm_argument_set.h"
 #include "nemro/catalogue.h"
 #include "nemro/formula_state.h"
+#include "nemro/text.h"
 
 namespace nemro::dialogs {
 
@@ -118,7 +119,7 @@ void frmFormulaSet::cmdOK_Click() {
         handOver(std::move(next));
         return;
     }
-    showMessage("公式(" + trimBlanks(gsFunctionName) + ")定义的参数个数和实际的参数个数不一致！",
+    showMessage("公式(" + std::string(text::trimBlanks(gsFunctionName)) + ")定义的参数个数和实际的参数个数不一致！",
                 MsgIcon::Information, kApplicationTitle);
 }
 
