@@ -1,0 +1,291 @@
+// Complete exchanges through the real dialogs: OK, nesting to any depth, Cancel at each
+// level, failing checks in a nested dialog, parked texts, re-editing; and the plain
+// checks and the parked-entry format.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "argument_logic.h"
+#include "dialog_support.h"
+#include "frm_argument_set.h"
+#include "nemro/formula_set.h"
+#include "nemro/formula_state.h"
+
+namespace nemro::testing {
+namespace {
+
+using dialogs::frmArgumentSet;
+
+// Chooses `function` in the chooser (through the all-functions category) and presses OK.
+std::function<void(QWidget&)> choose(const QString& function) {
+    return [function](QWidget& d) {
+        auto* categories = find<QListWidget>(d, "lstFormulaCategory");
+        categories->setCurrentItem(categories->findItems("全部函数", Qt::MatchExactly).front());
+        auto* names = find<QListWidget>(d, "lstFormulaName");
+        const auto found = names->findItems(function, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << function.toStdString();
+        names->setCurrentItem(found.front());
+        click(d, "cmdOK");
+    };
+}
+
+frmArgumentSet& args(QWidget& w) { return dynamic_cast<frmArgumentSet&>(w); }
+
+void fill(QWidget& w, const QStringList& texts) {
+    frmArgumentSet& d = args(w);
+    for (int i = 0; i < texts.size(); ++i) d.txtArgumentValue(i + 1)->setText(texts[i]);
+}
+
+QStringList fields(QWidget& w) {
+    frmArgumentSet& d = args(w);
+    QStringList texts;
+    for (int i = 1; i <= d.rowCount(); ++i) texts << d.txtArgumentValue(i)->text();
+    return texts;
+}
+
+struct Outcome {
+    std::string result;
+    bool isCancel;
+};
+
+Outcome play(DialogDriver& driver, const std::string& former = "") {
+    CFormulaSet service;
+    Outcome o{"unset", false};
+    driver.run([&] { o.result = service.setFormula(former); });
+    o.isCancel = service.isCancel();
+    EXPECT_TRUE(driver.ok()) << driver.failure();
+    return o;
+}
+
+TEST(Exchange, OkWithoutNestingReturnsTheFormulaAndLeavesTheMarker) {
+    MessageRecorder messages;
+    DialogDriver driver;
+    driver.expect("frmFormulaSet", choose("LEFT"));
+    driver.expect("frmArgumentSet", [](QWidget& d) {
+        fill(d, {" A1 ", "2"});
+        click(d, "cmdOK");
+    });
+    const Outcome o = play(driver);
+    EXPECT_EQ(o.result, "LEFT(A1,2)");
+    EXPECT_FALSE(o.isCancel);
+    EXPECT_EQ(gFormulaStack.Count(), 1);
+    EXPECT_EQ(gFormulaStack.Pop(), "00LEFT(A1,2)");
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST(Exchange, EnterInAFieldMeansOk) {
+    DialogDriver driver;
+    driver.expect("frmArgumentSet", [](QWidget& d) {
+        QApplication::setActiveWindow(&d);
+        args(d).txtArgumentValue(1)->setFocus();
+        QTest::keyClick(args(d).txtArgumentValue(1), Qt::Key_Return);
+    });
+    EXPECT_EQ(play(driver, "LEFT(\"ab\",1)").result, "LEFT(\"ab\",1)");
+}
+
+TEST(Exchange, NestingOneLevelAppendsTheNestedFormulaToItsField) {
+    MessageRecorder messages;
+    DialogDriver driver;
+    driver.expect("frmFormulaSet", choose("IF"));
+    driver.expect("frmArgumentSet", [](QWidget& d) {
+        fill(d, {"1>0", " 1& ", "\"z\""});
+        click(d, "cmdFormula2");
+    });
+    driver.expect("frmFormulaSet", [](QWidget& d) {
+        EXPECT_EQ(gFormulaStack.Count(), 1);
+        choose("LEFT")(d);
+    });
+    driver.expect("frmArgumentSet", [](QWidget& d) {
+        EXPECT_EQ(d.windowTitle(), "参数设置(LEFT)");
+        fill(d, {"\"ab\"", "1"});
+        click(d, "cmdOK");
+        // The window now edits IF again, built for its three arguments.
+        EXPECT_EQ(gsFunctionName, "IF");
+        EXPECT_EQ(d.windowTitle(), "参数设置(IF)");
+        EXPECT_EQ(fields(d), QStringList({"1>0", " 1& LEFT(\"ab\",1)", "\"z\""}));
+        EXPECT_EQ(args(d).lblArgumentValue(3)->text(), "value_if_false(可选)");
+        EXPECT_EQ(gFormulaStack.Count(), 0);
+        click(d, "cmdOK");
+    });
+    const Outcome o = play(driver);
+    EXPECT_EQ(o.result, "IF(1>0,1& LEFT(\"ab\",1),\"z\")");
+    for (const Message& m : messages.messages) ADD_FAILURE() << m.text;
+    EXPECT_FALSE(o.isCancel);
+}
+
+TEST(Exchange, NestingTwoLevelsNeedsThreeOks) {
+    DialogDriver driver;
+    driver.expect("frmFormulaSet", choose("IF"));
+    driver.expect("frmArgumentSet", [](QWidget& d) {
+        fill(d, {"1>0", "", "\"y\""});
+        click(d, "cmdFormula2");
+    });
+    driver.expect("frmFormulaSet", choose("LEFT"));
+    driver.expect("frmArgumentSet", [](QWidget& d) {
+        fill(d, {"\"abc\"", ""});
+        click(d, "cmdFormula2");
+    });
+    driver.expect("frmFormulaSet", choose("ARGS2"));
+    driver.expect("frmArgumentSet", [](QWidget& d) {
+        QApplication::setActiveWindow(&d);
+        EXPECT_EQ(gFormulaStack.Count(), 2);
+        fill(d, {"1", "2"});
+        click(d, "cmdOK");
+        EXPECT_EQ(gsFunctionName, "LEFT");
+        EXPECT_EQ(fields(d), QStringList({"\"abc\"", "ARGS2(1,2)"}));
+        click(d, "cmdOK");
+        EXPECT_EQ(gsFunctionName, "IF");
+        EXPECT_EQ(fields(d), QStringList({"1>0", "LEFT(\"abc\",ARGS2(1,2))", "\"y\""}));
+        EXPECT_EQ(QApplication::focusWidget(), args(d).txtArgumentValue(2));
+        click(d, "cmdOK");
+    });
+    const Outcome o = play(driver);
+    EXPECT_EQ(o.result, "IF(1>0,LEFT(\"abc\",ARGS2(1,2)),\"y\")");
+    EXPECT_FALSE(o.isCancel);
+}
+
+TEST(Exchange, CancelAtAnyLevelEndsTheWholeExchange) {
+    // 0: the first chooser, 1: the outer dialog, 2: the nested chooser, 3: the nested dialog.
+    for (int level = 0; level < 4; ++level) {
+        SCOPED_TRACE(level);
+        DialogDriver driver;
+        auto cancelOr = [level](int here, std::function<void(QWidget&)> act) {
+            return [=](QWidget& d) {
+                if (level == here) click(d, "cmdCancel");
+                else act(d);
+            };
+        };
+        driver.expect("frmFormulaSet", cancelOr(0, choose("LEFT")));
+        if (level >= 1)
+            driver.expect("frmArgumentSet", cancelOr(1, [](QWidget& d) { click(d, "cmdFormula1"); }));
+        if (level >= 2) driver.expect("frmFormulaSet", cancelOr(2, choose("LEFT")));
+        if (level >= 3) driver.expect("frmArgumentSet", cancelOr(3, [](QWidget&) {}));
+        const Outcome o = play(driver);
+        EXPECT_EQ(o.result, "");
+        EXPECT_TRUE(o.isCancel);
+    }
+}
+
+TEST(Exchange, AFailingCheckInANestedDialogKeepsItOpenAndTheEntryParked) {
+    MessageRecorder messages;
+    DialogDriver driver;
+    driver.expect("frmFormulaSet", choose("LEFT"));
+    driver.expect("frmArgumentSet", [](QWidget& d) {
+        fill(d, {"a|b", ""});
+        click(d, "cmdFormula2");
+    });
+    driver.expect("frmFormulaSet", choose("MID"));
+    driver.expect("frmArgumentSet", [&](QWidget& d) {
+        QApplication::setActiveWindow(&d);
+        fill(d, {"\"abc\"", "", "1"});
+        click(d, "cmdOK");  // start_num is required
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.messages[0].text, "参数(start_num)没有填写！");
+        EXPECT_EQ(messages.messages[0].icon, MsgIcon::Information);
+        EXPECT_EQ(messages.messages[0].title, "NemroFormulaSet");
+        EXPECT_EQ(QApplication::focusWidget(), args(d).txtArgumentValue(2));
+        EXPECT_EQ(args(d).lblArgumentDesc()->text().toStdString(),
+                  "参数描述：起始位置\r\n参数类型：Integer\r\n类型描述：整数值");
+        fill(d, {"\"abc\"", "1:2", "1"});
+        click(d, "cmdOK");  // the colon is illegal
+        ASSERT_EQ(messages.messages.size(), 2u);
+        EXPECT_EQ(messages.messages[1].text, "不得包含非法字符' : '");
+        EXPECT_EQ(messages.messages[1].title, "公式输入有误!");
+        EXPECT_EQ(gFormulaStack.Count(), 1);
+        EXPECT_EQ(d.windowTitle(), "参数设置(MID)");
+        fill(d, {"\"abc\"", "1", "1"});
+        click(d, "cmdOK");
+        // The "|" typed into the outer field comes back as typed.
+        EXPECT_EQ(fields(d), QStringList({"a|b", "MID(\"abc\",1,1)"}));
+        click(d, "cmdCancel");
+    });
+    const Outcome o = play(driver);
+    EXPECT_TRUE(o.isCancel);
+    EXPECT_EQ(o.result, "");
+}
+
+TEST(Exchange, CancelAfterACompletedCallReturnsNothing) {
+    DialogDriver first;
+    first.expect("frmArgumentSet", [](QWidget& d) { click(d, "cmdOK"); });
+    EXPECT_EQ(play(first, "LEFT(\"a\",1)").result, "LEFT(\"a\",1)");
+    DialogDriver second;
+    second.expect("frmFormulaSet", [](QWidget& d) { click(d, "cmdCancel"); });
+    const Outcome o = play(second);
+    EXPECT_EQ(o.result, "");
+    EXPECT_TRUE(o.isCancel);
+}
+
+TEST(Exchange, ReEditingAFormulaWithANestedCall) {
+    DialogDriver driver;
+    driver.expect("frmArgumentSet", [](QWidget& d) {
+        EXPECT_EQ(fields(d), QStringList({"LEFT(\"ab\",1)=\"a\"", "1", "2"}));
+        fill(d, {"LEFT(\"ab\",1)=\"b\""});
+        click(d, "cmdOK");
+    });
+    EXPECT_EQ(play(driver, "IF(LEFT(\"ab\",1)=\"a\",1,2)").result, "IF(LEFT(\"ab\",1)=\"b\",1,2)");
+}
+
+TEST(Checks, Messages) {
+    struct Case {
+        std::string formula;
+        bool ok;
+        std::string message;  // "" for none
+    };
+    const std::vector<Case> cases = {
+        {"LEFT(\"ab\",1)", true, ""},
+        {"LEFT((1,1)", false, "左右括号数目不一致!"},
+        {")1+1(", false, ""},  // counts agree; the engine reports the order
+        {"A1:B2", false, "不得包含非法字符' : '"},
+        {"LEFT(\"中\",1)", false, "不得包含非法字符' 中 '"},
+        {"a|b", false, "不得包含非法字符' | '"},
+        {"LEFT(\"%s\",%S)", true, ""},
+        {"MYTRIM(1)", true, ""},
+        {"NOSUCH(1)", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.formula);
+        MessageRecorder messages;
+        EXPECT_EQ(dialogs::checkFormula(c.formula), c.ok);
+        if (c.ok) {
+            EXPECT_TRUE(messages.messages.empty());
+        } else {
+            ASSERT_EQ(messages.messages.size(), 1u);
+            EXPECT_EQ(messages.messages[0].icon, MsgIcon::Critical);
+            EXPECT_EQ(messages.messages[0].title, "公式输入有误!");
+            if (!c.message.empty()) EXPECT_EQ(messages.messages[0].text, c.message);
+        }
+    }
+}
+
+TEST(Checks, LegalCharacterTable) {
+    std::string legal;
+    for (int code = 1; code < 128; ++code)
+        if (dialogs::isLegalFormulaCharacter(std::string(1, static_cast<char>(code)))) legal += static_cast<char>(code);
+    EXPECT_EQ(legal,
+              " \"%&()*+,-./0123456789;<=>ABCDEFGHIJKLMNOPQRSTUVWXYZ\\^_abcdefghijklmnopqrstuvwxyz");
+}
+
+TEST(ParkedEntry, RoundTripsAnyTextAndRow) {
+    const std::vector<dialogs::ParkedEntry> cases = {
+        {2, "LEFT", {"A1", ""}},
+        {3, "IF", {" a ", "b|c", "\\|\\\\", ""}},
+        {150, "ARGS40", {"x"}},
+        {1, "LEFT", {}},
+    };
+    for (const auto& e : cases) {
+        const std::string text = dialogs::encodeParked(e);
+        const dialogs::ParkedEntry back = dialogs::decodeParked(text);
+        EXPECT_EQ(back.row, e.row) << text;
+        EXPECT_EQ(back.functionName, e.functionName) << text;
+        EXPECT_EQ(back.fields, e.fields) << text;
+    }
+    // Texts without "|" or "\" keep the plain format.
+    EXPECT_EQ(dialogs::encodeParked({2, "LEFT", {"A1", ""}}), "02LEFT|A1|");
+    EXPECT_EQ(dialogs::completionMarker("LEFT(A1,)"), "00LEFT(A1,)");
+}
+
+}  // namespace
+}  // namespace nemro::testing
