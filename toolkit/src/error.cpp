@@ -8,6 +8,9 @@ const char* platformDescription(std::int32_t number) noexcept {
         case err::Overflow: return "溢出。";
         case err::DivisionByZero: return "除数为零。";
         case err::TypeMismatch: return "类型不匹配。";
+        case err::ObjectNotSet: return "对象变量或 With 块变量未设置。";
+        case err::InvalidPropertyValue: return "无效的属性值。";
+        case err::NoSuchMember: return "对象不支持该属性或方法。";
         default: return "";
     }
 }

@@ -37,6 +37,12 @@ std::u16string lower(std::u16string_view s) {
     return toStd(fromU16(s).toLower(icu::Locale::getRoot()));
 }
 
+std::string_view trimBlanks(std::string_view s) noexcept {
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
 std::string upper(std::string_view utf8) { return toUtf8(upper(toUtf16(utf8))); }
 std::string lower(std::string_view utf8) { return toUtf8(lower(toUtf16(utf8))); }
 

@@ -13,6 +13,9 @@ inline constexpr std::int32_t InvalidArgument = 5;
 inline constexpr std::int32_t Overflow = 6;
 inline constexpr std::int32_t DivisionByZero = 11;
 inline constexpr std::int32_t TypeMismatch = 13;
+inline constexpr std::int32_t ObjectNotSet = 91;          // a node that is not there
+inline constexpr std::int32_t InvalidPropertyValue = 380;  // e.g. selecting in an empty list
+inline constexpr std::int32_t NoSuchMember = 438;          // an attribute asked of a non-element
 inline constexpr std::int32_t Tokenizer = 34;
 inline constexpr std::int32_t Syntax = 35;
 inline constexpr std::int32_t Catalogue = static_cast<std::int32_t>(0x80040000u);
@@ -47,7 +50,7 @@ private:
 // The standard description of a platform error number, "" when it has none.
 const char* platformDescription(std::int32_t number) noexcept;
 
-// Raises a platform error (5, 6, 11, 13) with its standard description.
+// Raises a platform error (5, 6, 11, 13, 91, 380, 438) with its standard description.
 [[noreturn]] void raisePlatform(std::int32_t number, std::string source);
 
 }  // namespace nemro

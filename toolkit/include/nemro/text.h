@@ -10,6 +10,9 @@ namespace nemro::text {
 std::u16string toUtf16(std::string_view utf8);
 std::string toUtf8(std::u16string_view utf16);
 
+// Without leading and trailing blanks (U+0020 only, as formula and catalogue texts mean).
+std::string_view trimBlanks(std::string_view s) noexcept;
+
 // Locale-independent full case mapping.
 std::string upper(std::string_view utf8);
 std::string lower(std::string_view utf8);
