@@ -64,7 +64,10 @@ public:
         steps_.clear();
         // Close whatever is open so that the exchange unwinds.
         QTimer::singleShot(0, [] {
-            while (QWidget* w = modal()) w->close();
+            while (QWidget* w = modal()) {
+                w->close();
+                if (modal() == w) w->hide();
+            }
         });
     }
 
@@ -109,6 +112,15 @@ struct Choice {
 // Scans the chooser for functions by argument count.
 struct Catalogue {
     Choice few, many, inner;
+    Choice outer;   // IF when the catalogue has it: any value may be nested in its branches
+    Choice nested;  // a short built-in whose result suits any branch
+
+    static int nestedRank(const std::string& name) {
+        const char* order[] = {"LEN", "LEFT", "INT", "ROUND"};
+        for (int i = 0; i < 4; ++i)
+            if (name == order[i]) return i;
+        return 4;
+    }
 
     void scan() {
         auto* categories = child<QListWidget>("lstFormulaCategory");
@@ -128,6 +140,11 @@ struct Catalogue {
                 if (ch.arguments >= 2 && (few.arguments < 0 || ch.arguments < few.arguments)) few = ch;
                 if (ch.arguments > many.arguments) many = ch;
                 if (ch.arguments <= 2 && inner.arguments < 0 && ch.name != few.name) inner = ch;
+                if (ch.name == "IF" && ch.arguments == 3) outer = ch;
+                for (const char* name : {"LEN", "LEFT", "INT", "ROUND"}) {
+                    if (ch.name == name && (nested.arguments < 0 || nestedRank(name) < nestedRank(nested.name)))
+                        nested = ch;
+                }
             }
         }
         categories->setCurrentRow(0);
@@ -160,6 +177,11 @@ void fill(const std::string& function, int from, int count) {
         if (auto* field = child<QLineEdit>(QString("txtArgumentValue%1").arg(i)))
             field->setText(QString::fromStdString(sampleFor(function, i)));
     }
+}
+
+void setField(int row, const std::string& text) {
+    if (auto* field = child<QLineEdit>(QString("txtArgumentValue%1").arg(row)))
+        field->setText(QString::fromStdString(text));
 }
 
 }  // namespace
@@ -208,36 +230,46 @@ int runTour(const QString& directory) {
         }
         click("cmdCancel");
     });
-    // 4. A complete exchange with a nested function and a check message.
+    // 4. A complete exchange: fill, a check message, nest a second function, OK twice.
+    auto outerChoice = [&]() -> const Choice& { return cat.outer.arguments > 0 ? cat.outer : cat.few; };
+    auto nestedChoice = [&]() -> const Choice& {
+        return cat.nested.arguments > 0 ? cat.nested : (cat.inner.arguments > 0 ? cat.inner : cat.few);
+    };
     s.add("outer", chooser, [&] {
-        choose(cat.few);
+        choose(outerChoice());
         click("cmdOK");
     });
     s.add("outer dialog", arguments, [&] {
-        fill(cat.few.name, 1, 1);
-        s.shot("nest-outer-filled");
-        click("cmdFormula2");
-    });
-    s.add("inner chooser", chooser, [&] {
-        choose(cat.inner.arguments > 0 ? cat.inner : cat.few);
-        s.shot("nest-chooser");
+        const Choice& outer = outerChoice();
+        fill(outer.name, 1, outer.arguments);
+        if (outer.name == "IF") setField(1, "1>0");
+        // A range reference is not formula text here: the check says so.
+        setField(2, "A1:B2");
+        s.shot("exchange-outer-filled");
         click("cmdOK");
     });
-    s.add("inner dialog, required check", arguments, [&] { click("cmdOK"); });
-    s.add("required message", showingMessage, [&] {
-        s.shot("check-required-message");
+    s.add("check message", showingMessage, [&] {
+        s.shot("exchange-check-message");
         static_cast<QMessageBox*>(modal())->button(QMessageBox::Ok)->click();
     });
-    s.add("inner dialog", arguments, [&] {
-        const Choice& inner = cat.inner.arguments > 0 ? cat.inner : cat.few;
-        s.shot("nest-inner-description");
-        fill(inner.name, 1, inner.arguments);
-        s.shot("nest-inner-filled");
-        click("cmdOK");
-        s.shot("nest-outer-restored");
+    s.add("nest", arguments, [&] {
+        setField(2, "");
+        click("cmdFormula2");
     });
-    s.add("outer OK", arguments, [&] {
-        fill(cat.few.name, 3, cat.few.arguments);
+    s.add("nested chooser", chooser, [&] {
+        choose(nestedChoice());
+        s.shot("exchange-nested-chooser");
+        click("cmdOK");
+    });
+    s.add("nested dialog", arguments, [&] {
+        const Choice& nested = nestedChoice();
+        fill(nested.name, 1, nested.arguments);
+        if (auto* f = child<QLineEdit>("txtArgumentValue1")) f->setFocus();
+        s.shot("exchange-nested-filled");
+        click("cmdOK");
+    });
+    s.add("outer restored", arguments, [&] {
+        s.shot("exchange-outer-restored");
         click("cmdOK");
     });
     // 5. Re-editing the result.
