@@ -44,6 +44,13 @@ int runPostfix(const std::vector<std::string>& args, Io& io);
 int runEval(const std::vector<std::string>& args, Io& io);
 int runPrint(const std::vector<std::string>& args, Io& io);
 
+// Commands defined beside their code, one file each.
+extern const Command kCatalogueCommand;
+extern const Command kComposeCommand;
+extern const Command kDecomposeCommand;
+extern const Command kCheckCommand;
+extern const Command kArglistCommand;
+
 const std::vector<Command>& commands();
 
 }  // namespace nemro::cli

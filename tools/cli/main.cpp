@@ -55,6 +55,11 @@ const std::vector<Command>& commands() {
          "\n"
          "example: nemro-formula print --json --type A1=14 'round(a1*2,)'\n",
          runPrint},
+        kCatalogueCommand,
+        kComposeCommand,
+        kDecomposeCommand,
+        kCheckCommand,
+        kArglistCommand,
     };
     return table;
 }
