@@ -11,6 +11,7 @@ namespace nemro {
 namespace err {
 inline constexpr std::int32_t InvalidArgument = 5;
 inline constexpr std::int32_t Overflow = 6;
+inline constexpr std::int32_t SubscriptOutOfRange = 9;  // a list entry with too few fields
 inline constexpr std::int32_t DivisionByZero = 11;
 inline constexpr std::int32_t TypeMismatch = 13;
 inline constexpr std::int32_t ObjectNotSet = 91;          // a node that is not there
@@ -50,7 +51,7 @@ private:
 // The standard description of a platform error number, "" when it has none.
 const char* platformDescription(std::int32_t number) noexcept;
 
-// Raises a platform error (5, 6, 11, 13, 91, 380, 438) with its standard description.
+// Raises a platform error (5, 6, 9, 11, 13, 91, 380, 438) with its standard description.
 [[noreturn]] void raisePlatform(std::int32_t number, std::string source);
 
 }  // namespace nemro
