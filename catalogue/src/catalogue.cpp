@@ -199,7 +199,8 @@ std::string getArgDatatypeDesc(const std::string& functionName, const std::strin
     });
 }
 
-bool isExistFormula(const std::string& functionName, const std::string& path) {
+namespace {
+bool findFormula(const std::string& path, const std::function<bool(const char*)>& matches) {
     return trapped("modCommonFunction.isExistFormula()\\", [&] {
         constexpr const char* kSource = "isExistFormula";
         const CatalogueQuery query(path, kSource);
@@ -210,10 +211,19 @@ bool isExistFormula(const std::string& functionName, const std::string& path) {
         for (const pugi::xml_node& child : formulas.children()) {
             if (child.type() != pugi::node_element) continue;
             const pugi::xml_attribute name = child.attribute("Name");
-            if (name && functionName == name.value()) return true;
+            if (name && matches(name.value())) return true;
         }
         return false;
     });
+}
+}  // namespace
+
+bool isExistFormula(const std::string& functionName, const std::string& path) {
+    return findFormula(path, [&](const char* name) { return functionName == name; });
+}
+
+bool isExistFormulaNoCase(const std::string& functionName, const std::string& path) {
+    return findFormula(path, [&](const char* name) { return text::equalsNoCase(functionName, name); });
 }
 
 }  // namespace nemro

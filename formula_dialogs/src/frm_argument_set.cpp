@@ -8,7 +8,7 @@
 #include <QPixmap>
 #include <QPushButton>
 
-#include "argument_logic.h"
+#include "nemro/formula_checks.h"
 #include "frm_formula_set.h"
 #include "nemro/catalogue.h"
 #include "nemro/error.h"

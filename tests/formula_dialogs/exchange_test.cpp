@@ -1,6 +1,5 @@
 // Complete exchanges through the real dialogs: OK, nesting to any depth, Cancel at each
-// level, failing checks in a nested dialog, parked texts, re-editing; and the plain
-// checks and the parked-entry format.
+// level, failing checks in a nested dialog, parked texts, re-editing.
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,7 +7,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "argument_logic.h"
 #include "dialog_support.h"
 #include "frm_argument_set.h"
 #include "nemro/formula_set.h"
@@ -226,65 +224,6 @@ TEST(Exchange, ReEditingAFormulaWithANestedCall) {
         click(d, "cmdOK");
     });
     EXPECT_EQ(play(driver, "IF(LEFT(\"ab\",1)=\"a\",1,2)").result, "IF(LEFT(\"ab\",1)=\"b\",1,2)");
-}
-
-TEST(Checks, Messages) {
-    struct Case {
-        std::string formula;
-        bool ok;
-        std::string message;  // "" for none
-    };
-    const std::vector<Case> cases = {
-        {"LEFT(\"ab\",1)", true, ""},
-        {"LEFT((1,1)", false, "左右括号数目不一致!"},
-        {")1+1(", false, ""},  // counts agree; the engine reports the order
-        {"A1:B2", false, "不得包含非法字符' : '"},
-        {"LEFT(\"中\",1)", false, "不得包含非法字符' 中 '"},
-        {"a|b", false, "不得包含非法字符' | '"},
-        {"LEFT(\"%s\",%S)", true, ""},
-        {"MYTRIM(1)", true, ""},
-        {"NOSUCH(1)", false, ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.formula);
-        MessageRecorder messages;
-        EXPECT_EQ(dialogs::checkFormula(c.formula), c.ok);
-        if (c.ok) {
-            EXPECT_TRUE(messages.messages.empty());
-        } else {
-            ASSERT_EQ(messages.messages.size(), 1u);
-            EXPECT_EQ(messages.messages[0].icon, MsgIcon::Critical);
-            EXPECT_EQ(messages.messages[0].title, "公式输入有误!");
-            if (!c.message.empty()) EXPECT_EQ(messages.messages[0].text, c.message);
-        }
-    }
-}
-
-TEST(Checks, LegalCharacterTable) {
-    std::string legal;
-    for (int code = 1; code < 128; ++code)
-        if (dialogs::isLegalFormulaCharacter(std::string(1, static_cast<char>(code)))) legal += static_cast<char>(code);
-    EXPECT_EQ(legal,
-              " \"%&()*+,-./0123456789;<=>ABCDEFGHIJKLMNOPQRSTUVWXYZ\\^_abcdefghijklmnopqrstuvwxyz");
-}
-
-TEST(ParkedEntry, RoundTripsAnyTextAndRow) {
-    const std::vector<dialogs::ParkedEntry> cases = {
-        {2, "LEFT", {"A1", ""}},
-        {3, "IF", {" a ", "b|c", "\\|\\\\", ""}},
-        {150, "ARGS40", {"x"}},
-        {1, "LEFT", {}},
-    };
-    for (const auto& e : cases) {
-        const std::string text = dialogs::encodeParked(e);
-        const dialogs::ParkedEntry back = dialogs::decodeParked(text);
-        EXPECT_EQ(back.row, e.row) << text;
-        EXPECT_EQ(back.functionName, e.functionName) << text;
-        EXPECT_EQ(back.fields, e.fields) << text;
-    }
-    // Texts without "|" or "\" keep the plain format.
-    EXPECT_EQ(dialogs::encodeParked({2, "LEFT", {"A1", ""}}), "02LEFT|A1|");
-    EXPECT_EQ(dialogs::completionMarker("LEFT(A1,)"), "00LEFT(A1,)");
 }
 
 }  // namespace

@@ -22,6 +22,9 @@ bool CheckArgNum(const std::string& functionName, const std::string& path = "");
 std::string getArgDatatypeDesc(const std::string& functionName, const std::string& argumentName,
                                const std::string& path = "");
 bool isExistFormula(const std::string& functionName, const std::string& path = "");
+// The same search with the letters of both names in any case: the engine hands its
+// callers function names upper-cased.
+bool isExistFormulaNoCase(const std::string& functionName, const std::string& path = "");
 // Directory of the component's own module file, ending in "/".
 std::string GetAppPath();
 

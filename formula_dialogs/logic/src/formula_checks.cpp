@@ -1,6 +1,9 @@
-#include "argument_logic.h"
+#include "nemro/formula_checks.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <new>
+#include <optional>
 
 #include "nemro/catalogue.h"
 #include "nemro/error.h"
@@ -13,12 +16,25 @@ namespace nemro::dialogs {
 namespace {
 constexpr const char* kFormulaErrorTitle = "公式输入有误!";
 
-// Answers the engine's calls of functions it does not know from the catalogue.
+// Answers the engine's calls of functions it does not know from the catalogue. A
+// catalogue failure is kept, so that the check can tell it from a formula error.
 class CatalogueFunctions final : public IExpressionListener {
 public:
+    explicit CatalogueFunctions(const std::string& catalogue) : catalogue_(catalogue) {}
+
     void UserFunction(const std::string& Name, CExpElmStack&, std::string& Value) override {
-        Value = isExistFormula(Name) ? "0" : "-1";
+        try {
+            Value = catalogueFunctionStatus(Name, catalogue_);
+        } catch (const NemroError&) {
+            failed = true;
+            throw;
+        }
     }
+
+    bool failed = false;
+
+private:
+    const std::string& catalogue_;
 };
 
 std::size_t sequenceLength(unsigned char lead) {
@@ -29,27 +45,32 @@ std::size_t sequenceLength(unsigned char lead) {
     return 1;
 }
 
-std::string replaceNoCase(const std::string& s, const std::string& from, const std::string& to) {
+// "%s" in any letter case becomes "1".
+std::string replacePercentS(const std::string& s) {
     std::string out;
+    out.reserve(s.size());
     for (std::size_t i = 0; i < s.size();) {
         if (i + 1 < s.size() && s[i] == '%' && (s[i + 1] == 's' || s[i + 1] == 'S')) {
-            out += to;
-            i += from.size();
+            out += '1';
+            i += 2;
         } else {
             out += s[i++];
         }
     }
     return out;
 }
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
-int checkRequired(const std::string& functionName, const std::vector<std::string>& fields) {
-    const std::int16_t n = getArgumentCount(functionName);
+int checkRequired(const std::string& functionName, const std::vector<std::string>& fields,
+                  const std::string& catalogue) {
+    const std::int16_t n = getArgumentCount(functionName, catalogue);
     for (std::int16_t i = 1; i <= n; ++i) {
         const std::size_t at = static_cast<std::size_t>(i - 1);
         const bool empty = at >= fields.size() || fields[at].empty();
-        if (empty && getArgumentPara(functionName, "Required", i) == "True") {
-            showMessage("参数(" + getArgumentPara(functionName, "Value", i) + ")没有填写！",
+        if (empty && getArgumentPara(functionName, "Required", i, catalogue) == "True") {
+            showMessage("参数(" + getArgumentPara(functionName, "Value", i, catalogue) + ")没有填写！",
                         MsgIcon::Information, kApplicationTitle);
             return i;
         }
@@ -65,13 +86,14 @@ bool isLegalFormulaCharacter(std::string_view c) {
            code == 95 || (code >= 97 && code <= 122);
 }
 
-bool FormulaSyntaxCheck(const std::string& formula) {
+std::string catalogueFunctionStatus(const std::string& name, const std::string& catalogue) {
+    return isExistFormulaNoCase(name, catalogue) ? "0" : "-1";
+}
+
+bool FormulaSyntaxCheck(const std::string& formula, const std::string& catalogue) {
     try {
-        std::size_t open = 0, close = 0;
-        for (char c : formula) {
-            if (c == '(') ++open;
-            else if (c == ')') ++close;
-        }
+        const auto open = std::count(formula.begin(), formula.end(), '(');
+        const auto close = std::count(formula.begin(), formula.end(), ')');
         if (open != close) {
             showMessage("左右括号数目不一致!", MsgIcon::Critical, kFormulaErrorTitle);
             return false;
@@ -87,28 +109,40 @@ bool FormulaSyntaxCheck(const std::string& formula) {
             }
             i += len;
         }
-        CatalogueFunctions listener;
+        // The engine reports a formula error in its message box, as Evaluate does; a
+        // catalogue failure met on the way is no formula error and is passed on.
+        CatalogueFunctions listener(catalogue);
         CGNTExpression objExp(&listener);
-        bool success = false;
-        objExp.Evaluate(replaceNoCase(formula, "%s", "1"), &success);
-        return success;
+        std::string description;
+        try {
+            objExp.EvaluateOrThrow(replacePercentS(formula));
+            return true;
+        } catch (const NemroError& e) {
+            if (listener.failed) throw;
+            description = e.description();
+        } catch (const std::bad_alloc&) {
+            description = "内存不足。";
+        }
+        showMessage(description, MsgIcon::Critical, kFormulaErrorTitle);
+        return false;
     } catch (NemroError& e) {
         e.prefixSource("Valdren2.frmFormula.FormulaSyntaxCheck()\\");
         throw;
     }
 }
 
-bool checkFormula(const std::string& formula) {
+bool checkFormula(const std::string& formula, const std::string& catalogue) {
     try {
-        return FormulaSyntaxCheck(formula);
+        return FormulaSyntaxCheck(formula, catalogue);
     } catch (NemroError& e) {
         e.prefixSource("frmArgumentSet.CheckFormula()\\");
         throw;
     }
 }
 
-std::string composeFormula(const std::string& functionName, const std::vector<std::string>& fields) {
-    return buildFormula(functionName, fields);
+std::string composeFormula(const std::string& functionName, const std::vector<std::string>& fields,
+                           const std::string& catalogue) {
+    return buildFormula(functionName, fields, catalogue);
 }
 
 std::string encodeParked(const ParkedEntry& entry) {
@@ -121,6 +155,8 @@ std::string encodeParked(const ParkedEntry& entry) {
             text += c;
         }
     };
+    // A name opening with a digit would read as part of the row number.
+    if (!entry.functionName.empty() && isDigit(entry.functionName.front())) text += '\\';
     append(entry.functionName);
     for (const std::string& field : entry.fields) {
         text += '|';
@@ -132,7 +168,7 @@ std::string encodeParked(const ParkedEntry& entry) {
 ParkedEntry decodeParked(const std::string& text) {
     ParkedEntry entry;
     std::size_t i = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i < 9) {
+    while (i < text.size() && isDigit(text[i]) && i < 9) {
         entry.row = entry.row * 10 + (text[i] - '0');
         ++i;
     }

@@ -1,0 +1,52 @@
+// What the argument dialog's buttons decide, over the field texts: the checks, the
+// formula text and the entries parked on gFormulaStack. Plain C++, without Qt, so
+// that the command-line tool and the tests run the checks as OK does; the dialog
+// only shows what these return.
+//
+// `catalogue` names the catalogue file the queries read; "" is FormulaSet.xml beside
+// the component, as the dialogs use it.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nemro::dialogs {
+
+// The row (from 1) of the first required argument whose field is empty, 0 when none;
+// shows the message that names it. Fields beyond `fields` count as empty.
+int checkRequired(const std::string& functionName, const std::vector<std::string>& fields,
+                  const std::string& catalogue = "");
+
+// Brackets, characters and the engine's evaluation; shows the message of a failed
+// check and returns false. A failure the check cannot judge (the catalogue, say) is
+// raised, whatever its number, so that the user always learns of it.
+bool checkFormula(const std::string& formula, const std::string& catalogue = "");
+bool FormulaSyntaxCheck(const std::string& formula, const std::string& catalogue = "");
+
+// Whether the character (one UTF-8 sequence) may appear in formula text.
+bool isLegalFormulaCharacter(std::string_view character);
+
+// The answer to the engine's call of a function it does not know: "0" when the
+// catalogue has the function (its name in any letter case), "-1" otherwise.
+std::string catalogueFunctionStatus(const std::string& name, const std::string& catalogue = "");
+
+// The formula text of the function with the given field texts.
+std::string composeFormula(const std::string& functionName, const std::vector<std::string>& fields,
+                           const std::string& catalogue = "");
+
+// A nesting level parked on gFormulaStack: the row of the formula button, the function
+// and its field texts. Written as the row (two digits at least), the name and "|"
+// before each field; a "|" or "\" inside a text, and a digit opening the name, is
+// written with a "\" before it, so that any text comes back exactly.
+struct ParkedEntry {
+    int row = 0;
+    std::string functionName;
+    std::vector<std::string> fields;
+};
+std::string encodeParked(const ParkedEntry& entry);
+ParkedEntry decodeParked(const std::string& text);
+// What OK pushes before it looks at the stack: "00" and the formula.
+std::string completionMarker(const std::string& formula);
+
+}  // namespace nemro::dialogs
