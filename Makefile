@@ -2,7 +2,7 @@
 # Each installs missing packages, configures once and builds incrementally.
 BUILD_DIR := build
 
-.PHONY: all deps configure build run test unit sanitize fuzz fuzz-build clean
+.PHONY: all deps configure build run test unit sanitize threads fuzz fuzz-build clean
 
 all: build
 
@@ -22,7 +22,7 @@ FUZZ_SECONDS ?= 60
 # The bounded fuzz run inside `make test`.
 CI_FUZZ_SECONDS ?= 15
 
-test: unit sanitize fuzz-build
+test: unit sanitize threads fuzz-build
 	FUZZ_SECONDS=$(CI_FUZZ_SECONDS) scripts/run-fuzzers
 
 unit: build
@@ -34,6 +34,12 @@ sanitize: deps
 	cmake --build build-asan
 	ctest --test-dir build-asan --output-on-failure -j2
 
+# Threads using their own engines, catalogues and lists at once, under ThreadSanitizer.
+threads: deps
+	@[ -f build-tsan/build.ninja ] || cmake --preset tsan
+	cmake --build build-tsan --target thread_tests
+	TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/threads/thread_tests
+
 fuzz-build: deps
 	@[ -f build-fuzz/build.ninja ] || cmake --preset fuzz
 	cmake --build build-fuzz
@@ -42,4 +48,4 @@ fuzz: fuzz-build
 	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/run-fuzzers
 
 clean:
-	rm -rf $(BUILD_DIR) build-asan build-fuzz
+	rm -rf $(BUILD_DIR) build-asan build-fuzz build-tsan
