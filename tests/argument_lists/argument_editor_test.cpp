@@ -60,10 +60,9 @@ TEST(ArgumentEditor, ModifyStoresAsTypedOnlyOnAClickedItemAndUniqueName) {
         if (c.clicked) e.editor.Click(c.clicked);
         EXPECT_EQ(e.editor.Modify(c.typed), c.changed) << c.what;
         const ArgumentEntry second = e.editor.items()[1];
-        if (c.changed)
-            EXPECT_EQ(second, (ArgumentEntry{c.typed.name, c.typed.value, c.typed.description})) << c.what;
-        else
-            EXPECT_EQ(second, (ArgumentEntry{"B", "2", "b"})) << c.what;
+        const ArgumentEntry expected = c.changed ? ArgumentEntry{c.typed.name, c.typed.value, c.typed.description}
+                                                 : ArgumentEntry{"B", "2", "b"};
+        EXPECT_EQ(second, expected) << c.what;
     }
 }
 
