@@ -65,3 +65,67 @@ expect_batch(1 "1 + 2 * 3\t14\nerror 35: 期望配对的右括号。\n" "1+2*3;(
 
 # postfix batch
 expect_batch(1 "1 2 +\nerror 35: 期望配对的右括号。\n" "1+2;(1" postfix --batch)
+
+# catalogue, compose, decompose: the bundled catalogue beside the executable, and files
+# that are missing or faulty
+get_filename_component(cli_dir "${CLI}" DIRECTORY)
+set(bundled "${cli_dir}/FormulaSet.xml")
+set(missing "${CMAKE_CURRENT_BINARY_DIR}/cli_smoke_no_such_catalogue.xml")
+set(faulty "${CMAKE_CURRENT_BINARY_DIR}/cli_smoke_faulty_catalogue.xml")
+file(WRITE "${faulty}" [[<Quorvanta>
+<FormulaCategorys><Category Title="全部" Name="TOTALFUNCTION" Display="True"/></FormulaCategorys>
+<Formulas>
+<Formula Name="X" Display="True" Value="X(a,b)" Title="t" Description="d" MaxArgNum="2">
+<Argument Value="a" Required="True" Datatype="Single" Description="a"/></Formula>
+</Formulas>
+<DatatypeDesc><Datatype Value="Single" Desc="数值"/></DatatypeDesc>
+</Quorvanta>
+]])
+expect_run(0 [[{"ok":true,"entries":["常用函数","逻辑函数","文本函数","数学与三角函数","日期与时间函数","全部函数"]}]]
+           catalogue --json categories)
+expect_run(0 [[{"ok":true,"entries":["AVERAGE","COUNT","IF","MAX","MIN","ROUND","SUM"],"selected":0}]]
+           catalogue --json functions 常用函数)
+expect_run(0 [[{"ok":true,"entries":[],"selected":-1}]] catalogue --json functions 无此分类)
+expect_run(0 [[{"ok":true,"value":"ROUND(数值,小数位数)","titleAndDescription":"四舍五入：将数值]]
+           catalogue --json info ROUND)
+expect_run(0 [[{"ok":true,"count":5}]] catalogue --json count SUM)
+expect_run(0 [[{"ok":true,"text":"小数位数"}]] catalogue --json arg ROUND Value 2)
+expect_run(1 [["number":91,"source":"frmFormulaSet.getArgumenPara()\\getArgumentPara"]]
+           catalogue --json arg ROUND Value 3)
+expect_run(2 "" catalogue arg ROUND Value 40000)
+expect_run(0 [[{"ok":true,"result":true}]] catalogue --json argnum IF)
+expect_run(0 [[{"ok":true,"result":false}]] catalogue --json exists sum)
+expect_run(0 "true" catalogue exists SUM)
+expect_run(0 [[{"ok":true,"text":"数值：]] catalogue --json typedesc ROUND 数值)
+expect_run(0 [[{"ok":true,"problems":[]}]] catalogue --json lint)
+expect_run(0 [[{"ok":true,"problems":[]}]] catalogue --json --catalogue "${bundled}" lint)
+expect_run(1 "${faulty}:4: Formula \"X\": MaxArgNum is 2 but it has 1 child nodes"
+           catalogue --catalogue "${faulty}" lint)
+expect_run(1 [[{"ok":false,"problems":[{"line":4,"message":"Formula \"X\": MaxArgNum is 2 but it has 1 child nodes"}]}]]
+           catalogue --json --catalogue=${faulty} lint)
+expect_run(1 [[{"ok":false,"number":1,"source":"frmFormulaSet.FillFormulaCategory()\\FillFunctionCategory","description":"File was not found"}]]
+           catalogue --json --catalogue "${missing}" categories)
+expect_run(1 [["number":1,"source":"lintCatalogue"]] catalogue --json --catalogue "${missing}" lint)
+expect_run(2 "" catalogue)
+expect_run(2 "" catalogue nosuchquery)
+expect_run(2 "" catalogue functions)
+expect_run(2 "" catalogue --catalogue)
+expect_run(0 "example:" catalogue --help)
+expect_run(0 [[{"ok":true,"text":"ROUND(A1,2)"}]] compose --json ROUND " A1 " 2)
+expect_run(0 "SUM(1,2,,,)" compose SUM 1 2)
+expect_run(0 "NOW()" compose NOW)
+expect_run(1 [["number":1,"source":"modCommonFunction.buildFormula()\\frmFormulaSet.getArgumentCount()\\getArgumentCount"]]
+           compose --json --catalogue "${missing}" ROUND 1)
+expect_run(2 "" compose)
+expect_run(0 "example:" compose --help)
+expect_run(0 [[{"ok":true,"name":"IF","arguments":["A1>0","ROUND(A1,2)","0"]}]]
+           decompose --json "IF(A1>0,ROUND(A1,2),0)")
+expect_run(0 "F\n1\ta\n2\t\n3\tb\n" decompose "F(a,,b,)")
+expect_run(0 [[{"ok":true,"name":"NOW","arguments":[]}]] decompose --json "NOW()")
+expect_run(1 [["number":5,]] decompose --json "NOW")
+expect_run(2 "" decompose)
+expect_run(0 "example:" decompose --help)
+# eval answers user functions from a catalogue as the argument dialog does
+expect_run(0 [[{"ok":true,"kind":8,"text":"0"}]] eval --json --catalogue "${bundled}" "SUM(1,ABS(-2))")
+expect_run(1 [["description":"错误的自定义函数“NOPE”。"]] eval --json --catalogue "${bundled}" "NOPE(1)")
+expect_run(1 [["number":1,]] eval --json --catalogue "${missing}" "SUM(1)")
