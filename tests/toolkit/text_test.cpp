@@ -2,6 +2,9 @@
 
 #include "nemro/error.h"
 #include "nemro/message_box.h"
+
+#include <thread>
+#include <vector>
 #include "nemro/text.h"
 
 using namespace nemro;
@@ -29,6 +32,24 @@ TEST(MessageBox, RecorderReceivesTextIconAndTitle) {
     showMessage("x", MsgIcon::Information, kApplicationTitle);
     EXPECT_EQ(seen, "x|64|NemroFormulaSet");
     setMessageBox(old);
+}
+
+TEST(MessageBox, ThreadSinkCatchesOnlyItsOwnThreadsMessages) {
+    std::vector<std::string> global, mine, other;
+    auto old = setMessageBox([&](const std::string& t, MsgIcon, const std::string&) { global.push_back(t); });
+    setThreadMessageBox([&](const std::string& t, MsgIcon, const std::string&) { mine.push_back(t); });
+    showMessage("a", MsgIcon::Critical, "t");
+    std::thread([&] {
+        showMessage("b", MsgIcon::Critical, "t");
+        setThreadMessageBox([&](const std::string& t, MsgIcon, const std::string&) { other.push_back(t); });
+        showMessage("c", MsgIcon::Critical, "t");
+    }).join();
+    setThreadMessageBox(nullptr);
+    showMessage("d", MsgIcon::Critical, "t");
+    setMessageBox(old);
+    EXPECT_EQ(mine, std::vector<std::string>{"a"});
+    EXPECT_EQ(other, std::vector<std::string>{"c"});
+    EXPECT_EQ(global, (std::vector<std::string>{"b", "d"}));
 }
 
 TEST(Error, PrefixBuildsASourcePath) {

@@ -9,7 +9,13 @@ MessageBoxFunction& current() {
     static MessageBoxFunction fn;
     return fn;
 }
+thread_local MessageBoxFunction tThreadFunction;
 }  // namespace
+
+MessageBoxFunction setThreadMessageBox(MessageBoxFunction fn) {
+    std::swap(tThreadFunction, fn);
+    return fn;
+}
 
 MessageBoxFunction setMessageBox(MessageBoxFunction fn) {
     std::lock_guard lock(gMutex);
@@ -18,6 +24,10 @@ MessageBoxFunction setMessageBox(MessageBoxFunction fn) {
 }
 
 void showMessage(const std::string& text, MsgIcon icon, const std::string& title) {
+    if (tThreadFunction) {
+        tThreadFunction(text, icon, title);
+        return;
+    }
     MessageBoxFunction fn;
     {
         std::lock_guard lock(gMutex);

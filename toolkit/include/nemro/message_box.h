@@ -15,6 +15,11 @@ using MessageBoxFunction =
 // Installs fn and returns the one it replaces. An empty function silences messages.
 MessageBoxFunction setMessageBox(MessageBoxFunction fn);
 
+// Installs fn for the calling thread only, in front of the process-wide one, and
+// returns the one it replaces; an empty function falls back to the process-wide one.
+// Lets a caller collect the messages of its own checks while other threads go on.
+MessageBoxFunction setThreadMessageBox(MessageBoxFunction fn);
+
 // Shows a modal message with a single OK button through the installed function.
 void showMessage(const std::string& text, MsgIcon icon, const std::string& title);
 
