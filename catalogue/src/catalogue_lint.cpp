@@ -136,7 +136,8 @@ private:
     std::vector<LintProblem> problems_;
     std::set<std::string> describedTypes_;
     std::set<std::string> categoryNames_;                     // trimmed, as the queries key them
-    std::vector<std::pair<std::string, pugi::xml_node>> displayedCategories_;  // name, node
+    std::size_t displayedCategoryCount_ = 0;
+    std::vector<std::pair<std::string, pugi::xml_node>> displayedCategories_;  // named ones
     std::set<std::string> displayedFunctionCategories_;       // CategoryName of displayed functions
 };
 
@@ -176,7 +177,7 @@ std::vector<LintProblem> Linter::run(const pugi::xml_document& document) {
                                  ": no displayed function has CategoryName " + quoted(name));
             }
         }
-        if (displayedCategories_.empty())
+        if (displayedCategoryCount_ == 0)
             report(categories, "FormulaCategorys: no displayed category, so the chooser cannot open");
         else if (!total)
             report(categories, "FormulaCategorys: no displayed category has Name TOTALFUNCTION");
@@ -194,8 +195,9 @@ void Linter::checkDatatypes(const pugi::xml_node& container) {
             continue;
         }
         std::string value, desc;
-        if (require(child, "Value", "Datatype", value)) describedTypes_.insert(value);
-        require(child, "Desc", "Datatype " + quoted(value), desc);
+        const bool hasValue = require(child, "Value", "Datatype", value);
+        if (hasValue) describedTypes_.insert(value);
+        require(child, "Desc", hasValue ? "Datatype " + quoted(value) : "Datatype", desc);
     }
 }
 
@@ -226,8 +228,9 @@ void Linter::checkCategories(const pugi::xml_node& container) {
             checkQuotes(child, what, "Name", name);
             categoryNames_.insert(std::string(trimBlanks(name)));
         }
-        if (hasName && std::string_view(child.attribute("Display").value()) == "True")
-            displayedCategories_.emplace_back(name, child);
+        if (std::string_view(child.attribute("Display").value()) != "True") continue;
+        ++displayedCategoryCount_;
+        if (hasName) displayedCategories_.emplace_back(name, child);
     }
 }
 
