@@ -66,6 +66,40 @@ expect_batch(1 "1 + 2 * 3\t14\nerror 35: 期望配对的右括号。\n" "1+2*3;(
 # postfix batch
 expect_batch(1 "1 2 +\nerror 35: 期望配对的右括号。\n" "1+2;(1" postfix --batch)
 
+# arglist: the list on standard input, "|" standing for code 14 and "^" for code 15.
+function(expect_list expected_rc expected_out list)
+  string(ASCII 14 field)
+  string(ASCII 15 entry)
+  string(REPLACE "|" "${field}" list "${list}")
+  string(REPLACE "^" "${entry}" list "${list}")
+  set(file "${CMAKE_CURRENT_BINARY_DIR}/cli_smoke_list_input.txt")
+  file(WRITE "${file}" "${list}")
+  execute_process(COMMAND ${CLI} ${ARGN} INPUT_FILE "${file}"
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL expected_rc)
+    message(FATAL_ERROR "${ARGN}: exit ${rc}, expected ${expected_rc}\n${out}${err}")
+  endif()
+  string(FIND "${out}" "${expected_out}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${ARGN}: output lacks '${expected_out}'\n${out}")
+  endif()
+endfunction()
+expect_list(0 [[{"ok":true,"value":"100"}]] "RATE|0.05|税率^base|100|基数" arglist --json get BASE)
+expect_list(0 [[{"ok":true,"value":""}]] "RATE|0.05|税率" arglist --json get "RATE ")
+expect_list(1 [[{"ok":false,"number":-2147221503,"source":"CArgumentSet.GetValueByName()\\NemroFormulaSet","description":"参数没有给定！"}]]
+            "" arglist --json get RATE)
+expect_list(1 [["number":9,]] "^RATE|1|" arglist --json get RATE)
+expect_list(0 "0.05\n" "RATE|0.05|税率\n" arglist get rate)
+expect_list(0 [[{"ok":true,"entries":[{"name":"A","value":"1","description":"a"},{"name":" B","value":"","description":""}]}]]
+            "A|1|a^ B||" arglist --json show)
+expect_list(0 [[{"ok":true,"entries":[]}]] "" arglist --json show)
+expect_list(1 [[{"ok":false,"number":9,"source":"frmArgumentSet1.ReadArgument()\\NemroFormulaSet","description":"下标越界。","entry":2}]]
+            "A|1|a^B|2^C|3|c" arglist --json show)
+expect_list(0 "A\t1\ta\n" "A|1|a" arglist show)
+expect_run(0 "example:" arglist --help)
+expect_run(2 "" arglist get)
+expect_run(2 "" arglist bogus)
+
 # catalogue, compose, decompose: the bundled catalogue beside the executable, and files
 # that are missing or faulty
 get_filename_component(cli_dir "${CLI}" DIRECTORY)
@@ -129,3 +163,19 @@ expect_run(0 "example:" decompose --help)
 expect_run(0 [[{"ok":true,"kind":8,"text":"0"}]] eval --json --catalogue "${bundled}" "SUM(1,ABS(-2))")
 expect_run(1 [["description":"错误的自定义函数“NOPE”。"]] eval --json --catalogue "${bundled}" "NOPE(1)")
 expect_run(1 [["number":1,]] eval --json --catalogue "${missing}" "SUM(1)")
+
+# check: the argument dialog's formula check, with the message the user would see
+set(check_catalogue "${CMAKE_CURRENT_BINARY_DIR}/cli_smoke_check/FormulaSet.xml")
+file(WRITE "${check_catalogue}" [[<?xml version="1.0" encoding="UTF-8"?>
+<Quorvanta><Formulas><Formula Name="Mine" MaxArgNum="1"><Argument Value="x" Required="True"/></Formula></Formulas></Quorvanta>
+]])
+expect_run(0 [[{"ok":true}]] check --json [[LEFT("ab",1)]])
+expect_run(1 [[{"ok":false,"message":"不得包含非法字符' : '","title":"公式输入有误!","icon":16}]] check --json "LEFT(A1:B2,2)")
+expect_run(1 [[{"ok":false,"message":"左右括号数目不一致!","title":"公式输入有误!","icon":16}]] check --json "LEFT((1,1)")
+expect_run(0 [[{"ok":true}]] check --json --catalogue "${check_catalogue}" "Mine(1)+MINE(2)")
+expect_run(1 [[{"ok":false,"message":"错误的自定义函数“NOPE”。","title":"公式输入有误!","icon":16}]]
+           check --json --catalogue "${check_catalogue}" "NOPE(1)")
+expect_run(1 [["title":"NemroFormulaSet","icon":16,"number":1,]] check --json --catalogue "${check_catalogue}.missing" "NOPE(1)")
+expect_run(0 "example:" check --help)
+expect_run(2 "" check --json)
+expect_batch(1 "ok\n公式输入有误!: 左右括号数目不一致!\n" [[LEFT("ab",1);(1]] check --batch)
