@@ -179,19 +179,3 @@ expect_run(1 [["title":"NemroFormulaSet","icon":16,"number":1,]] check --json --
 expect_run(0 "example:" check --help)
 expect_run(2 "" check --json)
 expect_batch(1 "ok\n公式输入有误!: 左右括号数目不一致!\n" [[LEFT("ab",1);(1]] check --batch)
-
-# check: the argument dialog's formula check, with the message the user would see
-set(check_catalogue "${CMAKE_CURRENT_BINARY_DIR}/cli_smoke_check/FormulaSet.xml")
-file(WRITE "${check_catalogue}" [[<?xml version="1.0" encoding="UTF-8"?>
-<Quorvanta><Formulas><Formula Name="Mine" MaxArgNum="1"><Argument Value="x" Required="True"/></Formula></Formulas></Quorvanta>
-]])
-expect_run(0 [[{"ok":true}]] check --json [[LEFT("ab",1)]])
-expect_run(1 [[{"ok":false,"message":"不得包含非法字符' : '","title":"公式输入有误!","icon":16}]] check --json "LEFT(A1:B2,2)")
-expect_run(1 [[{"ok":false,"message":"左右括号数目不一致!","title":"公式输入有误!","icon":16}]] check --json "LEFT((1,1)")
-expect_run(0 [[{"ok":true}]] check --json --catalogue "${check_catalogue}" "Mine(1)+MINE(2)")
-expect_run(1 [[{"ok":false,"message":"错误的自定义函数“NOPE”。","title":"公式输入有误!","icon":16}]]
-           check --json --catalogue "${check_catalogue}" "NOPE(1)")
-expect_run(1 [["title":"NemroFormulaSet","icon":16,"number":1,]] check --json --catalogue "${check_catalogue}.missing" "NOPE(1)")
-expect_run(0 "example:" check --help)
-expect_run(2 "" check --json)
-expect_batch(1 "ok\n公式输入有误!: 左右括号数目不一致!\n" [[LEFT("ab",1);(1]] check --batch)
