@@ -178,7 +178,10 @@ TEST_F(LintFile, UnparsableAndMissingFilesThrowWithTheParserStatus) {
         const char* description;
     };
     const std::string broken = writeRaw("<Quorvanta><Formulas></Quorvanta>");
+    const std::string empty = (dir_ / "empty.xml").string();
+    std::ofstream(empty).flush();
     for (const Case& c : {Case{broken, 14, "Start-end tags mismatch"},
+                          Case{empty, 16, "No document element found"},
                           Case{(dir_ / "absent.xml").string(), 1, "File was not found"}}) {
         try {
             lintCatalogue(c.path);
