@@ -153,7 +153,13 @@ void frmArgumentSet::Form_Load() {
 }
 
 void frmArgumentSet::buildRows() {
-    for (Row& row : rows_) delete row.fra;
+    // The old rows may be in the middle of their own event (Enter in a field means OK):
+    // they leave the dialog now and are deleted once that event is done.
+    for (Row& row : rows_) {
+        row.fra->hide();
+        row.fra->setParent(nullptr);
+        row.fra->deleteLater();
+    }
     rows_.clear();
     rowsClearOfBar_ = false;
 

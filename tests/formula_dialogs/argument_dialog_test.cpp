@@ -151,6 +151,24 @@ TEST(ArgumentDialog, FocusShowsTheArgumentsDescriptionInThreeLines) {
     });
 }
 
+TEST(ArgumentDialog, AFailureInTheFocusHandlerIsShownAndTheDialogStaysUsable) {
+    MessageRecorder messages;
+    withArgumentDialog("NODESC", [&](frmArgumentSet& d) {
+        QApplication::setActiveWindow(&d);
+        d.txtArgumentValue(1)->setFocus();
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(d.lblArgumentDesc()->text(), "");
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.messages[0].icon, MsgIcon::Critical);
+        EXPECT_EQ(messages.messages[0].title, "NemroFormulaSet");
+        const std::string& text = messages.messages[0].text;
+        EXPECT_NE(text.find("Argument Description Must Be Specified."), std::string::npos) << text;
+        EXPECT_NE(text.find("getArgumentPara"), std::string::npos) << text;
+        d.txtArgumentValue(1)->setText("typed");
+        EXPECT_EQ(d.txtArgumentValue(1)->text(), "typed");
+    });
+}
+
 TEST(ArgumentDialog, CaptionNamesTheFunction) {
     withArgumentDialog("IF", [](frmArgumentSet& d) { EXPECT_EQ(d.windowTitle(), "参数设置(IF)"); });
 }

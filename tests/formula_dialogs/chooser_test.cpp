@@ -1,5 +1,6 @@
 // The function chooser through the real dialog: what it opens on, the clicks, OK with
 // its argument count check, double click, Cancel and the frame, failures in a click.
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
@@ -70,7 +71,7 @@ TEST(Chooser, CategoryClicksListTheirDisplayedFunctionsInCatalogueOrder) {
     };
     const std::vector<Case> cases = {
         {"逻辑函数", {"IF", "MARKS"}},
-        {"有误", {"BADCOUNT", "NOINFO"}},
+        {"有误", {"BADCOUNT", "NOINFO", "NODESC"}},
         {"文本函数", {"LEFT", "MID", "MYTRIM", "Sum"}},
     };
     DialogDriver driver;
@@ -82,7 +83,7 @@ TEST(Chooser, CategoryClicksListTheirDisplayedFunctionsInCatalogueOrder) {
         }
         selectCategory(d, "全部函数");
         const QStringList all = items(d, "lstFormulaName");
-        EXPECT_EQ(all.size(), 4 + 2 + 39 + 2);
+        EXPECT_EQ(all.size(), 4 + 2 + 39 + 3);
         EXPECT_FALSE(all.contains("HIDDEN"));
         click(d, "cmdCancel");
     });
@@ -152,6 +153,30 @@ TEST(Chooser, DoubleClickOpensTheArgumentDialogLikeOk) {
         EXPECT_TRUE(driver.ok()) << driver.failure();
         EXPECT_TRUE(service.isCancel());
         EXPECT_EQ(gsFunctionName, "IF");
+    }
+}
+
+TEST(Chooser, EnterMeansOkAndAltOClicksIt) {
+    for (bool alt : {false, true}) {
+        DialogDriver driver;
+        driver.expect("frmFormulaSet", [alt](QWidget& d) {
+            QApplication::setActiveWindow(&d);
+            selectCategory(d, "逻辑函数");
+            find<QListWidget>(d, "lstFormulaName")->setFocus();
+            if (alt) QTest::keyClick(&d, Qt::Key_O, Qt::AltModifier);
+            else QTest::keyClick(find<QListWidget>(d, "lstFormulaName"), Qt::Key_Return);
+            // An accelerator clicks its button a moment later, as a mouse would.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));
+        });
+        driver.expect("frmArgumentSet", [](QWidget& d) {
+            EXPECT_EQ(d.windowTitle(), "参数设置(IF)");
+            QApplication::setActiveWindow(&d);
+            QTest::keyClick(&d, Qt::Key_Escape);
+        });
+        CFormulaSet service;
+        driver.run([&] { EXPECT_EQ(service.setFormula(), ""); });
+        EXPECT_TRUE(driver.ok()) << alt << " " << driver.failure();
+        EXPECT_TRUE(service.isCancel());
     }
 }
 

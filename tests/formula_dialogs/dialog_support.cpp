@@ -68,6 +68,9 @@ std::string catalogueText() {
                    argument("a", "True", "Integer", "甲") + argument("b", "True", "Integer", "乙"));
     xml << "    <Formula Name=\"NOINFO\" CategoryName=\"BROKEN\" Display=\"True\" MaxArgNum=\"1\">\n"
         << argument("a", "True", "Integer", "甲") << "    </Formula>\n";
+    // An argument without its description: the dialog loads, the focus fails.
+    xml << formula("NODESC", "BROKEN", 1,
+                   "      <Argument Value=\"a\" Required=\"True\" Datatype=\"Integer\"/>\n");
     xml << "  </Formulas>\n  <DatatypeDesc>\n"
            "    <Datatype Value=\"String\" Desc=\"文本值\"/>\n"
            "    <Datatype Value=\"Integer\" Desc=\"整数值\"/>\n"
@@ -107,8 +110,14 @@ void DialogDriver::expect(const QString& dialog, std::function<void(QWidget&)> a
 }
 
 void DialogDriver::run(const std::function<void()>& fn) {
-    timer_.start();
+    start();
     fn();
+    finish();
+}
+
+void DialogDriver::start() { timer_.start(); }
+
+void DialogDriver::finish() {
     timer_.stop();
     if (failure_.empty() && !steps_.empty())
         failure_ = "the dialogs closed before the step for " + steps_.front().dialog.toStdString();
@@ -127,6 +136,7 @@ void DialogDriver::fail(const std::string& why) {
 }
 
 void DialogDriver::tick() {
+    if (inStep_) return;
     QWidget* w = QApplication::activeModalWidget();
     if (!w || !w->isVisible()) {
         // Between two dialogs of an exchange nothing is modal for a moment. The bound
@@ -141,7 +151,9 @@ void DialogDriver::tick() {
                     w->objectName().toStdString());
     Step step = std::move(steps_.front());
     steps_.pop_front();
+    inStep_ = true;
     step.act(*w);
+    inStep_ = false;
 }
 
 void click(QWidget& dialog, const QString& button) {

@@ -52,6 +52,9 @@ public:
     void expect(const QString& dialog, std::function<void(QWidget&)> act);
     // Runs fn (which shows the dialogs) while the steps are played.
     void run(const std::function<void()>& fn);
+    // The same in two halves, for dialogs that something else shows.
+    void start();
+    void finish();
 
     bool ok() const { return failure_.empty() && steps_.empty(); }
     std::string failure() const;
@@ -68,6 +71,7 @@ private:
     std::deque<Step> steps_;
     std::string failure_;
     int idleTicks_ = 0;
+    bool inStep_ = false;  // a step that waits runs the event loop, and with it tick()
 };
 
 // Helpers on a dialog's children by object name; they fail the test (and return

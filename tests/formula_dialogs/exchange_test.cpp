@@ -84,6 +84,69 @@ TEST(Exchange, EnterInAFieldMeansOk) {
     EXPECT_EQ(play(driver, "LEFT(\"ab\",1)").result, "LEFT(\"ab\",1)");
 }
 
+TEST(Exchange, EscapeInTheArgumentDialogCancelsAndAltOIsOk) {
+    for (bool ok : {false, true}) {
+        DialogDriver driver;
+        driver.expect("frmArgumentSet", [ok](QWidget& d) {
+            QApplication::setActiveWindow(&d);
+            args(d).txtArgumentValue(2)->setFocus();
+            QTest::keyClick(&d, ok ? Qt::Key_O : Qt::Key_Escape, ok ? Qt::AltModifier : Qt::NoModifier);
+            // An accelerator clicks its button a moment later, as a mouse would.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));
+        });
+        const Outcome o = play(driver, "LEFT(\"ab\",1)");
+        EXPECT_EQ(o.result, ok ? "LEFT(\"ab\",1)" : "");
+        EXPECT_EQ(o.isCancel, !ok);
+    }
+}
+
+TEST(Exchange, CatalogueFunctionsPassTheCheckWhateverTheirCase) {
+    MessageRecorder messages;
+    DialogDriver driver;
+    driver.expect("frmArgumentSet", [](QWidget& d) {
+        fill(d, {"Sum(1)&mytrim(\"a\")"});
+        click(d, "cmdOK");
+    });
+    EXPECT_EQ(play(driver, "LEFT").result, "LEFT(Sum(1)&mytrim(\"a\"),)");
+    for (const Message& m : messages.messages) ADD_FAILURE() << m.text;
+}
+
+TEST(Exchange, EnterInANestedFieldClimbsOneLevel) {
+    DialogDriver driver;
+    driver.expect("frmArgumentSet", [](QWidget& d) { click(d, "cmdFormula1"); });
+    driver.expect("frmFormulaSet", choose("MYTRIM"));
+    driver.expect("frmArgumentSet", [](QWidget& d) {
+        QApplication::setActiveWindow(&d);
+        fill(d, {"\"x\""});
+        args(d).txtArgumentValue(1)->setFocus();
+        QTest::keyClick(args(d).txtArgumentValue(1), Qt::Key_Return);
+        EXPECT_EQ(fields(d), QStringList({"MYTRIM(\"x\")", "1"}));
+        QTest::keyClick(args(d).txtArgumentValue(1), Qt::Key_Return);
+    });
+    EXPECT_EQ(play(driver, "LEFT(,1)").result, "LEFT(MYTRIM(\"x\"),1)");
+}
+
+TEST(Exchange, AFailureDuringOkIsShownWithItsSource) {
+    MessageRecorder messages;
+    DialogDriver driver;
+    driver.expect("frmArgumentSet", [&](QWidget& d) {
+        // A parked level naming a function the catalogue does not have.
+        gFormulaStack.Push("01NOSUCHFUNCTION|x");
+        fill(d, {"\"a\"", "1"});
+        click(d, "cmdOK");
+        EXPECT_TRUE(d.isVisible());
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.messages[0].icon, MsgIcon::Critical);
+        EXPECT_EQ(messages.messages[0].title, "NemroFormulaSet");
+        EXPECT_NE(messages.messages[0].text.find("frmArgumentSet.cmdOK_Click()\\"), std::string::npos)
+            << messages.messages[0].text;
+        click(d, "cmdCancel");
+    });
+    const Outcome o = play(driver, "LEFT");
+    EXPECT_EQ(o.result, "");
+    EXPECT_TRUE(o.isCancel);
+}
+
 TEST(Exchange, NestingOneLevelAppendsTheNestedFormulaToItsField) {
     MessageRecorder messages;
     DialogDriver driver;
