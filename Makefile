@@ -2,7 +2,7 @@
 # Each installs missing packages, configures once and builds incrementally.
 BUILD_DIR := build
 
-.PHONY: all deps configure build run test unit sanitize threads fuzz fuzz-build clean
+.PHONY: all deps configure build run test unit sanitize threads fuzz fuzz-build bench bench-build clean
 
 all: build
 
@@ -47,5 +47,18 @@ fuzz-build: deps
 fuzz: fuzz-build
 	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/run-fuzzers
 
+# Benchmarks beside their peers; not part of `make test`. Prints one table of figures,
+# ratios and targets (bench/README.md).
+BENCH_DIR := build-bench
+BENCH_TARGETS := nemro_bench_engine nemro_bench_scaling nemro_bench_catalogue nemro_bench_dialogs nemro-formula
+
+bench-build:
+	@scripts/install-bench-deps
+	@[ -f $(BENCH_DIR)/build.ninja ] || cmake --preset default -B $(BENCH_DIR) -DNEMRO_BUILD_BENCH=ON
+	cmake --build $(BENCH_DIR) --target $(BENCH_TARGETS)
+
+bench: bench-build
+	python3 bench/run_bench.py --build $(BENCH_DIR)
+
 clean:
-	rm -rf $(BUILD_DIR) build-asan build-fuzz build-tsan
+	rm -rf $(BUILD_DIR) build-asan build-fuzz build-tsan $(BENCH_DIR)

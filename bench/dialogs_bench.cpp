@@ -1,0 +1,128 @@
+// The dialog steps offscreen on the catalogue named by $NEMRO_BENCH_CATALOGUE, which is
+// copied to where the dialogs look for it (FormulaSet.xml beside this program): opening
+// the chooser, clicking through ten categories, and loading the argument dialog of the
+// function with the most arguments.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QListWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frm_argument_set.h"
+#include "frm_formula_set.h"
+#include "nemro/catalogue.h"
+#include "nemro/formula_state.h"
+#include "nemro/message_box.h"
+#include "nemro/toolkit.h"
+
+namespace nemro::bench {
+namespace {
+
+class Metrics : public ITextMetrics {
+public:
+    int TextHeight(const std::string&) const override { return 195; }
+};
+
+class List : public IListBox {
+public:
+    void Clear() override { items.clear(); }
+    void AddItem(const std::string& text) override { items.push_back(text); }
+    std::string ItemText(int i) const override { return items.at(static_cast<size_t>(i)); }
+    int ListCount() const override { return static_cast<int>(items.size()); }
+    int ListIndex() const override { return -1; }
+    void SetListIndex(int) override {}
+    std::string Text() const override { return ""; }
+    void EnableVerticalScrollBar(bool) override {}
+    int ClientHeight() const override { return 3000; }
+    std::vector<std::string> items;
+};
+
+std::string gWidest;
+std::int16_t gWidestCount = 0;
+
+// The function with the most arguments, found through the queries themselves.
+void findWidest() {
+    Metrics m;
+    List categories, names;
+    FillFunctionCategory(m, categories);
+    for (const auto& c : categories.items) {
+        FillFunctionName(m, names, c);
+        for (const auto& f : names.items) {
+            const std::int16_t n = getArgumentCount(f);
+            if (n > gWidestCount) gWidestCount = n, gWidest = f;
+        }
+    }
+}
+
+void settle() { QApplication::processEvents(); }
+
+void BM_OpenChooser(benchmark::State& state) {
+    for (auto _ : state) {
+        auto chooser = std::make_unique<dialogs::frmFormulaSet>();
+        chooser->show();
+        settle();
+        chooser->hide();
+    }
+}
+BENCHMARK(BM_OpenChooser)->Unit(benchmark::kMillisecond);
+
+// Ten clicks, each listing a category's functions and showing the first one's details.
+void BM_ClickTenCategories(benchmark::State& state) {
+    dialogs::frmFormulaSet chooser;
+    chooser.show();
+    settle();
+    auto* list = chooser.findChild<QListWidget*>("lstFormulaCategory");
+    const int count = list->count();
+    int row = 0;
+    for (auto _ : state) {
+        for (int click = 0; click < 10; ++click) {
+            row = (row + 1) % count;
+            list->setCurrentRow(row);
+            settle();
+        }
+    }
+    state.counters["categories"] = count;
+}
+BENCHMARK(BM_ClickTenCategories)->Unit(benchmark::kMillisecond);
+
+void BM_LoadArgumentDialog(benchmark::State& state) {
+    gsFunctionName = gWidest;
+    for (auto _ : state) {
+        auto dialog = std::make_unique<dialogs::frmArgumentSet>();
+        dialog->show();
+        settle();
+        dialog->hide();
+    }
+    state.SetLabel(gWidest + " with " + std::to_string(gWidestCount) + " arguments");
+    state.counters["arguments"] = gWidestCount;
+}
+BENCHMARK(BM_LoadArgumentDialog)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace nemro::bench
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const char* source = std::getenv("NEMRO_BENCH_CATALOGUE");
+    if (!source || !*source) {
+        std::fprintf(stderr, "set NEMRO_BENCH_CATALOGUE to a FormulaSet.xml\n");
+        return 2;
+    }
+    std::filesystem::copy_file(source, nemro::GetAppPath() + "FormulaSet.xml",
+                               std::filesystem::copy_options::overwrite_existing);
+    // A failing step would otherwise stop in a message box.
+    nemro::setMessageBox([](const std::string& text, nemro::MsgIcon, const std::string&) {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+    });
+    QApplication app(argc, argv);
+    nemro::bench::findWidest();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
