@@ -1,0 +1,264 @@
+// The C interface: each function turns the C++ calls' results and errors into plain C.
+#include "nemro/nemro_c.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "nemro/argument_set.h"
+#include "nemro/error.h"
+#include "nemro/expression.h"
+#include "nemro/formula_checks.h"
+#include "nemro/formula_set.h"
+#include "nemro/message_box.h"
+
+struct nemro_formula_set {
+    nemro::CFormulaSet set;
+};
+struct nemro_stack {
+    nemro::cStack stack;
+};
+struct nemro_argument_set {
+    nemro::CArgumentSet set;
+};
+struct nemro_answer {
+    std::string text;
+    bool given = false;
+};
+
+namespace {
+
+// Failures that are not the component's own error type (memory, say) reach C callers
+// with this number and the exception's text.
+constexpr std::int32_t kInternalError = 51;
+
+char* copyOut(const std::string& text) {
+    char* out = static_cast<char*>(std::malloc(text.size() + 1));
+    if (!out) throw std::bad_alloc();
+    std::memcpy(out, text.c_str(), text.size() + 1);
+    return out;
+}
+
+void fill(nemro_error* error, std::int32_t number, const std::string& source,
+          const std::string& description) noexcept {
+    if (!error) return;
+    error->number = number;
+    error->source = nullptr;
+    error->description = nullptr;
+    try {
+        error->source = copyOut(source);
+        error->description = copyOut(description);
+    } catch (...) {
+        std::free(error->source);
+        error->source = nullptr;
+    }
+}
+
+// Runs fn, mapping every exception to the error triple and its number.
+template <typename Fn>
+std::int32_t guarded(nemro_error* error, Fn&& fn) noexcept {
+    try {
+        fn();
+        return 0;
+    } catch (const nemro::NemroError& e) {
+        // A number 0 would read as success; no error of the component has it.
+        const std::int32_t number = e.number() != 0 ? e.number() : kInternalError;
+        fill(error, number, e.source(), e.description());
+        return number;
+    } catch (const std::exception& e) {
+        fill(error, kInternalError, "nemro_c", e.what());
+    } catch (...) {
+        fill(error, kInternalError, "nemro_c", "unknown failure");
+    }
+    return kInternalError;
+}
+
+std::string in(const char* text) { return text ? text : ""; }
+
+void setOut(char** out, const std::string& text) {
+    if (out) *out = copyOut(text);
+}
+
+template <typename T>
+T* create() noexcept {
+    return new (std::nothrow) T();
+}
+
+// Answers the engine's calls for unknown names through the host's C callbacks.
+class CallbackListener : public nemro::IExpressionListener {
+public:
+    nemro_name_callback variable = nullptr;
+    void* variableContext = nullptr;
+    nemro_name_callback function = nullptr;
+    void* functionContext = nullptr;
+
+    void UserVariable(const std::string& Name, std::string& Value) override {
+        ask(variable, variableContext, Name, Value);
+    }
+    void UserFunction(const std::string& Name, nemro::CExpElmStack&, std::string& Value) override {
+        ask(function, functionContext, Name, Value);
+    }
+
+private:
+    static void ask(nemro_name_callback callback, void* context, const std::string& name,
+                    std::string& value) {
+        if (!callback) return;
+        nemro_answer answer;
+        callback(context, name.c_str(), &answer);
+        if (answer.given) value = std::move(answer.text);
+    }
+};
+
+}  // namespace
+
+struct nemro_expression {
+    CallbackListener listener;
+    nemro::CGNTExpression engine{&listener};
+};
+
+extern "C" {
+
+void nemro_free(char* text) { std::free(text); }
+
+void nemro_error_clear(nemro_error* error) {
+    if (!error) return;
+    std::free(error->source);
+    std::free(error->description);
+    error->source = nullptr;
+    error->description = nullptr;
+    error->number = 0;
+}
+
+const char* nemro_version(void) { return NEMRO_VERSION; }
+
+nemro_formula_set* nemro_formula_set_new(void) { return create<nemro_formula_set>(); }
+void nemro_formula_set_free(nemro_formula_set* set) { delete set; }
+
+int32_t nemro_formula_set_set_formula(nemro_formula_set* set, const char* former_formula,
+                                      char** result, nemro_error* error) {
+    return guarded(error, [&] {
+        if (!set) throw nemro::NemroError(nemro::err::InvalidArgument, "nemro_formula_set_set_formula",
+                                          "no formula set handle");
+        setOut(result, set->set.setFormula(in(former_formula)));
+    });
+}
+
+int nemro_formula_set_is_cancel(const nemro_formula_set* set) {
+    return set && set->set.isCancel() ? 1 : 0;
+}
+
+nemro_stack* nemro_stack_new(void) { return create<nemro_stack>(); }
+void nemro_stack_free(nemro_stack* stack) { delete stack; }
+int16_t nemro_stack_count(const nemro_stack* stack) { return stack ? stack->stack.Count() : 0; }
+
+int32_t nemro_stack_push(nemro_stack* stack, const char* formula, nemro_error* error) {
+    return guarded(error, [&] {
+        if (stack) stack->stack.Push(in(formula));
+    });
+}
+
+int32_t nemro_stack_pop(nemro_stack* stack, char** formula, nemro_error* error) {
+    return guarded(error, [&] { setOut(formula, stack ? stack->stack.Pop() : std::string()); });
+}
+
+void nemro_stack_remove_all(nemro_stack* stack) {
+    if (stack) stack->stack.RemoveAll();
+}
+
+nemro_argument_set* nemro_argument_set_new(void) { return create<nemro_argument_set>(); }
+void nemro_argument_set_free(nemro_argument_set* set) { delete set; }
+
+int32_t nemro_argument_set_set_argument(nemro_argument_set* set, const char* list, char** result,
+                                        nemro_error* error) {
+    return guarded(error, [&] {
+        nemro::CArgumentSet fallback;
+        setOut(result, (set ? set->set : fallback).SetArgument(in(list)));
+    });
+}
+
+int32_t nemro_argument_set_get_value_by_name(const nemro_argument_set* set, const char* list,
+                                             const char* name, char** value, nemro_error* error) {
+    return guarded(error, [&] {
+        const nemro::CArgumentSet fallback;
+        setOut(value, (set ? set->set : fallback).GetValueByName(in(list), in(name)));
+    });
+}
+
+void nemro_answer_set(nemro_answer* answer, const char* text) {
+    if (!answer) return;
+    try {
+        answer->text = in(text);
+        answer->given = true;
+    } catch (...) {
+        answer->given = false;
+    }
+}
+
+nemro_expression* nemro_expression_new(void) { return create<nemro_expression>(); }
+void nemro_expression_free(nemro_expression* expression) { delete expression; }
+
+void nemro_expression_set_variable_callback(nemro_expression* expression,
+                                            nemro_name_callback callback, void* context) {
+    if (!expression) return;
+    expression->listener.variable = callback;
+    expression->listener.variableContext = context;
+}
+
+void nemro_expression_set_function_callback(nemro_expression* expression,
+                                            nemro_name_callback callback, void* context) {
+    if (!expression) return;
+    expression->listener.function = callback;
+    expression->listener.functionContext = context;
+}
+
+int32_t nemro_expression_evaluate(nemro_expression* expression, const char* formula, char** text,
+                                  int32_t* kind, nemro_error* error) {
+    return guarded(error, [&] {
+        nemro::CGNTExpression plain;
+        const nemro::ExpElement result =
+            (expression ? expression->engine : plain).EvaluateOrThrow(in(formula));
+        setOut(text, result.Text);
+        if (kind) *kind = result.Kind;
+    });
+}
+
+int32_t nemro_expression_print(nemro_expression* expression, const char* formula, char** text,
+                               int32_t* return_type, nemro_error* error) {
+    return guarded(error, [&] {
+        nemro::CGNTExpression plain;
+        nemro::CGNTExpression& engine = expression ? expression->engine : plain;
+        std::int32_t type = 0;
+        const std::string printed = engine.PostfixToInfix(engine.InfixToPostfix(in(formula)), type);
+        setOut(text, printed);
+        if (return_type) *return_type = type;
+    });
+}
+
+int32_t nemro_check_formula(const char* formula, const char* catalogue_path, int* passed,
+                            char** message, char** title, int32_t* icon, nemro_error* error) {
+    return guarded(error, [&] {
+        struct Shown {
+            bool any = false;
+            std::string text, title;
+            nemro::MsgIcon icon = nemro::MsgIcon::Information;
+        } shown;
+        // The check's messages are collected on this thread, not shown.
+        auto previous = nemro::setThreadMessageBox(
+            [&](const std::string& t, nemro::MsgIcon i, const std::string& caption) {
+                if (shown.any) return;
+                shown = {true, t, caption, i};
+            });
+        struct Restore {
+            nemro::MessageBoxFunction& fn;
+            ~Restore() { nemro::setThreadMessageBox(std::move(fn)); }
+        } restore{previous};
+        const bool ok = nemro::dialogs::FormulaSyntaxCheck(in(formula), in(catalogue_path));
+        if (passed) *passed = ok ? 1 : 0;
+        setOut(message, ok ? std::string() : shown.text);
+        setOut(title, ok ? std::string() : shown.title);
+        if (icon) *icon = ok ? 0 : static_cast<std::int32_t>(shown.icon);
+    });
+}
+
+}  // extern "C"
