@@ -17,6 +17,13 @@
 #include "nemro/catalogue.h"
 #include "nemro/error.h"
 #include "nemro/formula_set.h"
+#ifdef NEMRO_HAVE_ARGUMENT_LISTS
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+
+#include "host_window.h"
+#include "nemro/argument_set.h"
+#endif
 
 namespace nemro::demo {
 
@@ -278,11 +285,36 @@ int runTour(const QString& directory) {
         click("cmdOK");
     });
 
+#ifdef NEMRO_HAVE_ARGUMENT_LISTS
+    // 6. The argument list editor: a list handed in, an entry added, one clicked.
+    s.add("argument list", [] { return showing("frmArgumentSet1"); }, [&] {
+        s.shot("argument-list");
+        child<QLineEdit>("txtArgName")->setText("DAYS");
+        child<QLineEdit>("txtArgValue")->setText("30");
+        child<QPlainTextEdit>("txtArgDesc")->setPlainText("账期天数");
+        click("cmdNew");
+        if (auto* lv = child<QTreeWidget>("lvArgument")) {
+            lv->setCurrentItem(lv->topLevelItem(1));
+            emit lv->itemClicked(lv->topLevelItem(1), 0);
+        }
+        s.shot("argument-list-clicked");
+        click("cmdExit");
+    });
+#endif
+
     CFormulaSet service;
     std::string composed;
     try {
         for (int call = 0; call < 4 && s.ok(); ++call) composed = service.setFormula();
         if (s.ok() && !service.isCancel()) service.setFormula(composed);
+#ifdef NEMRO_HAVE_ARGUMENT_LISTS
+        if (s.ok()) {
+            const std::string list = CArgumentSet().SetArgument(
+                "RATE\x0e" "0.05\x0e" "增值税税率\x0f" "BASE\x0e" "1000\x0e" "计税基数（元）");
+            std::cout << "SetArgument: " << HostWindow::readableArgumentList(list).toStdString()
+                      << std::endl;
+        }
+#endif
     } catch (const NemroError& e) {
         s.failed(e.description() + " (" + e.source() + ")");
     }
