@@ -15,8 +15,21 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR)
 
+# The demo host on the bundled catalogue; without a display, the screenshot tour.
+TOUR_DIR := $(BUILD_DIR)/tour
 run: build
-	$(BUILD_DIR)/tools/cli/nemro-formula postfix 'ROUND(A1*2,2)&"元"'
+	@demo=$$(find $(BUILD_DIR) -type f -name nemro-formula-demo | head -n 1); \
+	if [ -z "$$demo" ]; then \
+	  echo "make run: nemro-formula-demo was not built (it needs Qt 6: scripts/install-deps)" >&2; exit 1; \
+	fi; \
+	if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+	  exec "$$demo"; \
+	fi; \
+	echo "make run: no display. Run it from a desktop session, over ssh -X, or under a"; \
+	echo "virtual display: xvfb-run -a make run"; \
+	echo "Meanwhile the dialogs are driven offscreen and photographed:"; \
+	QT_QPA_PLATFORM=offscreen "$$demo" --tour $(TOUR_DIR) && \
+	echo "make run: screenshots of each step are in $(TOUR_DIR)/"
 
 FUZZ_SECONDS ?= 60
 # The bounded fuzz run inside `make test`.

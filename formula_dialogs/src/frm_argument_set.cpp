@@ -53,6 +53,28 @@ QIcon formulaIcon() {
     return QIcon(pm);
 }
 
+// The description area: three lines in a label of fixed size. A line too long for it
+// ends in "…" rather than running off the edge, and the tooltip holds the whole text.
+class DescriptionLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QFontMetrics fm(font());
+        const QRect area = contentsRect();
+        int y = area.top();
+        for (QString line : text().split('\n')) {
+            if (y >= area.bottom()) break;
+            line.remove('\r');
+            p.drawText(QRect(area.left(), y, area.width(), fm.height()), Qt::AlignLeft | Qt::AlignTop,
+                       fm.elidedText(line, Qt::ElideRight, area.width()));
+            y += fm.lineSpacing();
+        }
+    }
+};
+
 // Runs a step of a trapping handler: a failure is passed on with `tag` before its source.
 template <typename F>
 void trapped(const char* tag, F&& step) {
@@ -68,7 +90,7 @@ void trapped(const char* tag, F&& step) {
 frmArgumentSet::frmArgumentSet()
     : Picture1_(new QFrame(this)),
       fraButtons_(new QWidget(this)),
-      lblArgumentDesc_(new QLabel(fraButtons_)),
+      lblArgumentDesc_(new DescriptionLabel(fraButtons_)),
       Frame1_(new QFrame(fraButtons_)),
       cmdOK_(new QPushButton(fraButtons_)),
       cmdCancel_(new QPushButton(fraButtons_)) {
@@ -314,6 +336,7 @@ void frmArgumentSet::txtArgumentValue_GotFocus(int Index) {
     const std::string datatypeDesc = getArgDatatypeDesc(gsFunctionName, name);
     lblArgumentDesc_->setText(qt::qs("参数描述：" + description + "\r\n参数类型：" + datatype +
                                      "\r\n类型描述：" + datatypeDesc));
+    lblArgumentDesc_->setToolTip(lblArgumentDesc_->text());
 }
 
 void frmArgumentSet::focusRow(int Index) {
@@ -367,6 +390,7 @@ void frmArgumentSet::cmdOK_Click() {
         gsFunctionName = outer.functionName;
         // The window is rebuilt for the outer function, as its load built it.
         lblArgumentDesc_->clear();
+        lblArgumentDesc_->setToolTip(QString());
         m_cScroll->Value(SB_VERT, 0);
         m_cScroll->Visible(SB_VERT, false);
         attachScrollBars();

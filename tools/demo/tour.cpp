@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -62,7 +64,7 @@ public:
         QWidget* w = modal();
         if (!w) return;
         const QString file = QDir(dir_).filePath(QString("%1-%2.png").arg(++shots_, 2, 10, QChar('0')).arg(name));
-        if (!w->grab().save(file)) failed("cannot write " + file.toStdString());
+        if (!framed(*w).save(file)) failed("cannot write " + file.toStdString());
         std::cout << "tour: " << file.toStdString() << std::endl;
     }
 
@@ -76,6 +78,19 @@ public:
                 if (modal() == w) w->hide();
             }
         });
+    }
+
+    // Offscreen windows have no frame: the caption is drawn above the window's picture.
+    static QPixmap framed(QWidget& w) {
+        const QPixmap body = w.grab();
+        const int bar = 24;
+        QPixmap picture(body.width(), body.height() + bar);
+        picture.fill(QColor(0xd8, 0xdc, 0xe2));
+        QPainter p(&picture);
+        p.setFont(w.font());
+        p.drawText(QRect(8, 0, body.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft, w.windowTitle());
+        p.drawPixmap(0, bar, body);
+        return picture;
     }
 
     bool ok() const { return failure_.empty(); }
@@ -167,6 +182,21 @@ void click(const char* name) {
     if (auto* b = child<QAbstractButton>(name)) b->click();
 }
 
+// For a click that shows a message box: the box's modal loop must not run inside the
+// script's own tick, which would then never come again.
+void clickLater(const char* name) {
+    QTimer::singleShot(0, [name] { click(name); });
+}
+
+// Focus as the user gives it: the window must be the active one for the field to get
+// its focus event.
+void focusField(int row) {
+    QWidget* w = modal();
+    if (!w) return;
+    QApplication::setActiveWindow(w);
+    if (auto* field = w->findChild<QLineEdit*>(QString("txtArgumentValue%1").arg(row))) field->setFocus();
+}
+
 // An argument text the engine accepts for the argument's data type.
 std::string sampleFor(const std::string& function, int row) {
     std::string type;
@@ -220,7 +250,7 @@ int runTour(const QString& directory) {
     });
     s.add("few dialog", arguments, [&] {
         s.shot("arguments-few");
-        if (auto* f = child<QLineEdit>("txtArgumentValue2")) f->setFocus();
+        focusField(2);
         s.shot("arguments-description");
         click("cmdCancel");
     });
@@ -253,7 +283,7 @@ int runTour(const QString& directory) {
         // A range reference is not formula text here: the check says so.
         setField(2, "A1:B2");
         s.shot("exchange-outer-filled");
-        click("cmdOK");
+        clickLater("cmdOK");
     });
     s.add("check message", showingMessage, [&] {
         s.shot("exchange-check-message");
@@ -271,7 +301,7 @@ int runTour(const QString& directory) {
     s.add("nested dialog", arguments, [&] {
         const Choice& nested = nestedChoice();
         fill(nested.name, 1, nested.arguments);
-        if (auto* f = child<QLineEdit>("txtArgumentValue1")) f->setFocus();
+        focusField(1);
         s.shot("exchange-nested-filled");
         click("cmdOK");
     });
@@ -306,7 +336,7 @@ int runTour(const QString& directory) {
     std::string composed;
     try {
         for (int call = 0; call < 4 && s.ok(); ++call) composed = service.setFormula();
-        if (s.ok() && !service.isCancel()) service.setFormula(composed);
+        if (s.ok() && !service.isCancel()) composed = service.setFormula(composed);
 #ifdef NEMRO_HAVE_ARGUMENT_LISTS
         if (s.ok()) {
             const std::string list = CArgumentSet().SetArgument(
