@@ -241,6 +241,17 @@ TEST(SetArgument, ReturnsTheSavedListAfterExitAndTheHandedTextOtherwise) {
          kTwo},
         {"a short entry is not saved back", "A\x0e" "1\x0e" "a\x0f" "B",
          [](QWidget& d) { click(d, "cmdExit"); }, "A\x0e" "1\x0e" "a"},
+        {"the accelerators of New and Exit", "",
+         [](QWidget& d) {
+             type(d, "TAX", "7", "");
+             QApplication::setActiveWindow(&d);
+             // An accelerator clicks its button a moment later, as a mouse would.
+             QTest::keyClick(&d, Qt::Key_N, Qt::AltModifier);
+             EXPECT_TRUE(QTest::qWaitFor([&] { return list(d).topLevelItemCount() == 1; }, 2000));
+             QTest::keyClick(&d, Qt::Key_X, Qt::AltModifier);
+             EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));
+         },
+         "TAX\x0e" "7\x0e"},
         {"Enter in a text box adds nothing", "",
          [](QWidget& d) {
              type(d, "TAX", "7", "");
