@@ -64,6 +64,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "NemroFormulaSet developers <maintainers@nemro.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
 # The demo links the package's own library, which dpkg-shlibdeps must find here.
 get_target_property(NEMRO_LIBRARY_DIR NemroFormulaSet BINARY_DIR)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${NEMRO_LIBRARY_DIR})

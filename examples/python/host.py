@@ -1,0 +1,192 @@
+#!/usr/bin/env python3
+"""A small host of NemroFormulaSet written in Python, through the C interface and ctypes.
+
+    python3 host.py [--library PATH] [--dialog [FORMULA]]
+
+Without --dialog it evaluates, prints and checks formulas and uses the formula stack and
+a named argument list; with --dialog it opens the formula dialogs and prints the result.
+"""
+import argparse
+import ctypes
+import ctypes.util
+import sys
+
+
+class Error(ctypes.Structure):
+    _fields_ = [("number", ctypes.c_int32), ("source", ctypes.c_void_p),
+                ("description", ctypes.c_void_p)]
+
+
+class NemroFailure(Exception):
+    def __init__(self, number, source, description):
+        super().__init__(f"{number}: {description} ({source})")
+        self.number, self.source, self.description = number, source, description
+
+
+NAME_CALLBACK = ctypes.CFUNCTYPE(None, ctypes.c_void_p, ctypes.c_char_p, ctypes.c_void_p)
+
+
+class Nemro:
+    """Thin wrappers that turn the C interface's strings and errors into Python ones."""
+
+    def __init__(self, path):
+        lib = ctypes.CDLL(path)
+        self.lib = lib
+        out = ctypes.POINTER(ctypes.c_void_p)
+        err = ctypes.POINTER(Error)
+        sigs = {
+            "nemro_version": ([], ctypes.c_char_p),
+            "nemro_free": ([ctypes.c_void_p], None),
+            "nemro_error_clear": ([err], None),
+            "nemro_answer_set": ([ctypes.c_void_p, ctypes.c_char_p], None),
+            "nemro_formula_set_new": ([], ctypes.c_void_p),
+            "nemro_formula_set_free": ([ctypes.c_void_p], None),
+            "nemro_formula_set_set_formula": ([ctypes.c_void_p, ctypes.c_char_p, out, err], ctypes.c_int32),
+            "nemro_formula_set_is_cancel": ([ctypes.c_void_p], ctypes.c_int),
+            "nemro_stack_new": ([], ctypes.c_void_p),
+            "nemro_stack_free": ([ctypes.c_void_p], None),
+            "nemro_stack_count": ([ctypes.c_void_p], ctypes.c_int16),
+            "nemro_stack_push": ([ctypes.c_void_p, ctypes.c_char_p, err], ctypes.c_int32),
+            "nemro_stack_pop": ([ctypes.c_void_p, out, err], ctypes.c_int32),
+            "nemro_argument_set_new": ([], ctypes.c_void_p),
+            "nemro_argument_set_free": ([ctypes.c_void_p], None),
+            "nemro_argument_set_get_value_by_name":
+                ([ctypes.c_void_p, ctypes.c_char_p, ctypes.c_char_p, out, err], ctypes.c_int32),
+            "nemro_expression_new": ([], ctypes.c_void_p),
+            "nemro_expression_free": ([ctypes.c_void_p], None),
+            "nemro_expression_set_variable_callback":
+                ([ctypes.c_void_p, NAME_CALLBACK, ctypes.c_void_p], None),
+            "nemro_expression_evaluate":
+                ([ctypes.c_void_p, ctypes.c_char_p, out, ctypes.POINTER(ctypes.c_int32), err],
+                 ctypes.c_int32),
+            "nemro_expression_print":
+                ([ctypes.c_void_p, ctypes.c_char_p, out, ctypes.POINTER(ctypes.c_int32), err],
+                 ctypes.c_int32),
+            "nemro_check_formula":
+                ([ctypes.c_char_p, ctypes.c_char_p, ctypes.POINTER(ctypes.c_int), out, out,
+                  ctypes.POINTER(ctypes.c_int32), err], ctypes.c_int32),
+        }
+        for name, (args, result) in sigs.items():
+            fn = getattr(lib, name)
+            fn.argtypes, fn.restype = args, result
+
+    def _take(self, pointer):
+        """The text behind a string the library handed out, which is then freed."""
+        if not pointer.value:
+            return ""
+        text = ctypes.string_at(pointer.value).decode("utf-8", "replace")
+        self.lib.nemro_free(pointer)
+        return text
+
+    def _call(self, fn, *args):
+        error = Error()
+        status = fn(*args, ctypes.byref(error))
+        if status != 0:
+            failure = NemroFailure(error.number,
+                                   ctypes.string_at(error.source).decode("utf-8", "replace"),
+                                   ctypes.string_at(error.description).decode("utf-8", "replace"))
+            self.lib.nemro_error_clear(ctypes.byref(error))
+            raise failure
+
+    def version(self):
+        return self.lib.nemro_version().decode()
+
+    def evaluate(self, formula, variables=None):
+        expression = self.lib.nemro_expression_new()
+        try:
+            def answer(_context, name, reply):
+                value = (variables or {}).get(name.decode("utf-8"))
+                if value is not None:
+                    self.lib.nemro_answer_set(reply, value.encode("utf-8"))
+            callback = NAME_CALLBACK(answer)  # kept alive for the call
+            self.lib.nemro_expression_set_variable_callback(expression, callback, None)
+            text, kind = ctypes.c_void_p(), ctypes.c_int32()
+            self._call(self.lib.nemro_expression_evaluate, expression, formula.encode("utf-8"),
+                       ctypes.byref(text), ctypes.byref(kind))
+            return self._take(text), kind.value
+        finally:
+            self.lib.nemro_expression_free(expression)
+
+    def print_formula(self, formula):
+        expression = self.lib.nemro_expression_new()
+        try:
+            text, value_type = ctypes.c_void_p(), ctypes.c_int32()
+            self._call(self.lib.nemro_expression_print, expression, formula.encode("utf-8"),
+                       ctypes.byref(text), ctypes.byref(value_type))
+            return self._take(text), value_type.value
+        finally:
+            self.lib.nemro_expression_free(expression)
+
+    def check(self, formula, catalogue=None):
+        passed, icon = ctypes.c_int(), ctypes.c_int32()
+        message, title = ctypes.c_void_p(), ctypes.c_void_p()
+        self._call(self.lib.nemro_check_formula, formula.encode("utf-8"),
+                   catalogue.encode("utf-8") if catalogue else None, ctypes.byref(passed),
+                   ctypes.byref(message), ctypes.byref(title), ctypes.byref(icon))
+        return bool(passed.value), self._take(message), self._take(title), icon.value
+
+    def stack_round_trip(self, formulas):
+        stack = self.lib.nemro_stack_new()
+        try:
+            for formula in formulas:
+                self._call(self.lib.nemro_stack_push, stack, formula.encode("utf-8"))
+            count = self.lib.nemro_stack_count(stack)
+            popped = []
+            for _ in range(count):
+                text = ctypes.c_void_p()
+                self._call(self.lib.nemro_stack_pop, stack, ctypes.byref(text))
+                popped.append(self._take(text))
+            return count, popped
+        finally:
+            self.lib.nemro_stack_free(stack)
+
+    def value_by_name(self, argument_list, name):
+        arguments = self.lib.nemro_argument_set_new()
+        try:
+            value = ctypes.c_void_p()
+            self._call(self.lib.nemro_argument_set_get_value_by_name, arguments,
+                       argument_list.encode("utf-8"), name.encode("utf-8"), ctypes.byref(value))
+            return self._take(value)
+        finally:
+            self.lib.nemro_argument_set_free(arguments)
+
+    def set_formula(self, former=""):
+        formula_set = self.lib.nemro_formula_set_new()
+        try:
+            result = ctypes.c_void_p()
+            self._call(self.lib.nemro_formula_set_set_formula, formula_set,
+                       former.encode("utf-8"), ctypes.byref(result))
+            return self._take(result), bool(self.lib.nemro_formula_set_is_cancel(formula_set))
+        finally:
+            self.lib.nemro_formula_set_free(formula_set)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--library", default=ctypes.util.find_library("NemroFormulaSet"),
+                        help="path of libNemroFormulaSet.so (default: the system's)")
+    parser.add_argument("--dialog", nargs="?", const="", metavar="FORMULA",
+                        help="open the formula dialogs, re-editing FORMULA when given")
+    args = parser.parse_args()
+    if not args.library:
+        sys.exit("host.py: libNemroFormulaSet not found; give --library PATH")
+    nemro = Nemro(args.library)
+    print("version:", nemro.version())
+    if args.dialog is not None:
+        formula, cancelled = nemro.set_formula(args.dialog)
+        print(f"formula: {formula}\nisCancel: {str(cancelled).lower()}")
+        return
+    print("value: %s (kind %d)" % nemro.evaluate('ROUND(A1*2,0)&"元"', {"A1": "2.5"}))
+    print("printed: %s (type %d)" % nemro.print_formula("round(a1 , 2)"))
+    try:
+        nemro.evaluate('MOD(1,0)')
+    except NemroFailure as failure:
+        print(f"error {failure.number}: {failure.description}")
+    passed, message, title, icon = nemro.check("ROUND(A1,2")
+    print(f"check: {passed} {title} {message} {icon}")
+    print("stack: %d %s" % nemro.stack_round_trip(["IF(A1,1,2)", "ROUND(A1,2)"]))
+    print("rate:", nemro.value_by_name("RATE\x0e0.17\x0etax rate\x0f", "rate"))
+
+
+if __name__ == "__main__":
+    main()
