@@ -9,7 +9,7 @@ SOURCE=$2
 WORK=$(mktemp -d)
 PACKAGE_INSTALLED=""
 cleanup() {
-    [ -n "$PACKAGE_INSTALLED" ] && dpkg -r nemro-formula-set > /dev/null 2>&1
+    [ -n "$PACKAGE_INSTALLED" ] && dpkg -P nemro-formula-set > /dev/null 2>&1
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -84,7 +84,7 @@ dpkg-deb -f "$DEB" Depends | grep -q libqt6widgets6 || fail "package does not de
 dpkg-deb -x "$DEB" "$WORK/root"
 "$WORK/root/usr/bin/nemro-formula" catalogue count ROUND > "$WORK/deb.out"
 expect "$WORK/deb.out" "2"
-if [ "$(id -u)" -eq 0 ] && ! dpkg-query -W nemro-formula-set > /dev/null 2>&1; then
+if [ "$(id -u)" -eq 0 ] && ! dpkg-query -W -f="${Status}" nemro-formula-set 2> /dev/null | grep -q "ok installed"; then
     dpkg -i "$DEB" > "$WORK/dpkg.log" 2>&1 || { cat "$WORK/dpkg.log"; fail "dpkg -i"; }
     PACKAGE_INSTALLED=yes
     /usr/bin/nemro-formula eval '1+2' > "$WORK/system.out"
