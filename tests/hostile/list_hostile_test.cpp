@@ -1,0 +1,68 @@
+// Argument list strings and parked entries beyond what the editor and the dialog write.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "figures.h"
+#include "nemro/argument_set.h"
+#include "nemro/error.h"
+#include "nemro/formula_checks.h"
+
+namespace nemro::testing {
+namespace {
+
+TEST(HostileLists, StraySeparatorsGiveAnAnswerOrAClearError) {
+    const std::string E(1, kEntrySeparator), F(1, kFieldSeparator);
+    const char* name = "A";
+    const std::string lists[] = {
+        E, E + E + E, F, F + F + F + F, "A" + F + "1" + F + E + E, E + "A" + F + "1" + F,
+        "A" + F + F + F + F + F + E, "A" + E + F + "1", std::string(1000, kEntrySeparator),
+        std::string(1000, kFieldSeparator), "A" + F + "1" + F + "d" + E + std::string("\0", 1),
+    };
+    for (const std::string& list : lists) {
+        SCOPED_TRACE(::testing::PrintToString(list));
+        try {
+            (void)CArgumentSet().GetValueByName(list, name);
+        } catch (const NemroError& e) {
+            EXPECT_NE(e.number(), 0);
+            EXPECT_FALSE(e.description().empty());
+        }
+        // What the editor reads, it writes back so that it reads the same again.
+        const ArgumentListReading reading = readArgumentList(list);
+        EXPECT_EQ(readArgumentList(writeArgumentList(reading.entries)).entries, reading.entries);
+    }
+}
+
+TEST(HostileLists, HundredThousandEntriesFigures) {
+    std::vector<ArgumentEntry> entries;
+    for (int i = 0; i < 100000; ++i)
+        entries.push_back({"N" + std::to_string(i), std::to_string(i), "描述"});
+    std::string text;
+    {
+        Figures figures("100,000-entry list: write");
+        text = writeArgumentList(entries);
+    }
+    {
+        Figures figures("100,000-entry list: read");
+        EXPECT_EQ(readArgumentList(text).entries.size(), entries.size());
+    }
+    Figures figures("100,000-entry list: look up the last name");
+    EXPECT_EQ(CArgumentSet().GetValueByName(text, "n99999"), "99999");
+}
+
+TEST(HostileLists, ParkedFieldsKeepEveryCharacter) {
+    const std::vector<std::string> fields = {
+        "😀👩‍👩‍👧", "e\xcc\x81 n\xcc\x83", "שלום עולם", "مرحبا|", "\\", "|", "", std::string(100000, 'x'),
+        std::string("a\0b", 3), "\xff\xfe invalid UTF-8",
+    };
+    for (int row : {1, 9, 10, 99, 100, 32767}) {
+        const dialogs::ParkedEntry entry{row, "IF", fields};
+        const dialogs::ParkedEntry back = dialogs::decodeParked(dialogs::encodeParked(entry));
+        EXPECT_EQ(back.row, row);
+        EXPECT_EQ(back.functionName, "IF");
+        EXPECT_EQ(back.fields, fields);
+    }
+}
+
+}  // namespace
+}  // namespace nemro::testing
