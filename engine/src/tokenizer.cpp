@@ -49,6 +49,66 @@ std::u16string formatPercent(std::u16string_view numberText) {
     return std::u16string(buf, res.ptr);
 }
 
+namespace {
+
+// Appends one UTF-16 unit (or a surrogate pair starting at i) to UTF-8 text; false for a
+// lone surrogate, which the caller leaves to the full conversion.
+bool appendUtf8(std::string& out, std::u16string_view s, std::size_t& i) {
+    const char32_t c = s[i];
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0xD800 || c > 0xDFFF) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        if (c > 0xDBFF || i + 1 >= s.size() || s[i + 1] < 0xDC00 || s[i + 1] > 0xDFFF) return false;
+        const char32_t cp = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+    return true;
+}
+
+// A slice of the text as UTF-8 in out, reusing its storage.
+void assignUtf8(std::string& out, std::u16string_view slice) {
+    out.clear();
+    for (std::size_t i = 0; i < slice.size(); ++i)
+        if (!appendUtf8(out, slice, i)) {
+            out = text::toUtf8(slice);
+            return;
+        }
+}
+
+// Whether a name is one of the words True and False in the engine's comparison. Only
+// letters can fold to those words, and CJK punctuation, ideographs and Hangul
+// syllables have no case at all, so a name holding one is rejected without a comparison.
+bool isBooleanWord(std::u16string_view name) {
+    bool ascii = true;
+    for (char16_t c : name) {
+        if ((c >= 0x3000 && c <= 0x303F) || (c >= 0x3400 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3))
+            return false;
+        if (c >= 0x80) ascii = false;
+    }
+    if (ascii) {
+        auto is = [&](std::string_view word) {
+            if (name.size() != word.size()) return false;
+            for (std::size_t i = 0; i < word.size(); ++i)
+                if ((name[i] | 0x20) != word[i]) return false;
+            return true;
+        };
+        return is("true") || is("false");
+    }
+    return text::equalsNoCase(name, u"True") || text::equalsNoCase(name, u"False");
+}
+
+}  // namespace
+
 bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& out) {
     const auto len = static_cast<std::int32_t>(expr.size());
     auto at = [&](std::int32_t p) -> char16_t { return (p >= 1 && p <= len) ? expr[p - 1] : 0; };
@@ -64,12 +124,12 @@ bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& o
     }
 
     const char16_t c = at(pos);
-    std::u16string value;
     switch (c) {
         case u'(': case u')': case u',':
             out.Text.assign(1, static_cast<char>(c));
             out.Kind = ekDelimiter;
-            break;
+            out.Priority = c == u',' ? 2 : 30;
+            return true;
         case u'+': case u'-': case u'*': case u'/': case u'&': case u';': case u'=': case u'^':
             out.Text.assign(1, static_cast<char>(c));
             out.Kind = ekOperator;
@@ -92,35 +152,47 @@ bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& o
             }
             out.Kind = ekOperator;
             break;
-        case u'"':
+        case u'"': {
+            // The literal is copied run by run between the doubled quotes.
+            out.Text.clear();
+            std::size_t runStart = static_cast<std::size_t>(pos);  // 0-based index after the quote
             for (;;) {
                 ++pos;
                 if (atEnd(pos)) tokenizerError("期望配对的双引号。");
-                const char16_t d = at(pos);
-                if (d == u'"') {
-                    if (at(pos + 1) != u'"' || atEnd(pos + 1)) break;
-                    value.push_back(u'"');
-                    ++pos;
-                } else {
-                    value.push_back(d);
-                }
+                if (at(pos) != u'"') continue;
+                const std::u16string_view run = expr.substr(runStart, static_cast<std::size_t>(pos - 1) - runStart);
+                for (std::size_t i = 0; i < run.size(); ++i)
+                    if (!appendUtf8(out.Text, run, i)) {
+                        out.Text += text::toUtf8(run.substr(i));
+                        break;
+                    }
+                if (at(pos + 1) != u'"' || atEnd(pos + 1)) break;
+                out.Text.push_back('"');
+                ++pos;
+                runStart = static_cast<std::size_t>(pos);
             }
-            out.Text = text::toUtf8(value);
             out.Kind = ekString;
-            break;
+            out.Priority = kOperandPriority;
+            return true;
+        }
         default:
             if (isDigit(c) || c == u'.') {
                 bool point = c == u'.';
-                value.push_back(c);
+                std::u16string value;
+                bool percent = false;
+                const std::int32_t start = pos;
                 for (;;) {
                     const char16_t n = atEnd(pos + 1) ? 0 : at(pos + 1);
                     if (isDigit(n)) {
-                        value.push_back(n);
+                        if (percent) value.push_back(n);
                     } else if (n == u'.') {
-                        value.push_back(n);
+                        if (percent) value.push_back(n);
                         if (point) tokenizerError("数值中出现多个小数点。");
                         point = true;
                     } else if (n == u'%') {
+                        if (!percent) value.assign(expr.substr(static_cast<std::size_t>(start - 1),
+                                                               static_cast<std::size_t>(pos - start + 1)));
+                        percent = true;
                         value.push_back(n);
                         value = formatPercent(value);
                     } else {
@@ -128,23 +200,27 @@ bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& o
                     }
                     ++pos;
                 }
-                if (value == u".") tokenizerError("数值中只有小数点。");
-                out.Text = text::toUtf8(value);
+                const std::u16string_view number =
+                    percent ? std::u16string_view(value)
+                            : expr.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(pos - start + 1));
+                if (number == u".") tokenizerError("数值中只有小数点。");
+                assignUtf8(out.Text, number);
                 out.Kind = ekNumber;
             } else {
-                value.push_back(c);
-                while (!atEnd(pos + 1) && !isNameTerminator(at(pos + 1))) {
-                    value.push_back(at(pos + 1));
-                    ++pos;
-                }
-                if (text::equalsNoCase(value, u"True") || text::equalsNoCase(value, u"False")) {
-                    out.Text = value.size() == 4 ? "True" : "False";
+                const std::int32_t start = pos;
+                while (!atEnd(pos + 1) && !isNameTerminator(at(pos + 1))) ++pos;
+                const std::u16string_view name =
+                    expr.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(pos - start + 1));
+                if (isBooleanWord(name)) {
+                    out.Text = name.size() == 4 ? "True" : "False";
                     out.Kind = ekBoolean;
                 } else {
-                    out.Text = text::toUtf8(value);
+                    assignUtf8(out.Text, name);
                     out.Kind = ekVariable;
                 }
             }
+            out.Priority = kOperandPriority;
+            return true;
     }
     p_SetPriority(out);
     return true;

@@ -1,5 +1,9 @@
 #include "nemro/text.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <type_traits>
+
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
@@ -16,15 +20,107 @@ std::u16string toStd(const icu::UnicodeString& u) {
     return std::u16string(u.getBuffer(), static_cast<size_t>(u.length()));
 }
 
+// Formula texts are short and mostly ASCII: well-formed text is converted here without
+// ICU's intermediate string; anything else goes through ICU, which replaces what is
+// ill-formed. Well-formed text has one conversion, so both ways give the same result.
+
+bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+bool decodeUtf8(std::string_view s, std::u16string& out) {
+    out.clear();
+    out.reserve(s.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* end = p + s.size();
+    while (p < end) {
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            out.push_back(c);
+            ++p;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            if (end - p < 2 || !isContinuation(p[1])) return false;
+            out.push_back(static_cast<char16_t>(((c & 0x1F) << 6) | (p[1] & 0x3F)));
+            p += 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            if (end - p < 3 || !isContinuation(p[1]) || !isContinuation(p[2])) return false;
+            if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F)) return false;
+            out.push_back(static_cast<char16_t>(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F)));
+            p += 3;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            if (end - p < 4 || !isContinuation(p[1]) || !isContinuation(p[2]) || !isContinuation(p[3]))
+                return false;
+            if ((c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] > 0x8F)) return false;
+            const char32_t cp = (static_cast<char32_t>(c & 0x07) << 18) | ((p[1] & 0x3F) << 12) |
+                                ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
+            out.push_back(static_cast<char16_t>(0xD7C0 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 | (cp & 0x3FF)));
+            p += 4;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool encodeUtf8(std::u16string_view s, std::string& out) {
+    out.clear();
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char32_t c = s[i];
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0xD800 || c > 0xDFFF) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            if (c > 0xDBFF || i + 1 >= s.size() || s[i + 1] < 0xDC00 || s[i + 1] > 0xDFFF) return false;
+            const char32_t cp = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return true;
+}
+
+template <class Text>
+bool isAscii(const Text& s) {
+    for (auto c : s)
+        if (static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<decltype(c)>>(c)) >= 0x80) return false;
+    return true;
+}
+
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+// Case folding of ASCII text is ASCII lower case, compared unit by unit.
+template <class Text>
+int compareAsciiNoCase(const Text& a, const Text& b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const int x = asciiLower(static_cast<char>(a[i])), y = asciiLower(static_cast<char>(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
 }  // namespace
 
 std::u16string toUtf16(std::string_view utf8) {
+    std::u16string out;
+    if (decodeUtf8(utf8, out)) return out;
     return toStd(icu::UnicodeString::fromUTF8(
         icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size()))));
 }
 
 std::string toUtf8(std::u16string_view utf16) {
     std::string out;
+    if (encodeUtf8(utf16, out)) return out;
+    out.clear();
     fromU16(utf16).toUTF8String(out);
     return out;
 }
@@ -43,10 +139,27 @@ std::string_view trimBlanks(std::string_view s) noexcept {
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
-std::string upper(std::string_view utf8) { return toUtf8(upper(toUtf16(utf8))); }
-std::string lower(std::string_view utf8) { return toUtf8(lower(toUtf16(utf8))); }
+// The root locale maps ASCII letters to ASCII letters and touches nothing else in ASCII.
+std::string upper(std::string_view utf8) {
+    if (isAscii(utf8)) {
+        std::string out(utf8);
+        for (char& c : out) c = asciiUpper(c);
+        return out;
+    }
+    return toUtf8(upper(toUtf16(utf8)));
+}
+
+std::string lower(std::string_view utf8) {
+    if (isAscii(utf8)) {
+        std::string out(utf8);
+        for (char& c : out) c = asciiLower(c);
+        return out;
+    }
+    return toUtf8(lower(toUtf16(utf8)));
+}
 
 int compareNoCase(std::u16string_view a, std::u16string_view b) {
+    if (isAscii(a) && isAscii(b)) return compareAsciiNoCase(a, b);
     return fromU16(a).caseCompare(fromU16(b), U_FOLD_CASE_DEFAULT);
 }
 
@@ -56,6 +169,7 @@ bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a == b) return true;
+    if (isAscii(a) && isAscii(b)) return compareAsciiNoCase(a, b) == 0;
     return equalsNoCase(toUtf16(a), toUtf16(b));
 }
 

@@ -1,0 +1,80 @@
+// The conversions and case operations take a short way for well-formed or ASCII text;
+// every result must be what ICU gives for the same text.
+#include <gtest/gtest.h>
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "nemro/text.h"
+
+namespace nemro {
+namespace {
+
+std::u16string icuToUtf16(const std::string& s) {
+    const auto u = icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
+    return std::u16string(u.getBuffer(), static_cast<size_t>(u.length()));
+}
+
+std::string icuToUtf8(const std::u16string& s) {
+    std::string out;
+    icu::UnicodeString(s.data(), static_cast<int32_t>(s.size())).toUTF8String(out);
+    return out;
+}
+
+int sign(int v) { return (v > 0) - (v < 0); }
+
+const std::vector<std::string> kUtf8 = {
+    "", "A1+2", "公式 ÄÖ 😀", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xEF\xBF\xBF",
+    "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF",
+    // ill-formed: overlong, surrogates, beyond U+10FFFF, cut short, stray continuation
+    "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xED\xA0\x80", "\xF0\x80\x80\x80", "\xF4\x90\x80\x80",
+    "\xF5\x80\x80\x80", "a\xE4\xB8", "\xE4\xB8" "b", "\x80", "x\xBFy", "\xFF", "\xF0\x9F\x98",
+    std::string("a\0b", 3)};
+
+TEST(TextConversion, Utf8ToUtf16AgreesWithIcu) {
+    for (const auto& s : kUtf8) EXPECT_EQ(text::toUtf16(s), icuToUtf16(s)) << s;
+}
+
+TEST(TextConversion, Utf16ToUtf8AgreesWithIcuIncludingLoneSurrogates) {
+    const std::vector<std::u16string> cases = {
+        u"", u"abc", u"公式", u"\u00E9\u07FF\u0800\uFFFF", u"\U0001F600", u"\xD800", u"\xDC00",
+        u"a\xD83D", u"\xD83D" u"b", u"\xDE00\xD83D"};
+    for (const auto& s : cases) EXPECT_EQ(text::toUtf8(s), icuToUtf8(s));
+}
+
+// Random bytes biased towards lead and continuation bytes reach every branch.
+TEST(TextConversion, RandomBytesAgreeWithIcu) {
+    std::mt19937 rng(7);
+    const unsigned char pool[] = {'a', 0x7F, 0x80, 0xBF, 0xC2, 0xDF, 0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xA0, 0x90, 0x8F};
+    for (int i = 0; i < 20000; ++i) {
+        std::string s;
+        for (int n = static_cast<int>(rng() % 8); n > 0; --n) s.push_back(static_cast<char>(pool[rng() % sizeof pool]));
+        ASSERT_EQ(text::toUtf16(s), icuToUtf16(s));
+        const std::u16string u = icuToUtf16(s);
+        ASSERT_EQ(text::toUtf8(u), icuToUtf8(u));
+    }
+}
+
+TEST(TextConversion, CaseOperationsOnAsciiAgreeWithIcu) {
+    const std::vector<std::string> words = {"", "true", "TRUE", "TrUe", "truex", "a_b", "[x]", "@`{~", "Z9z", "ab", "aB"};
+    for (const auto& a : words) {
+        icu::UnicodeString u = icu::UnicodeString::fromUTF8(a);
+        std::string up, low;
+        icu::UnicodeString(u).toUpper(icu::Locale::getRoot()).toUTF8String(up);
+        icu::UnicodeString(u).toLower(icu::Locale::getRoot()).toUTF8String(low);
+        EXPECT_EQ(text::upper(a), up);
+        EXPECT_EQ(text::lower(a), low);
+        for (const auto& b : words) {
+            const int expected = sign(u.caseCompare(icu::UnicodeString::fromUTF8(b), U_FOLD_CASE_DEFAULT));
+            EXPECT_EQ(sign(text::compareNoCase(text::toUtf16(a), text::toUtf16(b))), expected) << a << " " << b;
+            EXPECT_EQ(text::equalsNoCase(a, b), expected == 0) << a << " " << b;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace nemro
