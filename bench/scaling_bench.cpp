@@ -7,7 +7,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -27,6 +27,12 @@ std::string makeFormula(std::size_t bytes) {
     while (f.size() + 64 < bytes) f += kUnit;
     while (f.size() + 2 < bytes) f += "1+";
     return f + "1";
+}
+
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 long peakKiB() {
@@ -49,16 +55,17 @@ int main(int argc, char** argv) {
     const long before = peakKiB();
     nemro::bench::resetPeak();
     const std::uint64_t liveBefore = nemro::bench::liveBytes();
-    // Short formulas repeat until the run is long enough to time; the best run counts.
-    const int runs = formula.size() < 100000 ? 200 : formula.size() < 2000000 ? 5 : 2;
-    double best = 1e300;
+    // Every size is run for about the same total time (at least three runs) and the best
+    // run counts. Processor time, since the machine may be shared.
+    double best = 1e300, total = 0;
     bool ok = false;
     std::string text;
-    for (int r = 0; r < runs; ++r) {
-        const auto start = std::chrono::steady_clock::now();
+    for (int r = 0; r < 3 || (total < 0.5 && r < 1000); ++r) {
+        const double start = cpuSeconds();
         const nemro::ExpElement result = expression.Evaluate(formula, &ok);
-        const auto stop = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double>(stop - start).count());
+        const double took = cpuSeconds() - start;
+        best = std::min(best, took);
+        total += took;
         text = result.Text;
     }
     const long after = peakKiB();

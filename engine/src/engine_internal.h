@@ -14,6 +14,17 @@ bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& o
 
 void p_SetPriority(ExpElement& element);
 
+// Receives the postfix elements of a conversion, first to last.
+class PostfixSink {
+public:
+    virtual ~PostfixSink() = default;
+    virtual void emit(ExpElement&& element) = 0;
+};
+
+// The conversion of InfixToPostfix, with the output handed to sink as it is made.
+// Every syntax error is found before the conversion ends, as InfixToPostfix finds it.
+void convertInfix(const std::string& expression, PostfixSink& sink);
+
 // Types a plain variable through the listener's CheckVariable.
 void p_CheckVariableType(ExpElement& element, IExpressionListener* listener);
 

@@ -1,5 +1,6 @@
 // Postfix evaluation: a value-stack machine over number, string and boolean texts.
 #include <string>
+#include <vector>
 
 #include "engine_internal.h"
 #include "function_table.h"
@@ -148,36 +149,92 @@ void callFunction(const ExpElement& marker, CExpElmStack& values, IExpressionLis
     f->handler(call);
 }
 
+// The value-stack machine: each postfix element in turn, then the one result. Errors
+// leave with the evaluator's tag in front of their source.
+class EvalMachine final : public PostfixSink {
+public:
+    explicit EvalMachine(IExpressionListener* listener) : listener_(listener) {}
+
+    void emit(ExpElement&& el) override {
+        try {
+            if (el.Kind == ekFunction) callFunction(el, values_, listener_);
+            else if (el.Kind == ekOperator && el.Text == "-()") applyUnaryMinus(values_, listener_);
+            else if (el.Kind == ekOperator) applyBinary(el, values_, listener_);
+            else values_.Push(std::move(el));
+        } catch (NemroError& e) {
+            tag(e);
+            throw;
+        }
+    }
+
+    ExpElement finish() {
+        try {
+            if (values_.Count() != 1) fail(kStructure, "操作数与运算符数目不匹配。");
+            ExpElement el;
+            values_.Pop(el);
+            p_CheckOperand(el, listener_);
+            return el;
+        } catch (NemroError& e) {
+            tag(e);
+            throw;
+        }
+    }
+
+private:
+    static void tag(NemroError& e) {
+        if (e.source().empty()) e.prefixSource(kTag);
+        else e.prefixSource(std::string(kTag) + "\\");
+    }
+
+    IExpressionListener* listener_;
+    CExpElmStack values_;
+};
+
+// The syntax check of a conversion whose output is not kept.
+class DiscardSink final : public PostfixSink {
+public:
+    void emit(ExpElement&&) override {}
+};
+
+// Up to this length a formula's postfix form is kept whole before it is evaluated; a
+// longer one is converted twice, first only for its syntax errors and then straight into
+// the evaluator, so that its postfix form never exists as a whole.
+constexpr std::size_t kWholePostfixBytes = 4096;
+
+class CollectSink final : public PostfixSink {
+public:
+    void emit(ExpElement&& el) override { elements.push_back(std::move(el)); }
+    std::vector<ExpElement> elements;
+};
+
 }  // namespace
 
 ExpElement CGNTExpression::DoEvaluate(const CExpElmStack& Postfix) {
-    CExpElmStack postfix = Postfix;
-    CExpElmStack values;
-    try {
-        ExpElement el;
-        while (postfix.Pop(el)) {
-            if (el.Kind == ekFunction) callFunction(el, values, listener_);
-            else if (el.Kind == ekOperator && el.Text == "-()") applyUnaryMinus(values, listener_);
-            else if (el.Kind == ekOperator) applyBinary(el, values, listener_);
-            else values.Push(std::move(el));
-        }
-        if (values.Count() != 1) fail(kStructure, "操作数与运算符数目不匹配。");
-        values.Pop(el);
-        p_CheckOperand(el, listener_);
-        return el;
-    } catch (NemroError& e) {
-        if (e.source().empty()) e.prefixSource(kTag);
-        else e.prefixSource(std::string(kTag) + "\\");
-        throw;
+    EvalMachine machine(listener_);
+    ExpElement el;
+    // Slots from the top down are the postfix elements first to last.
+    for (std::int32_t slot = Postfix.Count(); slot >= 1; --slot) {
+        Postfix.Peek(el, slot);
+        machine.emit(std::move(el));
     }
+    return machine.finish();
 }
 
 ExpElement CGNTExpression::EvaluateOrThrow(const std::string& Expression) {
     if (Expression.find_first_not_of(' ') == std::string::npos)
         throw NemroError(err::Syntax, "CGNTExpression.Evaluate()", "空的表达式。");
     try {
-        const CExpElmStack postfix = InfixToPostfix(Expression);
-        return DoEvaluate(postfix);
+        EvalMachine machine(listener_);
+        if (Expression.size() <= kWholePostfixBytes) {
+            CollectSink postfix;
+            convertInfix(Expression, postfix);
+            for (ExpElement& el : postfix.elements) machine.emit(std::move(el));
+        } else {
+            DiscardSink check;
+            convertInfix(Expression, check);
+            convertInfix(Expression, machine);
+        }
+        return machine.finish();
     } catch (NemroError& e) {
         e.prefixSource("CGNTExpression.Evaluate()\\");
         throw;

@@ -1,5 +1,6 @@
 // Infix to postfix conversion: an operator-precedence pass driven by four states.
 #include <string>
+#include <vector>
 
 #include "engine_internal.h"
 #include "nemro/error.h"
@@ -18,12 +19,12 @@ bool beginsWith(const std::string& s, char c) { return !s.empty() && s.front() =
 
 class Converter {
 public:
-    explicit Converter(const std::string& expression)
-        : expression_(expression), text_(text::toUtf16(expression)) {}
+    Converter(const std::string& expression, detail::PostfixSink& sink)
+        : expression_(expression), text_(text::toUtf16(expression)), out_(sink) {}
 
-    CExpElmStack run() {
+    void run() {
         ExpElement el;
-        while (next(pos_, el)) {
+        while (nextElement(el)) {
             entry_ = state_;
             switch (el.Kind) {
                 case ekString: case ekBoolean: case ekNumber: operand(el); break;
@@ -36,12 +37,18 @@ public:
             }
         }
         finish();
-        CExpElmStack result;
-        while (out_.Pop(el)) result.Push(std::move(el));
-        return result;
     }
 
 private:
+    // The element after a name was read ahead already when it is not a "(".
+    bool nextElement(ExpElement& el) {
+        if (!aheadKept_) return next(pos_, el);
+        aheadKept_ = false;
+        el = std::move(ahead_);
+        pos_ = aheadPos_;
+        return aheadFound_;
+    }
+
     bool next(std::int32_t& pos, ExpElement& el) {
         try {
             return detail::p_GetNextElement(text_, pos, el);
@@ -66,14 +73,15 @@ private:
     // name "(" starts a call; a name without "(" is a variable
     void name(ExpElement& el) {
         if (state_ == AfterOperand) fail("缺乏运算符。");
-        std::int32_t ahead = pos_;
-        ExpElement look;
-        if (next(ahead, look) && look.Kind == ekDelimiter && look.Text == "(") {
-            out_.Push(std::move(look));
+        aheadPos_ = pos_;
+        aheadFound_ = next(aheadPos_, ahead_);
+        if (aheadFound_ && ahead_.Kind == ekDelimiter && ahead_.Text == "(") {
+            out_.Push(std::move(ahead_));
             ops_.Push(ExpElement{el.Text, ekFunction, kOperandPriority});
-            pos_ = ahead;
+            pos_ = aheadPos_;
             state_ = Start;
         } else {
+            aheadKept_ = true;
             out_.Push(std::move(el));
             state_ = AfterOperand;
         }
@@ -162,18 +170,50 @@ private:
         }
     }
 
+    // The output only receives elements, in postfix order.
+    struct Output {
+        detail::PostfixSink& sink;
+        void Push(ExpElement&& el) { sink.emit(std::move(el)); }
+    };
+
     const std::string& expression_;
     std::u16string text_;
     std::int32_t pos_ = 0;
     int state_ = Start;
     int entry_ = Start;
-    CExpElmStack ops_, out_;
+    CExpElmStack ops_;
+    Output out_;
+    ExpElement ahead_;
+    std::int32_t aheadPos_ = 0;
+    bool aheadFound_ = false, aheadKept_ = false;
+};
+
+// Collects the postfix elements and hands them over as a stack that pops them first
+// to last.
+class StackSink final : public detail::PostfixSink {
+public:
+    void emit(ExpElement&& el) override { elements_.push_back(std::move(el)); }
+    CExpElmStack take() {
+        CExpElmStack result;
+        result.ReserveStorage(static_cast<std::int32_t>(elements_.size()));
+        for (auto it = elements_.rbegin(); it != elements_.rend(); ++it) result.Push(std::move(*it));
+        return result;
+    }
+
+private:
+    std::vector<ExpElement> elements_;
 };
 
 }  // namespace
 
+namespace detail {
+void convertInfix(const std::string& expression, PostfixSink& sink) { Converter(expression, sink).run(); }
+}  // namespace detail
+
 CExpElmStack CGNTExpression::InfixToPostfix(const std::string& Expression) const {
-    return Converter(Expression).run();
+    StackSink sink;
+    detail::convertInfix(Expression, sink);
+    return sink.take();
 }
 
 }  // namespace nemro

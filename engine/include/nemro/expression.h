@@ -54,6 +54,9 @@ public:
     // geometrically so that long runs of pushes and pops stay linear.
     std::int32_t Capacity() const noexcept { return capacity_; }
     bool Empty() const noexcept { return count_ == 0; }
+    // Allocates storage for `elements` elements ahead of the pushes that fill it; the
+    // capacity of the growth rule is not affected.
+    void ReserveStorage(std::int32_t elements) { slots_.reserve(static_cast<std::size_t>(elements)); }
 
 private:
     std::vector<ExpElement> slots_;  // size() is the count
