@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 #include <gtest/gtest.h>
 
 #include "dialog_support.h"
@@ -110,6 +112,14 @@ TEST(ArgumentDialog, RequiredMarkNeedsExactlyTrue) {
     });
 }
 
+void wheel(QWidget& over, int angle) {
+    QWheelEvent e(QPointF(5, 5), over.mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, angle), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    // As from the window system: only such wheel events climb to the parents.
+    QSpontaneKeyEvent::setSpontaneous(&e);
+    qApp->notify(&over, &e);
+}
+
 TEST(ArgumentDialog, ScrollingMovesTheClientPanelByPixels) {
     withArgumentDialog("ARGS10", [](frmArgumentSet& d) {
         // 10 rows: 5850 twips against 2715, so Max is 209 pixels.
@@ -129,6 +139,10 @@ TEST(ArgumentDialog, ScrollingMovesTheClientPanelByPixels) {
             {[&] { bar->setSliderPosition(120); }, 120},  // dragging the scroll box
             {[&] { bar->triggerAction(QAbstractSlider::SliderPageStepAdd); }, 210},  // the platform lets a page start one past Max
             {[&] { bar->triggerAction(QAbstractSlider::SliderPageStepSub); }, 1},
+            // The wheel over a field: three lines of 39 pixels a notch; half a notch is nothing.
+            {[&] { wheel(*d.txtArgumentValue(2), -120); }, 1 + 3 * 39},
+            {[&] { wheel(*d.txtArgumentValue(2), -60); }, 1 + 3 * 39},
+            {[&] { wheel(*d.txtArgumentValue(2), 120); }, 1},
         };
         for (std::size_t i = 0; i < steps.size(); ++i) {
             steps[i].act();

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@
 #include "frm_argument_set.h"
 #include "nemro/formula_set.h"
 #include "nemro/formula_state.h"
+#include "nemro/qt_toolkit.h"
 
 namespace nemro::testing {
 namespace {
@@ -175,6 +178,53 @@ TEST(Exchange, NestingOneLevelAppendsTheNestedFormulaToItsField) {
     EXPECT_EQ(o.result, "IF(1>0,1& LEFT(\"ab\",1),\"z\")");
     for (const Message& m : messages.messages) ADD_FAILURE() << m.text;
     EXPECT_FALSE(o.isCancel);
+}
+
+TEST(Exchange, ANestedOkRebuildsTheWindowForTheOuterFunction) {
+    // Outer and nested function in both orders: few rows around many, many around few.
+    struct Case {
+        std::string outer;
+        QString nested;
+        int row;
+        QStringList nestedFields;
+        int outerRows;
+        bool barShown;
+    };
+    const std::vector<Case> cases = {
+        {"LEFT", "ARGS6", 2, {"1", "2", "3", "4", "5", "6"}, 2, false},
+        {"ARGS6", "LEFT", 6, {"\"ab\"", "1"}, 6, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.outer);
+        DialogDriver driver;
+        driver.expect("frmArgumentSet", [&](QWidget& d) {
+            fill(d, {"\"x\""});
+            click(d, QString("cmdFormula%1").arg(c.row));
+        });
+        driver.expect("frmFormulaSet", choose(c.nested));
+        driver.expect("frmArgumentSet", [&](QWidget& w) {
+            frmArgumentSet& d = args(w);
+            QApplication::setActiveWindow(&d);
+            fill(w, c.nestedFields);
+            if (d.scrollBars().Visible(SB_VERT)) d.scrollBars().Value(SB_VERT, 20);
+            click(w, "cmdOK");
+            ASSERT_EQ(d.rowCount(), c.outerRows);
+            EXPECT_EQ(d.windowTitle().toStdString(), "参数设置(" + c.outer + ")");
+            EXPECT_EQ(d.scrollBars().Visible(SB_VERT), c.barShown);
+            EXPECT_EQ(d.findChild<QScrollBar*>("Picture1VScroll")->isVisible(), c.barShown);
+            EXPECT_EQ(qt::twipsTop(*d.picClient()), 0);
+            EXPECT_EQ(qt::twipsHeight(*d.picClient()), c.outerRows * 585);
+            for (int i = 1; i <= c.outerRows; ++i) {
+                EXPECT_EQ(qt::twipsLeft(*d.txtArgumentValue(i)), c.barShown ? 1700 : 1900) << i;
+                EXPECT_EQ(qt::twipsLeft(*d.cmdFormula(i)), c.barShown ? 4335 : 4535) << i;
+            }
+            EXPECT_EQ(d.txtArgumentValue(1)->text(), "\"x\"");
+            EXPECT_EQ(QApplication::focusWidget(), d.txtArgumentValue(c.row));
+            EXPECT_EQ(d.lblArgumentDesc()->text().startsWith("参数描述："), true);
+            click(w, "cmdCancel");
+        });
+        play(driver, c.outer);
+    }
 }
 
 TEST(Exchange, NestingTwoLevelsNeedsThreeOks) {
