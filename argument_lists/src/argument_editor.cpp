@@ -17,6 +17,10 @@ std::string withoutSeparators(std::string_view s) {
     return out;
 }
 
+ArgumentTexts clean(const ArgumentTexts& t) {
+    return {withoutSeparators(t.name), withoutSeparators(t.value), withoutSeparators(t.description)};
+}
+
 std::string nameKey(std::string_view name) { return text::upper(text::trimBlanks(name)); }
 
 }  // namespace
@@ -50,19 +54,20 @@ ArgumentTexts ArgumentListEditor::Click(int position) {
     return {e.name, e.value, e.description};
 }
 
-bool ArgumentListEditor::New(const ArgumentTexts& t) {
-    if (t.name.empty() || nameTaken(t.name, 0)) return false;
-    items_.push_back({withoutSeparators(text::trimBlanks(t.name)),
-                      withoutSeparators(text::trimBlanks(t.value)),
-                      withoutSeparators(text::trimBlanks(t.description))});
+bool ArgumentListEditor::New(const ArgumentTexts& typed) {
+    if (typed.name.empty()) return false;
+    const ArgumentTexts t = clean(typed);
+    if (nameTaken(t.name, 0)) return false;
+    items_.push_back({std::string(text::trimBlanks(t.name)), std::string(text::trimBlanks(t.value)),
+                      std::string(text::trimBlanks(t.description))});
     return true;
 }
 
-bool ArgumentListEditor::Modify(const ArgumentTexts& t) {
-    if (t.name.empty() || !clickedItemExists() || nameTaken(t.name, fields_.m_iCurIndex))
-        return false;
-    items_[static_cast<std::size_t>(fields_.m_iCurIndex - 1)] = {
-        withoutSeparators(t.name), withoutSeparators(t.value), withoutSeparators(t.description)};
+bool ArgumentListEditor::Modify(const ArgumentTexts& typed) {
+    if (typed.name.empty() || !clickedItemExists()) return false;
+    const ArgumentTexts t = clean(typed);
+    if (nameTaken(t.name, fields_.m_iCurIndex)) return false;
+    items_[static_cast<std::size_t>(fields_.m_iCurIndex - 1)] = {t.name, t.value, t.description};
     return true;
 }
 

@@ -31,6 +31,7 @@ TEST(ArgumentEditor, NewKeepsNamesUniqueAndTrimsWhatItAdds) {
         {"an empty name", {"", "9", "x"}, false, {"C", "3", "c"}},
         {"a name of blanks becomes an empty name", {"  ", "", ""}, true, {"", "", ""}},
         {"separators never get into the list", {"E\x0f", "5\x0e", "e"}, true, {"E", "5", "e"}},
+        {"nor past the name check", {"B\x0e", "9", ""}, false, {"C", "3", "c"}},
     };
     for (const auto& c : cases) {
         Editor e;
@@ -52,6 +53,7 @@ TEST(ArgumentEditor, ModifyStoresAsTypedOnlyOnAClickedItemAndUniqueName) {
         {"its own name in another case", 2, {"b", "9", ""}, true},
         {"the name of another item", 2, {"a", "9", ""}, false},
         {"the name of another item with blanks", 2, {" C ", "9", ""}, false},
+        {"the name of another item with a separator", 2, {"C\x0f", "9", ""}, false},
         {"nothing clicked", 0, {"X", "9", ""}, false},
         {"an empty name", 2, {"", "9", ""}, false},
     };
