@@ -71,7 +71,7 @@ TEST(Chooser, CategoryClicksListTheirDisplayedFunctionsInCatalogueOrder) {
     };
     const std::vector<Case> cases = {
         {"逻辑函数", {"IF", "MARKS"}},
-        {"有误", {"BADCOUNT", "NOINFO", "NODESC"}},
+        {"有误", {"BADCOUNT", "NOINFO", "NOVALUE", "NODESC"}},
         {"文本函数", {"LEFT", "MID", "MYTRIM", "Sum"}},
     };
     DialogDriver driver;
@@ -83,7 +83,7 @@ TEST(Chooser, CategoryClicksListTheirDisplayedFunctionsInCatalogueOrder) {
         }
         selectCategory(d, "全部函数");
         const QStringList all = items(d, "lstFormulaName");
-        EXPECT_EQ(all.size(), 4 + 2 + 39 + 3);
+        EXPECT_EQ(all.size(), 4 + 2 + 39 + 4);
         EXPECT_FALSE(all.contains("HIDDEN"));
         click(d, "cmdCancel");
     });
@@ -214,6 +214,30 @@ TEST(Chooser, AFailureInAClickIsShownAndTheChooserStaysUsable) {
     EXPECT_NE(messages.messages[0].text.find("frmFormulaSet.GetFormulaInfo()\\GetFunctionInfo"),
               std::string::npos)
         << messages.messages[0].text;
+}
+
+TEST(Chooser, AnArgumentDialogThatCannotLoadIsReportedAndTheChooserStays) {
+    MessageRecorder messages;
+    DialogDriver driver;
+    driver.expect("frmFormulaSet", [&](QWidget& d) {
+        selectCategory(d, "有误");
+        selectFunction(d, "NOVALUE");
+        click(d, "cmdOK");
+        EXPECT_TRUE(d.isVisible());
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.messages[0].icon, MsgIcon::Critical);
+        const std::string& text = messages.messages[0].text;
+        EXPECT_NE(text.find("Argument Value Must Be Specified."), std::string::npos) << text;
+        EXPECT_NE(text.find("frmArgumentSet.Load()\\"), std::string::npos) << text;
+        // Another function still opens.
+        selectCategory(d, "逻辑函数");
+        click(d, "cmdOK");
+    });
+    driver.expect("frmArgumentSet", [](QWidget& d) { click(d, "cmdCancel"); });
+    CFormulaSet service;
+    driver.run([&] { service.setFormula(); });
+    EXPECT_TRUE(driver.ok()) << driver.failure();
+    EXPECT_TRUE(service.isCancel());
 }
 
 TEST(Service, ACallFromAnotherThreadFailsWithAClearError) {

@@ -68,6 +68,9 @@ std::string catalogueText() {
                    argument("a", "True", "Integer", "甲") + argument("b", "True", "Integer", "乙"));
     xml << "    <Formula Name=\"NOINFO\" CategoryName=\"BROKEN\" Display=\"True\" MaxArgNum=\"1\">\n"
         << argument("a", "True", "Integer", "甲") << "    </Formula>\n";
+    // An argument without its name: the chooser offers it, the argument dialog cannot load.
+    xml << formula("NOVALUE", "BROKEN", 1,
+                   "      <Argument Required=\"True\" Datatype=\"Integer\" Description=\"甲\"/>\n");
     // An argument without its description: the dialog loads, the focus fails.
     xml << formula("NODESC", "BROKEN", 1,
                    "      <Argument Value=\"a\" Required=\"True\" Datatype=\"Integer\"/>\n");
