@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "nemro/expression.h"
 
@@ -13,6 +14,47 @@ namespace nemro::detail {
 bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& out);
 
 void p_SetPriority(ExpElement& element);
+
+// A buffer kept per thread and lent to one user at a time, so that the conversion of
+// short formulas allocates nothing once the buffers have grown. A nested user (a
+// listener evaluating another formula) gets a buffer of its own. A buffer that grew
+// large for a long formula is given back rather than kept.
+template <class Buffer, class Purpose>
+class Scratch {
+public:
+    Scratch() {
+        if (!inUse()) {
+            inUse() = true;
+            buffer_ = &shared();
+        } else {
+            own_ = Buffer();
+            buffer_ = &own_;
+        }
+    }
+    ~Scratch() {
+        if (buffer_ != &shared()) return;
+        if (buffer_->capacity() > kKeptElements) Buffer().swap(*buffer_);
+        else buffer_->clear();
+        inUse() = false;
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    Buffer& operator*() { return *buffer_; }
+    Buffer* operator->() { return buffer_; }
+
+private:
+    static constexpr std::size_t kKeptElements = 8192;
+    static Buffer& shared() {
+        thread_local Buffer b;
+        return b;
+    }
+    static bool& inUse() {
+        thread_local bool used = false;
+        return used;
+    }
+    Buffer* buffer_;
+    Buffer own_;
+};
 
 // Receives the postfix elements of a conversion, first to last.
 class PostfixSink {

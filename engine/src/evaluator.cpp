@@ -31,15 +31,27 @@ void setNumber(ExpElement& el, double value) {
 
 enum class Relation { Equal, NotEqual, Greater, GreaterEqual, Less, LessEqual, None };
 
+// Operator texts are told apart by their characters rather than by string comparisons.
 Relation relationOf(const std::string& op) {
-    if (op == "=") return Relation::Equal;
-    if (op == "<>") return Relation::NotEqual;
-    if (op == ">") return Relation::Greater;
-    if (op == ">=") return Relation::GreaterEqual;
-    if (op == "<") return Relation::Less;
-    if (op == "<=") return Relation::LessEqual;
+    if (op.size() == 1) {
+        switch (op[0]) {
+            case '=': return Relation::Equal;
+            case '>': return Relation::Greater;
+            case '<': return Relation::Less;
+            default: return Relation::None;
+        }
+    }
+    if (op.size() == 2 && op[0] == '<' && op[1] == '>') return Relation::NotEqual;
+    if (op.size() == 2 && op[1] == '=' && op[0] == '>') return Relation::GreaterEqual;
+    if (op.size() == 2 && op[1] == '=' && op[0] == '<') return Relation::LessEqual;
     return Relation::None;
 }
+
+bool isOneOf(const std::string& op, std::string_view chars) {
+    return op.size() == 1 && chars.find(op[0]) != std::string_view::npos;
+}
+
+bool isUnaryMinus(const std::string& op) { return op.size() == 3 && op[0] == '-' && op[1] == '(' && op[2] == ')'; }
 
 template <class T>
 bool holds(Relation r, const T& left, const T& right) {
@@ -92,7 +104,7 @@ void applyBinary(const ExpElement& op, CExpElmStack& values, IExpressionListener
     const bool haveLeft = values.Pop(left);
     if (!haveRight || !haveLeft) fail(kStructure, "双目运算符“%s”缺少操作数。", op.Text);
     const std::string& o = op.Text;
-    if (o == "&" || o == ";") {
+    if (isOneOf(o, "&;")) {
         p_ToString(right, listener);
         p_ToString(left, listener);
         // Appending to the left text keeps long chains of "&" linear.
@@ -101,7 +113,7 @@ void applyBinary(const ExpElement& op, CExpElmStack& values, IExpressionListener
     } else if (const Relation r = relationOf(o); r != Relation::None) {
         right.Text = booleanText(compare(r, left, right, listener));
         right.Kind = ekBoolean;
-    } else if (o == "+" || o == "-" || o == "*" || o == "/" || o == "^") {
+    } else if (isOneOf(o, "+-*/^")) {
         p_ToNumber(right, listener);
         p_ToNumber(left, listener);
         const double l = number(left), rv = number(right);
@@ -153,12 +165,12 @@ void callFunction(const ExpElement& marker, CExpElmStack& values, IExpressionLis
 // leave with the evaluator's tag in front of their source.
 class EvalMachine final : public PostfixSink {
 public:
-    explicit EvalMachine(IExpressionListener* listener) : listener_(listener) {}
+    explicit EvalMachine(IExpressionListener* listener) : listener_(listener) { values_.ReserveStorage(16); }
 
     void emit(ExpElement&& el) override {
         try {
             if (el.Kind == ekFunction) callFunction(el, values_, listener_);
-            else if (el.Kind == ekOperator && el.Text == "-()") applyUnaryMinus(values_, listener_);
+            else if (el.Kind == ekOperator && isUnaryMinus(el.Text)) applyUnaryMinus(values_, listener_);
             else if (el.Kind == ekOperator) applyBinary(el, values_, listener_);
             else values_.Push(std::move(el));
         } catch (NemroError& e) {
@@ -203,8 +215,8 @@ constexpr std::size_t kWholePostfixBytes = 4096;
 
 class CollectSink final : public PostfixSink {
 public:
-    void emit(ExpElement&& el) override { elements.push_back(std::move(el)); }
-    std::vector<ExpElement> elements;
+    void emit(ExpElement&& el) override { elements->push_back(std::move(el)); }
+    Scratch<std::vector<ExpElement>, CollectSink> elements;
 };
 
 }  // namespace
@@ -228,7 +240,7 @@ ExpElement CGNTExpression::EvaluateOrThrow(const std::string& Expression) {
         if (Expression.size() <= kWholePostfixBytes) {
             CollectSink postfix;
             convertInfix(Expression, postfix);
-            for (ExpElement& el : postfix.elements) machine.emit(std::move(el));
+            for (ExpElement& el : *postfix.elements) machine.emit(std::move(el));
         } else {
             DiscardSink check;
             convertInfix(Expression, check);

@@ -20,7 +20,9 @@ bool beginsWith(const std::string& s, char c) { return !s.empty() && s.front() =
 class Converter {
 public:
     Converter(const std::string& expression, detail::PostfixSink& sink)
-        : expression_(expression), text_(text::toUtf16(expression)), out_(sink) {}
+        : expression_(expression), out_(sink) {
+        text::toUtf16(expression, *text_);
+    }
 
     void run() {
         ExpElement el;
@@ -51,7 +53,7 @@ private:
 
     bool next(std::int32_t& pos, ExpElement& el) {
         try {
-            return detail::p_GetNextElement(text_, pos, el);
+            return detail::p_GetNextElement(*text_, pos, el);
         } catch (NemroError& e) {
             throw e.prefixSource("CGNTExpression.InfixToPostfix()\\");
         }
@@ -77,7 +79,7 @@ private:
         aheadFound_ = next(aheadPos_, ahead_);
         if (aheadFound_ && ahead_.Kind == ekDelimiter && ahead_.Text == "(") {
             out_.Push(std::move(ahead_));
-            ops_.Push(ExpElement{el.Text, ekFunction, kOperandPriority});
+            ops_.Push(ExpElement{std::move(el.Text), ekFunction, kOperandPriority});
             pos_ = aheadPos_;
             state_ = Start;
         } else {
@@ -99,14 +101,15 @@ private:
         if (afterOperator(state_)) fail("运算符后不能有逗号。");
         ExpElement top;
         for (;;) {
-            if (!ops_.Peek(top, 0)) fail("逗号只能出现在函数内。");
-            if (top.Kind == ekFunction || beginsWith(top.Text, ',')) {
+            if (ops_.Empty()) fail("逗号只能出现在函数内。");
+            const ExpElement& peeked = ops_.Top();
+            if (peeked.Kind == ekFunction || beginsWith(peeked.Text, ',')) {
                 if (entry_ == Start) out_.Push(ExpElement{"", ekEmpty, kOperandPriority});
                 ops_.Push(std::move(el));
                 state_ = Start;
                 return;
             }
-            if (beginsWith(top.Text, '(')) fail("逗号只能出现在函数内。");
+            if (beginsWith(peeked.Text, '(')) fail("逗号只能出现在函数内。");
             ops_.Pop(top);
             out_.Push(std::move(top));
         }
@@ -148,7 +151,7 @@ private:
             state_ = AfterUnary;
         } else if (state_ == AfterOperand) {
             ExpElement top;
-            while (ops_.Peek(top, 0) && top.Kind == ekOperator && top.Priority >= el.Priority) {
+            while (!ops_.Empty() && ops_.Top().Kind == ekOperator && ops_.Top().Priority >= el.Priority) {
                 ops_.Pop(top);
                 out_.Push(std::move(top));
             }
@@ -177,11 +180,26 @@ private:
     };
 
     const std::string& expression_;
-    std::u16string text_;
+    detail::Scratch<std::u16string, Converter> text_;
     std::int32_t pos_ = 0;
     int state_ = Start;
     int entry_ = Start;
-    CExpElmStack ops_;
+    // The pending operators; only the converter sees this stack, so it need not follow
+    // the element stack's growth rule.
+    struct Operators {
+        detail::Scratch<std::vector<ExpElement>, Operators> items;
+        bool Empty() { return items->empty(); }
+        const ExpElement& Top() { return items->back(); }
+        void Push(ExpElement&& el) { items->push_back(std::move(el)); }
+        bool Pop(ExpElement& out) {
+            if (items->empty()) return false;
+            out = std::move(items->back());
+            items->pop_back();
+            return true;
+        }
+    };
+
+    Operators ops_;
     Output out_;
     ExpElement ahead_;
     std::int32_t aheadPos_ = 0;

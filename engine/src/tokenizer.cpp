@@ -75,10 +75,13 @@ bool appendUtf8(std::string& out, std::u16string_view s, std::size_t& i) {
     return true;
 }
 
-// A slice of the text as UTF-8 in out, reusing its storage.
+// A slice of the text as UTF-8 in out, reusing its storage; ASCII is copied unit by unit.
 void assignUtf8(std::string& out, std::u16string_view slice) {
-    out.clear();
-    for (std::size_t i = 0; i < slice.size(); ++i)
+    std::size_t ascii = 0;
+    while (ascii < slice.size() && slice[ascii] < 0x80) ++ascii;
+    out.resize(ascii);
+    for (std::size_t i = 0; i < ascii; ++i) out[i] = static_cast<char>(slice[i]);
+    for (std::size_t i = ascii; i < slice.size(); ++i)
         if (!appendUtf8(out, slice, i)) {
             out = text::toUtf8(slice);
             return;
@@ -126,29 +129,31 @@ bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& o
     const char16_t c = at(pos);
     switch (c) {
         case u'(': case u')': case u',':
-            out.Text.assign(1, static_cast<char>(c));
+            out.Text.clear();
+            out.Text.push_back(static_cast<char>(c));
             out.Kind = ekDelimiter;
             out.Priority = c == u',' ? 2 : 30;
             return true;
         case u'+': case u'-': case u'*': case u'/': case u'&': case u';': case u'=': case u'^':
-            out.Text.assign(1, static_cast<char>(c));
+            out.Text.clear();
+            out.Text.push_back(static_cast<char>(c));
             out.Kind = ekOperator;
             break;
         case u'<':
             if (at(pos + 1) == u'>' || at(pos + 1) == u'=') {
-                out.Text = at(pos + 1) == u'>' ? "<>" : "<=";
+                out.Text.assign(at(pos + 1) == u'>' ? "<>" : "<=", 2);
                 ++pos;
             } else {
-                out.Text = "<";
+                out.Text.assign("<", 1);
             }
             out.Kind = ekOperator;
             break;
         case u'>':
             if (at(pos + 1) == u'=') {
-                out.Text = ">=";
+                out.Text.assign(">=", 2);
                 ++pos;
             } else {
-                out.Text = ">";
+                out.Text.assign(">", 1);
             }
             out.Kind = ekOperator;
             break;
@@ -237,13 +242,19 @@ void p_SetPriority(ExpElement& e) {
             return;
         case ekOperator: {
             const std::string& t = e.Text;
-            if (t == "^") e.Priority = 29;
-            else if (t == "-()") e.Priority = 28;
-            else if (t == "*" || t == "/") e.Priority = 27;
-            else if (t == "+" || t == "-") e.Priority = 24;
-            else if (t == "&") e.Priority = 23;
-            else if (t == "=" || t == "<>" || t == ">" || t == ">=" || t == "<" || t == "<=")
-                e.Priority = 19;
+            const char a = t.empty() ? '\0' : t[0];
+            if (t.size() == 1) {
+                switch (a) {
+                    case '^': e.Priority = 29; return;
+                    case '*': case '/': e.Priority = 27; return;
+                    case '+': case '-': e.Priority = 24; return;
+                    case '&': e.Priority = 23; return;
+                    case '=': case '>': case '<': e.Priority = 19; return;
+                    default: e.Priority = 0; return;
+                }
+            }
+            if (t.size() == 3 && a == '-' && t[1] == '(' && t[2] == ')') e.Priority = 28;
+            else if (t.size() == 2 && (t == "<>" || t == ">=" || t == "<=")) e.Priority = 19;
             else e.Priority = 0;
             return;
         }

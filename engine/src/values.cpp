@@ -110,6 +110,22 @@ std::string formatNumber(double value) {
 }
 
 double readNumber(std::string_view text) {
+    // A short plain decimal (the engine's own number texts) reads directly: correct
+    // rounding gives the double of its decimal value whichever way it is written, and
+    // within 32 characters it can neither overflow nor underflow.
+    if (!text.empty() && text.size() <= 32) {
+        std::size_t i = text[0] == '-' ? 1 : 0, digits = 0, points = 0;
+        for (std::size_t j = i; j < text.size(); ++j) {
+            if (isDigit(text[j])) ++digits;
+            else if (text[j] == '.') ++points;
+            else digits = 0, j = text.size();
+        }
+        double value = 0;
+        if (digits > 0 && points <= 1 && digits + points + i == text.size()) {
+            const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+            if (res.ec == std::errc() && res.ptr == text.data() + text.size()) return value == 0 ? 0.0 : value;
+        }
+    }
     const DecimalText d = parseLeading(text);
     if (d.digits.empty()) return 0.0;
     std::string normal = d.negative ? "-" : "";

@@ -27,23 +27,23 @@ std::u16string toStd(const icu::UnicodeString& u) {
 bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 bool decodeUtf8(std::string_view s, std::u16string& out) {
-    out.clear();
-    out.reserve(s.size());
+    out.resize(s.size());  // never more units than bytes
+    char16_t* o = out.data();
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
     const auto* end = p + s.size();
     while (p < end) {
         const unsigned char c = *p;
         if (c < 0x80) {
-            out.push_back(c);
+            *o++ = c;
             ++p;
         } else if (c >= 0xC2 && c <= 0xDF) {
             if (end - p < 2 || !isContinuation(p[1])) return false;
-            out.push_back(static_cast<char16_t>(((c & 0x1F) << 6) | (p[1] & 0x3F)));
+            *o++ = static_cast<char16_t>(((c & 0x1F) << 6) | (p[1] & 0x3F));
             p += 2;
         } else if (c >= 0xE0 && c <= 0xEF) {
             if (end - p < 3 || !isContinuation(p[1]) || !isContinuation(p[2])) return false;
             if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F)) return false;
-            out.push_back(static_cast<char16_t>(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F)));
+            *o++ = static_cast<char16_t>(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
             p += 3;
         } else if (c >= 0xF0 && c <= 0xF4) {
             if (end - p < 4 || !isContinuation(p[1]) || !isContinuation(p[2]) || !isContinuation(p[3]))
@@ -51,13 +51,14 @@ bool decodeUtf8(std::string_view s, std::u16string& out) {
             if ((c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] > 0x8F)) return false;
             const char32_t cp = (static_cast<char32_t>(c & 0x07) << 18) | ((p[1] & 0x3F) << 12) |
                                 ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
-            out.push_back(static_cast<char16_t>(0xD7C0 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 | (cp & 0x3FF)));
+            *o++ = static_cast<char16_t>(0xD7C0 + (cp >> 10));
+            *o++ = static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
             p += 4;
         } else {
             return false;
         }
     }
+    out.resize(static_cast<size_t>(o - out.data()));
     return true;
 }
 
@@ -112,9 +113,14 @@ int compareAsciiNoCase(const Text& a, const Text& b) {
 
 std::u16string toUtf16(std::string_view utf8) {
     std::u16string out;
-    if (decodeUtf8(utf8, out)) return out;
-    return toStd(icu::UnicodeString::fromUTF8(
-        icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size()))));
+    toUtf16(utf8, out);
+    return out;
+}
+
+void toUtf16(std::string_view utf8, std::u16string& out) {
+    if (decodeUtf8(utf8, out)) return;
+    const auto u = icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+    out.assign(u.getBuffer(), static_cast<size_t>(u.length()));
 }
 
 std::string toUtf8(std::u16string_view utf16) {

@@ -8,6 +8,8 @@
 namespace nemro::text {
 
 std::u16string toUtf16(std::string_view utf8);
+// The same into out, reusing its storage.
+void toUtf16(std::string_view utf8, std::u16string& out);
 std::string toUtf8(std::u16string_view utf16);
 
 // Without leading and trailing blanks (U+0020 only, as formula and catalogue texts mean).
