@@ -79,6 +79,9 @@ void printUsage(std::ostream& os) {
 int main(int argc, char** argv) {
     using namespace nemro::cli;
     std::vector<std::string> args(argv + 1, argv + argc);
+    // The streams are used alone, so they need not keep in step with C's stdio; a batch
+    // of formulas then reads and writes in blocks.
+    std::ios::sync_with_stdio(false);
     Io io{std::cin, std::cout, std::cerr};
     nemro::setMessageBox([](const std::string& text, nemro::MsgIcon, const std::string& title) {
         std::cerr << title << ": " << text << '\n';
