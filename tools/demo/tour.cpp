@@ -18,12 +18,12 @@
 
 #include "nemro/catalogue.h"
 #include "nemro/error.h"
+#include "host_window.h"
 #include "nemro/formula_set.h"
 #ifdef NEMRO_HAVE_ARGUMENT_LISTS
 #include <QPlainTextEdit>
 #include <QTreeWidget>
 
-#include "host_window.h"
 #include "nemro/argument_set.h"
 #endif
 
@@ -61,8 +61,11 @@ public:
     }
 
     void shot(const QString& name) {
-        QWidget* w = modal();
-        if (!w) return;
+        if (QWidget* w = modal()) shot(*w, name);
+    }
+
+    void shot(QWidget& window, const QString& name) {
+        QWidget* w = &window;
         const QString file = QDir(dir_).filePath(QString("%1-%2.png").arg(++shots_, 2, 10, QChar('0')).arg(name));
         if (!framed(*w).save(file)) failed("cannot write " + file.toStdString());
         std::cout << "tour: " << file.toStdString() << std::endl;
@@ -336,7 +339,15 @@ int runTour(const QString& directory) {
     std::string composed;
     try {
         for (int call = 0; call < 4 && s.ok(); ++call) composed = service.setFormula();
-        if (s.ok() && !service.isCancel()) composed = service.setFormula(composed);
+        if (s.ok() && !service.isCancel()) {
+            // The re-edit goes through the demo host's window, as a click on its fx does.
+            HostWindow host;
+            host.formulaField()->setText(QString::fromStdString(composed));
+            host.show();
+            host.editFormula();
+            composed = host.formulaField()->text().toStdString();
+            s.shot(host, "host-after-re-edit");
+        }
 #ifdef NEMRO_HAVE_ARGUMENT_LISTS
         if (s.ok()) {
             const std::string list = CArgumentSet().SetArgument(
