@@ -19,6 +19,11 @@ bool CExpElmStack::Pop(ExpElement& out) {
         return false;
     }
     out = std::move(slots_.back());
+    return Drop();
+}
+
+bool CExpElmStack::Drop() {
+    if (count_ == 0) return false;
     slots_.pop_back();
     --count_;
     // Shrinking only when more than 32 slots are free keeps a push/pop pair at a

@@ -88,30 +88,29 @@ bool compare(Relation r, ExpElement& left, ExpElement& right, IExpressionListene
     return holds(r, text::compareNoCase(text::toUtf16(left.Text), text::toUtf16(right.Text)), 0);
 }
 
-// unary: "-()" value
+// unary: "-()" value, worked out in the operand's own record
 void applyUnaryMinus(CExpElmStack& values, IExpressionListener* listener) {
-    ExpElement operand;
-    if (!values.Pop(operand)) fail(kStructure, "单目运算符“-”缺乏操作数。");
+    if (values.Empty()) fail(kStructure, "单目运算符“-”缺乏操作数。");
+    ExpElement& operand = values.FromTop(0);
     p_ToNumber(operand, listener);
     setNumber(operand, -number(operand));
-    values.Push(std::move(operand));
 }
 
-// binary: left right op; the result goes into the right operand's record
+// binary: left right op. The result has the right operand's kind and priority; it is
+// written over the left operand's record, and the right one is dropped.
 void applyBinary(const ExpElement& op, CExpElmStack& values, IExpressionListener* listener) {
-    ExpElement right, left;
-    const bool haveRight = values.Pop(right);
-    const bool haveLeft = values.Pop(left);
-    if (!haveRight || !haveLeft) fail(kStructure, "双目运算符“%s”缺少操作数。", op.Text);
+    if (values.Count() < 2) fail(kStructure, "双目运算符“%s”缺少操作数。", op.Text);
+    ExpElement& right = values.FromTop(0);
+    ExpElement& left = values.FromTop(1);
     const std::string& o = op.Text;
     if (isOneOf(o, "&;")) {
         p_ToString(right, listener);
         p_ToString(left, listener);
         // Appending to the left text keeps long chains of "&" linear.
         left.Text += right.Text;
-        right.Text = std::move(left.Text);
     } else if (const Relation r = relationOf(o); r != Relation::None) {
-        right.Text = booleanText(compare(r, left, right, listener));
+        const bool holdsFor = compare(r, left, right, listener);
+        left.Text = booleanText(holdsFor);
         right.Kind = ekBoolean;
     } else if (isOneOf(o, "+-*/^")) {
         p_ToNumber(right, listener);
@@ -125,11 +124,14 @@ void applyBinary(const ExpElement& op, CExpElmStack& values, IExpressionListener
             case '/': result = rv == 0 ? 0.0 : checkedDivide(l, rv); break;  // x/0 is 0 here
             default: result = checkedPower(l, rv); break;
         }
-        setNumber(right, result);
+        left.Text = formatNumber(result);
+        right.Kind = ekNumber;
     } else {
         fail(err::Syntax, "计算表达式中存在无效的元素。");
     }
-    values.Push(std::move(right));
+    left.Kind = right.Kind;
+    left.Priority = right.Priority;
+    values.Drop();
 }
 
 // A name that is not built in: the listener answers with a status.

@@ -57,6 +57,11 @@ public:
     // Allocates storage for `elements` elements ahead of the pushes that fill it; the
     // capacity of the growth rule is not affected.
     void ReserveStorage(std::int32_t elements) { slots_.reserve(static_cast<std::size_t>(elements)); }
+    // The element `depth` places below the top (0 is the top), to work on in place;
+    // count must exceed depth.
+    ExpElement& FromTop(std::int32_t depth) { return slots_[static_cast<std::size_t>(count_ - 1 - depth)]; }
+    // Pop without copying the element out; false on an empty stack.
+    bool Drop();
 
 private:
     std::vector<ExpElement> slots_;  // size() is the count
