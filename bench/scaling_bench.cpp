@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "alloc_counter.h"
 #include "nemro/expression.h"
@@ -55,19 +56,22 @@ int main(int argc, char** argv) {
     const long before = peakKiB();
     nemro::bench::resetPeak();
     const std::uint64_t liveBefore = nemro::bench::liveBytes();
-    // Every size is run for about the same total time (at least three runs) and the best
-    // run counts. Processor time, since the machine may be shared.
-    double best = 1e300, total = 0;
+    // Every size is run for about the same total time (at least five runs) and the median
+    // run counts: the best of many short runs would catch a quiet moment of a shared
+    // machine that a few long runs do not. Processor time, for the same reason.
+    std::vector<double> runs;
+    double total = 0;
     bool ok = false;
     std::string text;
-    for (int r = 0; r < 3 || (total < 0.5 && r < 1000); ++r) {
+    while (runs.size() < 5 || (total < 0.5 && runs.size() < 1000)) {
         const double start = cpuSeconds();
         const nemro::ExpElement result = expression.Evaluate(formula, &ok);
-        const double took = cpuSeconds() - start;
-        best = std::min(best, took);
-        total += took;
+        runs.push_back(cpuSeconds() - start);
+        total += runs.back();
         text = result.Text;
     }
+    std::sort(runs.begin(), runs.end());
+    const double best = runs[runs.size() / 2];
     const long after = peakKiB();
     const std::uint64_t heapPeak = nemro::bench::peakBytes() - liveBefore;
     std::printf("{\"bytes\": %zu, \"seconds\": %.9g, \"ns_per_byte\": %.6g, \"peak_added_bytes\": %llu, "
