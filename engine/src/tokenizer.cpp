@@ -1,3 +1,4 @@
+#include <array>
 #include <charconv>
 #include <string>
 
@@ -12,15 +13,14 @@ constexpr const char* kTokenizerTag = "CGNTExpression.p_GetNextElement()";
 
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-bool isNameTerminator(char16_t c) {
-    switch (c) {
-        case u'(': case u')': case u',': case u'+': case u'-': case u'*': case u'/':
-        case u'&': case u'=': case u'<': case u'>': case u';': case u'"':
-            return true;
-        default:
-            return c <= 0x20;
-    }
-}
+constexpr std::array<bool, 128> kNameTerminators = [] {
+    std::array<bool, 128> t{};
+    for (int c = 0; c <= 0x20; ++c) t[c] = true;
+    for (char c : std::string_view("(),+-*/&=<>;\"")) t[static_cast<unsigned char>(c)] = true;
+    return t;
+}();
+
+bool isNameTerminator(char16_t c) { return c < 128 && kNameTerminators[c]; }
 
 [[noreturn]] void tokenizerError(const char* description) {
     // The routine's own trap puts its tag in front of the source it raised itself.
@@ -92,6 +92,8 @@ void assignUtf8(std::string& out, std::u16string_view slice) {
 // letters can fold to those words, and CJK punctuation, ideographs and Hangul
 // syllables have no case at all, so a name holding one is rejected without a comparison.
 bool isBooleanWord(std::u16string_view name) {
+    // Folding never makes a text shorter: more than five characters cannot be "false".
+    if (name.size() > 10) return false;
     bool ascii = true;
     for (char16_t c : name) {
         if ((c >= 0x3000 && c <= 0x303F) || (c >= 0x3400 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3))
@@ -213,7 +215,9 @@ bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& o
                 out.Kind = ekNumber;
             } else {
                 const std::int32_t start = pos;
-                while (!atEnd(pos + 1) && !isNameTerminator(at(pos + 1))) ++pos;
+                std::size_t next = static_cast<std::size_t>(pos);  // 0-based index of at(pos + 1)
+                while (next < expr.size() && !isNameTerminator(expr[next])) ++next;
+                pos = static_cast<std::int32_t>(next);
                 const std::u16string_view name =
                     expr.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(pos - start + 1));
                 if (isBooleanWord(name)) {
