@@ -110,18 +110,40 @@ std::string formatNumber(double value) {
 }
 
 double readNumber(std::string_view text) {
-    // A short plain decimal (the engine's own number texts) reads directly: correct
-    // rounding gives the double of its decimal value whichever way it is written, and
-    // within 32 characters it can neither overflow nor underflow.
+    // A short plain decimal (the engine's own number texts) reads directly. With at most
+    // 2^53 as its digits and at most 22 decimals, digits / 10^decimals is one correctly
+    // rounded division of two exact doubles: the double nearest the decimal value, as the
+    // digit-and-exponent route finds it. Other short plain decimals take one correctly
+    // rounded conversion, which gives the same; within 32 characters none can overflow
+    // or underflow.
     if (!text.empty() && text.size() <= 32) {
-        std::size_t i = text[0] == '-' ? 1 : 0, digits = 0, points = 0;
-        for (std::size_t j = i; j < text.size(); ++j) {
-            if (isDigit(text[j])) ++digits;
-            else if (text[j] == '.') ++points;
-            else digits = 0, j = text.size();
+        static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        const bool negative = text[0] == '-';
+        std::size_t digits = 0, points = 0, decimals = 0;
+        std::uint64_t mantissa = 0;
+        bool plain = true;
+        for (std::size_t j = negative ? 1 : 0; j < text.size(); ++j) {
+            const char c = text[j];
+            if (isDigit(c)) {
+                ++digits;
+                if (points) ++decimals;
+                if (mantissa < (1ULL << 60)) mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+                else plain = false;
+            } else if (c == '.' && points == 0) {
+                ++points;
+            } else {
+                plain = false;
+                break;
+            }
         }
-        double value = 0;
-        if (digits > 0 && points <= 1 && digits + points + i == text.size()) {
+        if (plain && digits > 0) {
+            if (mantissa <= (1ULL << 53) && decimals <= 22) {
+                const double value = static_cast<double>(mantissa) / kPowers[decimals];
+                return value == 0 ? 0.0 : (negative ? -value : value);
+            }
+            double value = 0;
             const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
             if (res.ec == std::errc() && res.ptr == text.data() + text.size()) return value == 0 ? 0.0 : value;
         }
