@@ -39,9 +39,12 @@ int runEval(const std::vector<std::string>& args, Io& io) {
     }
     CGNTExpression expression(&listener);
     return runFormulas(o, io, [&](const std::string& formula) {
-        listener.trace = nlohmann::ordered_json::array();
+        // The JSON values are made only when they are written: a long batch then costs
+        // little more than the evaluations themselves.
+        if (o.trace) listener.trace = nlohmann::ordered_json::array();
         try {
             const ExpElement r = expression.EvaluateOrThrow(formula);
+            if (!o.common.json) return reportSuccess(o, listener, {}, std::string(kindName(r.Kind)) + "\t" + r.Text, io);
             return reportSuccess(o, listener, {{"ok", true}, {"kind", r.Kind}, {"text", r.Text}},
                                  std::string(kindName(r.Kind)) + "\t" + r.Text, io);
         } catch (const NemroError& e) {
