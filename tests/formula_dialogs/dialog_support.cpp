@@ -58,6 +58,7 @@ std::string catalogueText() {
                    argument("a", "True", "Integer", "甲") + argument("b", "true", "Integer", "乙") +
                        argument("c", " True", "Integer", "丙") +
                        argument("d", "False", "Integer", "丁"));
+    xml << formula("TODAY", "LOGIC", 0, "");
     for (int n = 2; n <= 40; ++n) {
         std::string args;
         for (int i = 1; i <= n; ++i)

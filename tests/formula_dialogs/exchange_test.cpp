@@ -77,6 +77,28 @@ TEST(Exchange, OkWithoutNestingReturnsTheFormulaAndLeavesTheMarker) {
     EXPECT_TRUE(messages.messages.empty());
 }
 
+TEST(Exchange, AFunctionWithoutArgumentsComposesEmptyParentheses) {
+    MessageRecorder messages;
+    DialogDriver driver;
+    driver.expect("frmFormulaSet", choose("TODAY"));
+    driver.expect("frmArgumentSet", [](QWidget& d) {
+        EXPECT_EQ(args(d).rowCount(), 0);
+        EXPECT_EQ(d.windowTitle(), "参数设置(TODAY)");
+        click(d, "cmdOK");
+    });
+    EXPECT_EQ(play(driver).result, "TODAY()");
+    // Re-editing it finds no arguments and gives the same text back.
+    driver.expect("frmArgumentSet", [](QWidget& d) {
+        EXPECT_EQ(args(d).rowCount(), 0);
+        click(d, "cmdOK");
+    });
+    const Outcome again = play(driver, "TODAY()");
+    EXPECT_EQ(again.result, "TODAY()");
+    EXPECT_FALSE(again.isCancel);
+    EXPECT_TRUE(messages.messages.empty());
+    gFormulaStack.RemoveAll();
+}
+
 TEST(Exchange, EnterInAFieldMeansOk) {
     DialogDriver driver;
     driver.expect("frmArgumentSet", [](QWidget& d) {
