@@ -98,9 +98,85 @@ constexpr std::int64_t kDecimalDigits = 28;
 
 }  // namespace
 
+namespace {
+
+// The %.15G form, from the shortest digits that read back as the value. A normal
+// double's unit in the last place is at most 22 units of the 17th significant digit, so
+// the value lies within 11 of those units of its shortest digits. Rounding the digits to
+// 15 therefore rounds the value the same way, unless they sit within 12 units of a
+// 15-digit midpoint; then, and for subnormal values, false, and the precise conversion
+// is used.
+bool formatFromShortest(double value, std::string& out) {
+    if (std::fabs(value) < std::numeric_limits<double>::min()) return false;
+    char sci[40];
+    const auto res = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific);
+    const char* p = sci;
+    const bool negative = *p == '-';
+    if (negative) ++p;
+    char digits[20];
+    int n = 0;
+    for (; *p != 'e'; ++p)
+        if (*p != '.') digits[n++] = *p;
+    int exponent = 0;
+    ++p;
+    std::from_chars(p + (*p == '+'), res.ptr, exponent);
+    if (n > 15) {
+        // Digits 16 and 17 as a number of units of digit 17.
+        const int tail = n == 16 ? (digits[15] - '0') * 10 : (digits[15] - '0') * 10 + (digits[16] - '0');
+        if (tail >= 38 && tail <= 62) return false;
+        n = 15;
+        if (tail > 62) {
+            int i = 14;
+            while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+            if (i >= 0) {
+                ++digits[i];
+            } else {
+                digits[0] = '1';
+                ++exponent;
+            }
+        }
+    }
+    while (n > 1 && digits[n - 1] == '0') --n;
+    char buf[40];
+    char* o = buf;
+    if (negative) *o++ = '-';
+    if (exponent >= -4 && exponent < 15) {
+        if (exponent < 0) {
+            *o++ = '0';
+            *o++ = '.';
+            for (int z = -exponent - 1; z > 0; --z) *o++ = '0';
+            for (int i = 0; i < n; ++i) *o++ = digits[i];
+        } else {
+            const int whole = exponent + 1;
+            for (int i = 0; i < whole; ++i) *o++ = i < n ? digits[i] : '0';
+            if (n > whole) {
+                *o++ = '.';
+                for (int i = whole; i < n; ++i) *o++ = digits[i];
+            }
+        }
+    } else {
+        *o++ = digits[0];
+        if (n > 1) {
+            *o++ = '.';
+            for (int i = 1; i < n; ++i) *o++ = digits[i];
+        }
+        *o++ = 'E';
+        *o++ = exponent < 0 ? '-' : '+';
+        const int magnitude = exponent < 0 ? -exponent : exponent;
+        if (magnitude < 10) *o++ = '0';
+        o = std::to_chars(o, buf + sizeof buf, magnitude).ptr;
+    }
+    out.assign(buf, static_cast<size_t>(o - buf));
+    return true;
+}
+
+}  // namespace
+
 std::string formatNumber(double value) {
     if (!std::isfinite(value)) raisePlatform(err::Overflow, "");
     if (value == 0) return "0";
+    std::string quick;
+    if (formatFromShortest(value, quick)) return quick;
     char buf[64];
     const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
     std::string out(buf, res.ptr);

@@ -2,10 +2,12 @@
 // every route must give the double nearest the text's decimal value (what strtod gives).
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <vector>
 #include <string>
 
 #include "values.h"
@@ -41,6 +43,60 @@ TEST(ReadNumber, EdgesOfTheShortRoute) {
         const double want = (s == "-" || s == "." || s == "12abc") ? (s == "12abc" ? 12.0 : 0.0) : reference(s);
         EXPECT_TRUE(sameBits(readNumber(s), want)) << s << " " << readNumber(s) << " " << want;
     }
+}
+
+}  // namespace
+}  // namespace nemro::detail
+
+namespace nemro::detail {
+namespace {
+
+// The 15-digit form through libstdc++'s precise conversion, the reference of formatNumber.
+std::string precise(double value) {
+    if (value == 0) return "0";
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    std::string out(buf, res.ptr);
+    for (char& c : out)
+        if (c == 'e') c = 'E';
+    return out;
+}
+
+TEST(FormatNumber, AgreesWithThePrecise15DigitForm) {
+    std::mt19937_64 rng(3);
+    std::vector<double> values = {1, -1, 0.1, 0.2 + 0.1, 1e15, 1e14, 999999999999999.0, 1e16 / 3, 1e-4, 1e-5,
+                                  1.5e-7, 123456.789, 1e100, -1e-300, 5e-324, 1.7976931348623157e308,
+                                  0.000123456789012345678, 9.9999999999999995e14, 99999999999999.99,
+                                  2.5, 1234.5, 1.15, 100, 1e21, 12345678901234567890.0};
+    for (int i = 0; i < 300000; ++i) {
+        switch (i % 4) {
+            case 0: {  // any bit pattern
+                std::uint64_t bits = rng();
+                double d;
+                std::memcpy(&d, &bits, sizeof d);
+                if (std::isfinite(d)) values.push_back(d);
+                break;
+            }
+            case 1:  // money-like sums and quotients
+                values.push_back(static_cast<double>(rng() % 1000000) / 100.0 +
+                                 static_cast<double>(rng() % 1000) / 7.0);
+                break;
+            case 2:  // whole numbers around 15 digits
+                values.push_back(static_cast<double>(rng() % 10000000000000000ULL));
+                break;
+            default:  // decimals of every size
+                values.push_back(static_cast<double>(rng() % 100000) * std::pow(10.0, static_cast<int>(rng() % 40) - 20));
+        }
+    }
+    // Values next to 15-digit midpoints, where rounding twice could go wrong.
+    for (int i = 0; i < 20000; ++i) {
+        std::string t = std::to_string(100000000000000ULL + rng() % 900000000000000ULL) + "5e" +
+                        std::to_string(static_cast<int>(rng() % 60) - 30);
+        double d = std::strtod(t.c_str(), nullptr);
+        for (int k = 0; k < 12; ++k) d = std::nextafter(d, 0.0);
+        for (int k = 0; k < 24; ++k, d = std::nextafter(d, 1e300)) values.push_back(rng() % 2 ? d : -d);
+    }
+    for (double v : values) ASSERT_EQ(formatNumber(v), precise(v)) << v;
 }
 
 }  // namespace
