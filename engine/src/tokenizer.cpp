@@ -51,30 +51,6 @@ std::u16string formatPercent(std::u16string_view numberText) {
 
 namespace {
 
-// Appends one UTF-16 unit (or a surrogate pair starting at i) to UTF-8 text; false for a
-// lone surrogate, which the caller leaves to the full conversion.
-bool appendUtf8(std::string& out, std::u16string_view s, std::size_t& i) {
-    const char32_t c = s[i];
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0xD800 || c > 0xDFFF) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        if (c > 0xDBFF || i + 1 >= s.size() || s[i + 1] < 0xDC00 || s[i + 1] > 0xDFFF) return false;
-        const char32_t cp = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-    return true;
-}
-
 // A slice of the text as UTF-8 in out, reusing its storage; ASCII is copied unit by unit.
 void assignUtf8(std::string& out, std::u16string_view slice) {
     std::size_t ascii = 0;
@@ -82,7 +58,7 @@ void assignUtf8(std::string& out, std::u16string_view slice) {
     out.resize(ascii);
     for (std::size_t i = 0; i < ascii; ++i) out[i] = static_cast<char>(slice[i]);
     for (std::size_t i = ascii; i < slice.size(); ++i)
-        if (!appendUtf8(out, slice, i)) {
+        if (!text::appendUtf8(out, slice, i)) {
             out = text::toUtf8(slice);
             return;
         }
@@ -169,7 +145,7 @@ bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& o
                 if (at(pos) != u'"') continue;
                 const std::u16string_view run = expr.substr(runStart, static_cast<std::size_t>(pos - 1) - runStart);
                 for (std::size_t i = 0; i < run.size(); ++i)
-                    if (!appendUtf8(out.Text, run, i)) {
+                    if (!text::appendUtf8(out.Text, run, i)) {
                         out.Text += text::toUtf8(run.substr(i));
                         break;
                     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <cstddef>
 #include <string_view>
 
 namespace nemro::text {
@@ -11,6 +12,9 @@ std::u16string toUtf16(std::string_view utf8);
 // The same into out, reusing its storage.
 void toUtf16(std::string_view utf8, std::u16string& out);
 std::string toUtf8(std::u16string_view utf16);
+// Appends the character at s[i] (a surrogate pair moves i to its second unit) to out as
+// UTF-8; false for a lone surrogate, which the caller converts in its own way.
+bool appendUtf8(std::string& out, std::u16string_view s, std::size_t& i);
 
 // Without leading and trailing blanks (U+0020 only, as formula and catalogue texts mean).
 std::string_view trimBlanks(std::string_view s) noexcept;
