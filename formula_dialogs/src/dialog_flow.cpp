@@ -1,19 +1,10 @@
 #include "dialog_flow.h"
 
-#include <QFont>
+#include "nemro/qt_toolkit.h"
 
 namespace nemro::dialogs {
 
-FlowDialog::FlowDialog() {
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setModal(true);
-    // The geometry is fixed in twips; a fixed small font keeps the texts inside it
-    // whatever font the host application uses.
-    QFont f = font();
-    f.setPointSizeF(9.0);
-    setFont(f);
-}
+FlowDialog::FlowDialog() { qt::makeFixedDialog(*this); }
 
 void FlowDialog::handOver(std::unique_ptr<FlowDialog> next) {
     next_ = std::move(next);

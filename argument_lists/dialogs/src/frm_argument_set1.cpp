@@ -1,6 +1,5 @@
 #include "frm_argument_set1.h"
 
-#include <QFont>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -37,13 +36,7 @@ frmArgumentSet1::frmArgumentSet1(ArgumentEditorFields& fields)
       editor_(fields) {
     setObjectName("frmArgumentSet1");
     setWindowTitle(tr("变量设置"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setModal(true);
-    // The geometry is fixed in twips; a fixed small font keeps the texts inside it.
-    QFont f = font();
-    f.setPointSizeF(9.0);
-    setFont(f);
+    qt::makeFixedDialog(*this);
     setFixedSize(qt::twipsToPixels(5700), qt::twipsToPixels(4065));
 
     Frame1->setObjectName("Frame1");

@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QDialog>
+#include <QFont>
 #include <QThread>
 
 #include "nemro/error.h"
@@ -27,6 +29,15 @@ void requireApplicationThread(const std::string& source) {
     throw NemroError(err::InvalidArgument, source,
                      "The formula dialogs must be called on the thread that runs the Qt "
                      "application.");
+}
+
+void makeFixedDialog(QDialog& dialog) {
+    dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    dialog.setModal(true);
+    QFont f = dialog.font();
+    f.setPointSizeF(9.0);
+    dialog.setFont(f);
 }
 
 int twipsToPixels(int twips) {

@@ -12,6 +12,7 @@
 #include "nemro/toolkit.h"
 
 class QApplication;
+class QDialog;
 class QLabel;
 class QListWidget;
 class QWidget;
@@ -37,6 +38,11 @@ MessageBoxFunction installQtMessageBox();
 void runGuarded(const std::function<void()>& handler) noexcept;
 // The text shown for a failure that reaches the user that way.
 std::string failureText(const std::exception& e);
+
+// Makes `dialog` a modal dialog with a fixed frame, without minimise and maximise
+// buttons, in the small fixed font that keeps texts inside twip geometry whatever
+// font the host application uses.
+void makeFixedDialog(QDialog& dialog);
 
 // Geometry: twips map to device-independent pixels at kTwipsPerPixel.
 int twipsToPixels(int twips);
