@@ -175,6 +175,12 @@ bool formatFromShortest(double value, std::string& out) {
 std::string formatNumber(double value) {
     if (!std::isfinite(value)) raisePlatform(err::Overflow, "");
     if (value == 0) return "0";
+    // A whole number of at most 15 digits is its digits in that form.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        char digits[24];
+        const auto res = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value));
+        return std::string(digits, res.ptr);
+    }
     std::string quick;
     if (formatFromShortest(value, quick)) return quick;
     char buf[64];
