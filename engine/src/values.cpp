@@ -202,26 +202,29 @@ double readNumber(std::string_view text) {
         static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-        const bool negative = text[0] == '-';
-        std::size_t digits = 0, points = 0, decimals = 0;
+        const char* p = text.data();
+        const char* const end = p + text.size();
+        const bool negative = *p == '-';
+        if (negative) ++p;
+        const char* point = nullptr;
+        std::size_t digits = 0;
         std::uint64_t mantissa = 0;
         bool plain = true;
-        for (std::size_t j = negative ? 1 : 0; j < text.size(); ++j) {
-            const char c = text[j];
-            if (isDigit(c)) {
+        for (; p < end; ++p) {
+            const auto d = static_cast<unsigned>(*p - '0');
+            if (d < 10) {
+                mantissa = mantissa * 10 + d;  // wraps only past 19 digits, which are not used
                 ++digits;
-                if (points) ++decimals;
-                if (mantissa < (1ULL << 60)) mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-                else plain = false;
-            } else if (c == '.' && points == 0) {
-                ++points;
+            } else if (*p == '.' && !point) {
+                point = p;
             } else {
                 plain = false;
                 break;
             }
         }
         if (plain && digits > 0) {
-            if (mantissa <= (1ULL << 53) && decimals <= 22) {
+            const auto decimals = static_cast<std::size_t>(point ? end - point - 1 : 0);
+            if (digits <= 19 && mantissa <= (1ULL << 53) && decimals <= 22) {
                 const double value = static_cast<double>(mantissa) / kPowers[decimals];
                 return value == 0 ? 0.0 : (negative ? -value : value);
             }
