@@ -4,6 +4,8 @@
 #include <time.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <unordered_map>
 #include <vector>
 
@@ -60,8 +62,10 @@ std::shared_ptr<const pugi::xml_document> load(const std::string& path, const ch
         for (const CachedDocument& entry : tCache)
             if (entry.path == path && entry.identity == identity) return entry.document;
     }
+    const std::string text = readCatalogueFile(path, operation);
     auto document = std::make_shared<pugi::xml_document>();
-    const pugi::xml_parse_result result = document->load_file(path.c_str(), kCatalogueParseOptions);
+    const pugi::xml_parse_result result =
+        document->load_buffer(text.data(), text.size(), kCatalogueParseOptions);
     if (!result) throw NemroError(static_cast<std::int32_t>(result.status), operation,
                                   result.description());
     std::erase_if(tCache, [&](const CachedDocument& e) { return e.path == path; });
@@ -96,6 +100,33 @@ CompiledPath& bound(const char* xpath, const std::string& value) {
 }
 
 }  // namespace
+
+std::string readCatalogueFile(const std::string& path, const char* operation) {
+    auto fail = [&](pugi::xml_parse_status status) {
+        pugi::xml_parse_result result;
+        result.status = status;
+        throw NemroError(static_cast<std::int32_t>(status), operation, result.description());
+    };
+    // A directory, a device or a pipe is no catalogue: the parser would take the size
+    // such a file reports for its length.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) fail(pugi::status_file_not_found);
+    if (!S_ISREG(info.st_mode)) fail(pugi::status_io_error);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) fail(pugi::status_file_not_found);
+    std::string text;
+    text.resize(static_cast<std::size_t>(info.st_size));
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    // A file that grew since stat is read to its end.
+    std::ostringstream rest;
+    if (in && in.peek() != std::char_traits<char>::eof()) {
+        rest << in.rdbuf();
+        text += std::move(rest).str();
+    }
+    if (in.bad()) fail(pugi::status_io_error);
+    return text;
+}
 
 CatalogueQuery::CatalogueQuery(const std::string& path, const char* operation)
     : document_(load(path.empty() ? GetAppPath() + "FormulaSet.xml" : path, operation)) {}

@@ -13,6 +13,10 @@ namespace nemro {
 inline constexpr unsigned kCatalogueParseOptions =
     pugi::parse_default | pugi::parse_comments | pugi::parse_pi;
 
+// The bytes of the catalogue file at path; a missing, unreadable or non-regular file
+// fails with the parser's status and reason, source `operation`.
+std::string readCatalogueFile(const std::string& path, const char* operation);
+
 class CatalogueQuery {
 public:
     // Opens the catalogue at path ("" means FormulaSet.xml in GetAppPath()); a file that

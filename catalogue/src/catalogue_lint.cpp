@@ -1,11 +1,9 @@
 #include "nemro/catalogue_lint.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "catalogue_document.h"
 #include "nemro/catalogue.h"
@@ -349,23 +347,11 @@ void Linter::checkArgument(const pugi::xml_node& argument, const std::string& fu
     require(argument, "Description", what, description);
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        pugi::xml_parse_result missing;
-        missing.status = pugi::status_file_not_found;
-        throw NemroError(static_cast<std::int32_t>(missing.status), "lintCatalogue",
-                         missing.description());
-    }
-    std::ostringstream content;
-    content << in.rdbuf();
-    return std::move(content).str();
-}
-
 }  // namespace
 
 std::vector<LintProblem> lintCatalogue(const std::string& path) {
-    const std::string buffer = readFile(path.empty() ? GetAppPath() + "FormulaSet.xml" : path);
+    const std::string buffer =
+        readCatalogueFile(path.empty() ? GetAppPath() + "FormulaSet.xml" : path, "lintCatalogue");
     pugi::xml_document document;
     const pugi::xml_parse_result result =
         document.load_buffer(buffer.data(), buffer.size(), kCatalogueParseOptions);
