@@ -20,7 +20,7 @@ bool beginsWith(const std::string& s, char c) { return !s.empty() && s.front() =
 class Converter {
 public:
     Converter(const std::string& expression, detail::PostfixSink& sink)
-        : expression_(expression), out_(sink) {
+        : expression_(expression), out_{sink} {
         text::toUtf16(expression, *text_);
     }
 
