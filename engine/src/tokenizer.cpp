@@ -22,6 +22,18 @@ constexpr std::array<bool, 128> kNameTerminators = [] {
 
 bool isNameTerminator(char16_t c) { return c < 128 && kNameTerminators[c]; }
 
+// The priority of a one-character operator, as p_SetPriority gives it.
+constexpr std::int32_t operatorPriority(char16_t c) {
+    switch (c) {
+        case u'^': return 29;
+        case u'*': case u'/': return 27;
+        case u'+': case u'-': return 24;
+        case u'&': return 23;
+        case u'=': case u'>': case u'<': return 19;
+        default: return 0;
+    }
+}
+
 [[noreturn]] void tokenizerError(const char* description) {
     // The routine's own trap puts its tag in front of the source it raised itself.
     throw NemroError(err::Tokenizer, std::string(kTokenizerTag) + "\\" + kTokenizerTag,
@@ -106,35 +118,31 @@ bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& o
 
     const char16_t c = at(pos);
     switch (c) {
+        // Operators and delimiters take their priority here rather than through
+        // p_SetPriority: this is the tokenizer's most frequent path.
         case u'(': case u')': case u',':
-            out.Text.clear();
-            out.Text.push_back(static_cast<char>(c));
+            out.Text.assign(1, static_cast<char>(c));
             out.Kind = ekDelimiter;
             out.Priority = c == u',' ? 2 : 30;
             return true;
         case u'+': case u'-': case u'*': case u'/': case u'&': case u';': case u'=': case u'^':
-            out.Text.clear();
-            out.Text.push_back(static_cast<char>(c));
+            out.Text.assign(1, static_cast<char>(c));
             out.Kind = ekOperator;
-            break;
-        case u'<':
-            if (at(pos + 1) == u'>' || at(pos + 1) == u'=') {
-                out.Text.assign(at(pos + 1) == u'>' ? "<>" : "<=", 2);
+            out.Priority = operatorPriority(c);
+            return true;
+        case u'<': case u'>': {
+            const char16_t n = at(pos + 1);
+            if (n == u'=' || (c == u'<' && n == u'>')) {
+                const char two[2] = {static_cast<char>(c), static_cast<char>(n)};
+                out.Text.assign(two, 2);
                 ++pos;
             } else {
-                out.Text.assign("<", 1);
+                out.Text.assign(1, static_cast<char>(c));
             }
             out.Kind = ekOperator;
-            break;
-        case u'>':
-            if (at(pos + 1) == u'=') {
-                out.Text.assign(">=", 2);
-                ++pos;
-            } else {
-                out.Text.assign(">", 1);
-            }
-            out.Kind = ekOperator;
-            break;
+            out.Priority = 19;
+            return true;
+        }
         case u'"': {
             // The literal is copied run by run between the doubled quotes.
             out.Text.clear();
@@ -207,8 +215,6 @@ bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& o
             out.Priority = kOperandPriority;
             return true;
     }
-    p_SetPriority(out);
-    return true;
 }
 
 void p_SetPriority(ExpElement& e) {
@@ -224,14 +230,8 @@ void p_SetPriority(ExpElement& e) {
             const std::string& t = e.Text;
             const char a = t.empty() ? '\0' : t[0];
             if (t.size() == 1) {
-                switch (a) {
-                    case '^': e.Priority = 29; return;
-                    case '*': case '/': e.Priority = 27; return;
-                    case '+': case '-': e.Priority = 24; return;
-                    case '&': e.Priority = 23; return;
-                    case '=': case '>': case '<': e.Priority = 19; return;
-                    default: e.Priority = 0; return;
-                }
+                e.Priority = operatorPriority(static_cast<unsigned char>(a));
+                return;
             }
             if (t.size() == 3 && a == '-' && t[1] == '(' && t[2] == ')') e.Priority = 28;
             else if (t.size() == 2 && (t == "<>" || t == ">=" || t == "<=")) e.Priority = 19;
