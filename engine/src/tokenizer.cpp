@@ -140,7 +140,7 @@ bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& o
                 out.Text.assign(1, static_cast<char>(c));
             }
             out.Kind = ekOperator;
-            out.Priority = 19;
+            out.Priority = operatorPriority(c);  // the two-character comparisons rank as one
             return true;
         }
         case u'"': {
