@@ -85,7 +85,8 @@ private:
     // unary: A "-()" prints -A, or -(A) when A binds less tightly
     void printUnaryMinus(ExpElement& op) {
         ExpElement a;
-        if (!work_.Pop(a)) fail("单目运算符“-”缺乏操作数。");
+        // An omitted argument is no operand: printed as "" it would leave text that does not convert.
+        if (!work_.Pop(a) || a.Kind == ekEmpty) fail("单目运算符“-”缺乏操作数。");
         p_CheckVariableType(a, listener_);
         op.Text = op.Priority >= a.Priority ? "-(" + a.Text + ")" : "-" + a.Text;
         op.Kind = ekExpression | vtNumber;
@@ -104,7 +105,8 @@ private:
         ExpElement right, left;
         const bool haveRight = work_.Pop(right);
         const bool haveLeft = work_.Pop(left);
-        if (!haveRight || !haveLeft) fail("双目运算符“%s”缺少操作数。", op.Text);
+        if (!haveRight || !haveLeft || right.Kind == ekEmpty || left.Kind == ekEmpty)
+            fail("双目运算符“%s”缺少操作数。", op.Text);
         p_CheckVariableType(right, listener_);
         p_CheckVariableType(left, listener_);
         // Built on the left text so that long chains of one operator stay linear.
