@@ -25,29 +25,28 @@ void silenceMessages() {
 }
 
 std::size_t elementCount(const std::string& formula) {
-    const std::u16string text = text::toUtf16(formula);
-    std::int32_t pos = 0;
-    ExpElement el;
+    detail::Tokenizer tokenizer(formula);
+    detail::Token el;
     std::size_t n = 0;
     try {
-        while (detail::p_GetNextElement(text, pos, el)) ++n;
+        while (tokenizer.p_GetNextElement(el)) ++n;
     } catch (const NemroError&) {
     }
     return n;
 }
 
-// The tokenizer as InfixToPostfix drives it: UTF-8 in, every element out.
+// The tokenizer as InfixToPostfix drives it: UTF-8 in, checked for well-formedness,
+// every element out.
 void BM_Tokenizer(benchmark::State& state) {
     const auto& formulas = corpus("corpus.txt");
     std::size_t i = 0, bytes = 0;
-    ExpElement el;
-    std::u16string text;
+    detail::Token el;
     for (auto _ : state) {
         const std::string& f = formulas[i];
         if (++i == formulas.size()) i = 0;
-        text::toUtf16(f, text);  // into one buffer, as the conversion does
-        std::int32_t pos = 0;
-        while (detail::p_GetNextElement(text, pos, el)) benchmark::DoNotOptimize(el);
+        benchmark::DoNotOptimize(text::isValidUtf8(f));
+        detail::Tokenizer tokenizer(f);
+        while (tokenizer.p_GetNextElement(el)) benchmark::DoNotOptimize(el);
         bytes += f.size();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes));

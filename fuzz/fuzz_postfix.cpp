@@ -16,13 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     } catch (const nemro::NemroError& e) {
         if (e.number() != 34 && e.number() != 35) __builtin_trap();
     }
-    const std::u16string u = nemro::text::toUtf16(input);
-    std::int32_t pos = 0;
-    nemro::ExpElement e;
+    // The tokenizer reads well-formed text; its positions stay within the UTF-16 text.
+    if (!nemro::text::isValidUtf8(input)) return 0;
+    const auto units = static_cast<std::int32_t>(nemro::text::toUtf16(input).size());
+    nemro::detail::Tokenizer tokenizer(input);
+    nemro::detail::Token e;
     try {
-        while (nemro::detail::p_GetNextElement(u, pos, e)) {
-            if (pos < 1 || pos > static_cast<std::int32_t>(u.size())) __builtin_trap();
+        while (tokenizer.p_GetNextElement(e)) {
+            if (tokenizer.pos() < 1 || tokenizer.pos() > units) __builtin_trap();
         }
+        if (tokenizer.pos() != units + 1) __builtin_trap();
     } catch (const nemro::NemroError&) {
     }
     return 0;

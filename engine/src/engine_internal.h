@@ -10,10 +10,43 @@
 
 namespace nemro::detail {
 
-// Tokenizer over UTF-16 text; pos is the 1-based index of the last code unit consumed.
-bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& out);
+// An element as the tokenizer finds it. Its text is a slice of the formula, a fixed
+// word, or the tokenizer's own buffer (a literal with doubled quotes, a percentage),
+// which the tokenizer's next element of that sort overwrites.
+struct Token {
+    std::string_view Text;
+    std::int32_t Kind = ekEmpty;
+    std::int32_t Priority = 0;
+};
 
-void p_SetPriority(ExpElement& element);
+// Reads the elements of a formula one by one, straight from its UTF-8 text. The text
+// must be well-formed UTF-8 (the converter repairs any other text first) and outlive
+// the tokenizer. Positions count UTF-16 code units, as the error messages show them.
+class Tokenizer {
+public:
+    explicit Tokenizer(std::string_view expr) noexcept : expr_(expr) {}
+    // The next element; at the end of the text false, with an empty element of kind
+    // ekEmpty whose priority is left as it was.
+    bool p_GetNextElement(Token& out);
+    // Where the tokenizer stands, cheap to keep; pos(mark) turns it into a position when
+    // one is shown, so that reading elements never counts code units.
+    struct Mark {
+        std::size_t next = 0;  // byte offset of the first byte not consumed
+        std::int32_t ends = 0;  // reads at the end of the text, each a step past it
+    };
+    Mark mark() const noexcept { return {next_, ends_}; }
+    // 1-based index, in UTF-16 code units, of the last unit consumed at mark.
+    std::int32_t pos(Mark at) const noexcept;
+    std::int32_t pos() const noexcept { return pos(mark()); }
+
+private:
+    std::string_view expr_;
+    std::size_t next_ = 0;
+    std::int32_t ends_ = 0;
+    std::string buffer_;
+};
+
+void p_SetPriority(Token& element);
 
 // A buffer kept per thread and lent to one user at a time, so that the conversion of
 // short formulas allocates nothing once the buffers have grown. A nested user (a
@@ -79,7 +112,7 @@ inline bool p_IsErrorValue(std::string_view text) { return !text.empty() && text
 std::string p_FormatCall(const std::string& name, CExpElmStack arguments);
 
 // The percent rule: a number text ending in "%" as a percentage, pattern "#0.0000".
-std::u16string formatPercent(std::u16string_view numberText);
+std::string formatPercent(std::string_view numberText);
 
 inline bool isFunctionKind(std::int32_t kind) { return (kind >> 16) == 2; }
 

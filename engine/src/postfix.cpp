@@ -15,17 +15,22 @@ enum State { Start = 0, AfterOperand = 1, AfterUnary = 2, AfterBinary = 3 };
 
 bool afterOperator(int state) { return state == AfterUnary || state == AfterBinary; }
 
-bool beginsWith(const std::string& s, char c) { return !s.empty() && s.front() == c; }
+bool beginsWith(std::string_view s, char c) { return !s.empty() && s.front() == c; }
+
+using detail::Token;
 
 class Converter {
 public:
+    // Ill-formed UTF-8 is read as its replacement characters, as every text conversion
+    // of the component reads it.
     Converter(const std::string& expression, detail::PostfixSink& sink)
-        : expression_(expression), out_{sink} {
-        text::toUtf16(expression, *text_);
-    }
+        : expression_(expression),
+          repaired_(text::isValidUtf8(expression) ? std::string() : text::toUtf8(text::toUtf16(expression))),
+          tokens_(repaired_.empty() ? std::string_view(expression) : std::string_view(repaired_)),
+          out_{sink} {}
 
     void run() {
-        ExpElement el;
+        Token el;
         while (nextElement(el)) {
             entry_ = state_;
             switch (el.Kind) {
@@ -43,17 +48,21 @@ public:
 
 private:
     // The element after a name was read ahead already when it is not a "(".
-    bool nextElement(ExpElement& el) {
-        if (!aheadKept_) return next(pos_, el);
-        aheadKept_ = false;
-        el = std::move(ahead_);
-        pos_ = aheadPos_;
-        return aheadFound_;
+    bool nextElement(Token& el) {
+        bool found = aheadFound_;
+        if (aheadKept_) {
+            aheadKept_ = false;
+            el = ahead_;
+        } else {
+            found = next(el);
+        }
+        pos_ = tokens_.mark();
+        return found;
     }
 
-    bool next(std::int32_t& pos, ExpElement& el) {
+    bool next(Token& el) {
         try {
-            return detail::p_GetNextElement(*text_, pos, el);
+            return tokens_.p_GetNextElement(el);
         } catch (NemroError& e) {
             throw e.prefixSource("CGNTExpression.InfixToPostfix()\\");
         }
@@ -61,139 +70,140 @@ private:
 
     [[noreturn]] void fail(const char* description) const {
         throw NemroError(err::Syntax,
-                         "位置：" + std::to_string(pos_) + " 公式:\r\n" + expression_,
+                         "位置：" + std::to_string(tokens_.pos(pos_)) + " 公式:\r\n" + expression_,
                          description);
     }
 
     // operand: an operand may not follow an operand
-    void operand(ExpElement& el) {
+    void operand(const Token& el) {
         if (state_ == AfterOperand) fail("缺乏运算符。");
-        out_.Push(std::move(el));
+        out_.Push(el);
         state_ = AfterOperand;
     }
 
     // name "(" starts a call; a name without "(" is a variable
-    void name(ExpElement& el) {
+    void name(const Token& el) {
         if (state_ == AfterOperand) fail("缺乏运算符。");
-        aheadPos_ = pos_;
-        aheadFound_ = next(aheadPos_, ahead_);
+        aheadFound_ = next(ahead_);
         if (aheadFound_ && ahead_.Kind == ekDelimiter && ahead_.Text == "(") {
-            out_.Push(std::move(ahead_));
-            ops_.Push(ExpElement{std::move(el.Text), ekFunction, kOperandPriority});
-            pos_ = aheadPos_;
+            out_.Push(ahead_);
+            ops_.Push(Token{el.Text, ekFunction, kOperandPriority});
+            pos_ = tokens_.mark();
             state_ = Start;
         } else {
             aheadKept_ = true;
-            out_.Push(std::move(el));
+            out_.Push(el);
             state_ = AfterOperand;
         }
     }
 
     // "(" opens a plain group
-    void openParen(ExpElement& el) {
+    void openParen(const Token& el) {
         if (state_ == AfterOperand) fail("缺乏运算符。");
-        ops_.Push(std::move(el));
+        ops_.Push(el);
         state_ = Start;
     }
 
     // "," closes an argument: flush operators down to the call's marker or last comma
-    void comma(ExpElement& el) {
+    void comma(const Token& el) {
         if (afterOperator(state_)) fail("运算符后不能有逗号。");
-        ExpElement top;
+        Token top;
         for (;;) {
             if (ops_.Empty()) fail("逗号只能出现在函数内。");
-            const ExpElement& peeked = ops_.Top();
+            const Token& peeked = ops_.Top();
             if (peeked.Kind == ekFunction || beginsWith(peeked.Text, ',')) {
-                if (entry_ == Start) out_.Push(ExpElement{"", ekEmpty, kOperandPriority});
-                ops_.Push(std::move(el));
+                if (entry_ == Start) out_.Push(Token{{}, ekEmpty, kOperandPriority});
+                ops_.Push(el);
                 state_ = Start;
                 return;
             }
             if (beginsWith(peeked.Text, '(')) fail("逗号只能出现在函数内。");
             ops_.Pop(top);
-            out_.Push(std::move(top));
+            out_.Push(top);
         }
     }
 
     // ")" closes a group or a call; a call's marker follows its arguments
     void closeParen() {
         if (afterOperator(state_)) fail("运算符后面不能是“)”。");
-        ExpElement top;
+        Token top;
         bool firstComma = true;
         for (;;) {
             if (!ops_.Pop(top)) fail("期望配对的右括号。");
             if (top.Kind == ekFunction) {
-                out_.Push(std::move(top));
+                out_.Push(top);
                 break;
             }
             if (beginsWith(top.Text, '(')) break;
             if (top.Text == ",") {
                 if (firstComma && entry_ == Start)
-                    out_.Push(ExpElement{"", ekEmpty, kOperandPriority});
+                    out_.Push(Token{{}, ekEmpty, kOperandPriority});
                 firstComma = false;
                 continue;
             }
-            out_.Push(std::move(top));
+            out_.Push(top);
         }
         state_ = AfterOperand;
     }
 
     // operator: unary at the start, binary after an operand, only "-" after an operator
-    void op(ExpElement& el) {
+    void op(Token& el) {
         if (state_ == Start) {
             if (el.Text == "-") {
                 el.Text = "-()";
                 detail::p_SetPriority(el);
-                ops_.Push(std::move(el));
+                ops_.Push(el);
             } else if (el.Text != "+") {
                 fail("无效的单目运算符。");
             }
             state_ = AfterUnary;
         } else if (state_ == AfterOperand) {
-            ExpElement top;
+            Token top;
             while (!ops_.Empty() && ops_.Top().Kind == ekOperator && ops_.Top().Priority >= el.Priority) {
                 ops_.Pop(top);
-                out_.Push(std::move(top));
+                out_.Push(top);
             }
-            ops_.Push(std::move(el));
+            ops_.Push(el);
             state_ = AfterBinary;
         } else {
             if (el.Text != "-") fail("多重的运算符。");
             el.Text = "-()";  // keeps the binary priority it was read with
-            ops_.Push(std::move(el));
+            ops_.Push(el);
         }
     }
 
     // end of text: every open group or call is unmatched
     void finish() {
-        ExpElement top;
+        Token top;
         while (ops_.Pop(top)) {
             if (beginsWith(top.Text, '(') || isFunctionKind(top.Kind)) fail("期望配对的右括号。");
-            out_.Push(std::move(top));
+            out_.Push(top);
         }
     }
 
-    // The output only receives elements, in postfix order.
+    // The output only receives elements, in postfix order; their texts are made here.
     struct Output {
         detail::PostfixSink& sink;
-        void Push(ExpElement&& el) { sink.emit(std::move(el)); }
+        void Push(const Token& t) { sink.emit(ExpElement{std::string(t.Text), t.Kind, t.Priority}); }
     };
 
     const std::string& expression_;
-    detail::Scratch<std::u16string, Converter> text_;
-    std::int32_t pos_ = 0;
+    const std::string repaired_;  // empty for well-formed text
+    detail::Tokenizer tokens_;
+    detail::Tokenizer::Mark pos_;
     int state_ = Start;
     int entry_ = Start;
-    // The pending operators; only the converter sees this stack, so it need not follow
-    // the element stack's growth rule.
+    // The pending operators, groups and calls, whose texts are slices of the formula or
+    // fixed words; only the converter sees this stack, so it need not follow the element
+    // stack's growth rule.
     struct Operators {
-        detail::Scratch<std::vector<ExpElement>, Operators> items;
+        detail::Scratch<std::vector<Token>, Operators> items;
         bool Empty() { return items->empty(); }
-        const ExpElement& Top() { return items->back(); }
-        void Push(ExpElement&& el) { items->push_back(std::move(el)); }
-        bool Pop(ExpElement& out) {
+        const Token& Top() { return items->back(); }
+        void Push(const Token& el) { items->push_back(el); }
+        bool Pop(Token& out) {
             if (items->empty()) return false;
-            out = std::move(items->back());
+            out = items->back();
             items->pop_back();
             return true;
         }
@@ -201,8 +211,7 @@ private:
 
     Operators ops_;
     Output out_;
-    ExpElement ahead_;
-    std::int32_t aheadPos_ = 0;
+    Token ahead_;
     bool aheadFound_ = false, aheadKept_ = false;
 };
 

@@ -11,7 +11,7 @@ namespace {
 
 constexpr const char* kTokenizerTag = "CGNTExpression.p_GetNextElement()";
 
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 constexpr std::array<bool, 128> kNameTerminators = [] {
     std::array<bool, 128> t{};
@@ -20,16 +20,14 @@ constexpr std::array<bool, 128> kNameTerminators = [] {
     return t;
 }();
 
-bool isNameTerminator(char16_t c) { return c < 128 && kNameTerminators[c]; }
-
 // The priority of a one-character operator, as p_SetPriority gives it.
-constexpr std::int32_t operatorPriority(char16_t c) {
+constexpr std::int32_t operatorPriority(char c) {
     switch (c) {
-        case u'^': return 29;
-        case u'*': case u'/': return 27;
-        case u'+': case u'-': return 24;
-        case u'&': return 23;
-        case u'=': case u'>': case u'<': return 19;
+        case '^': return 29;
+        case '*': case '/': return 27;
+        case '+': case '-': return 24;
+        case '&': return 23;
+        case '=': case '>': case '<': return 19;
         default: return 0;
     }
 }
@@ -42,39 +40,23 @@ constexpr std::int32_t operatorPriority(char16_t c) {
 
 }  // namespace
 
-std::u16string formatPercent(std::u16string_view numberText) {
-    std::string ascii;
-    for (char16_t c : numberText.substr(0, numberText.size() - 1))
-        ascii.push_back(static_cast<char>(c));
+std::string formatPercent(std::string_view numberText) {
     // A text such as "5." or ".5" is valid for us but from_chars wants digits around the point.
-    std::string normal = ascii;
+    std::string normal(numberText.substr(0, numberText.size() - 1));
     if (!normal.empty() && normal.front() == '.') normal.insert(0, "0");
     if (!normal.empty() && normal.back() == '.') normal.push_back('0');
     double value = 0;
     auto [end, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), value);
     if (ec != std::errc() || end != normal.data() + normal.size())
-        return std::u16string(numberText);  // not readable: hand it back unchanged
+        return std::string(numberText);  // not readable: hand it back unchanged
     value /= 100.0;
     char buf[400];
     auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 4);
-    if (res.ec != std::errc()) return std::u16string(numberText);
-    return std::u16string(buf, res.ptr);
+    if (res.ec != std::errc()) return std::string(numberText);
+    return std::string(buf, res.ptr);
 }
 
 namespace {
-
-// A slice of the text as UTF-8 in out, reusing its storage; ASCII is copied unit by unit.
-void assignUtf8(std::string& out, std::u16string_view slice) {
-    std::size_t ascii = 0;
-    while (ascii < slice.size() && slice[ascii] < 0x80) ++ascii;
-    out.resize(ascii);
-    for (std::size_t i = 0; i < ascii; ++i) out[i] = static_cast<char>(slice[i]);
-    for (std::size_t i = ascii; i < slice.size(); ++i)
-        if (!text::appendUtf8(out, slice, i)) {
-            out = text::toUtf8(slice);
-            return;
-        }
-}
 
 // Whether a name is one of the words True and False in the engine's comparison. Only
 // letters can fold to those words, and CJK punctuation, ideographs and Hangul
@@ -82,142 +64,154 @@ void assignUtf8(std::string& out, std::u16string_view slice) {
 bool isBooleanWord(std::u16string_view name) {
     // Folding never makes a text shorter: more than five characters cannot be "false".
     if (name.size() > 10) return false;
-    bool ascii = true;
-    for (char16_t c : name) {
+    for (char16_t c : name)
         if ((c >= 0x3000 && c <= 0x303F) || (c >= 0x3400 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3))
             return false;
-        if (c >= 0x80) ascii = false;
-    }
-    if (ascii) {
-        auto is = [&](std::string_view word) {
-            if (name.size() != word.size()) return false;
-            for (std::size_t i = 0; i < word.size(); ++i)
-                if ((name[i] | 0x20) != word[i]) return false;
-            return true;
-        };
-        return is("true") || is("false");
-    }
     return text::equalsNoCase(name, u"True") || text::equalsNoCase(name, u"False");
+}
+
+// The word True or False that a name stands for, or an empty view.
+std::string_view booleanWord(std::string_view name) {
+    auto isAscii = [&](std::string_view word) {
+        if (name.size() != word.size()) return false;
+        for (std::size_t i = 0; i < word.size(); ++i)
+            if ((name[i] | 0x20) != word[i]) return false;
+        return true;
+    };
+    if (isAscii("true")) return "True";
+    if (isAscii("false")) return "False";
+    bool ascii = true;
+    for (char c : name) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    // Beyond 40 bytes a name has more than ten characters; ASCII was answered above.
+    if (ascii || name.size() > 40) return {};
+    const std::u16string u = text::toUtf16(name);
+    if (!isBooleanWord(u)) return {};
+    return u.size() == 4 ? "True" : "False";
+}
+
+// UTF-16 code units of well-formed UTF-8: one per character, two beyond the BMP.
+std::int32_t unitsOf(std::string_view s) {
+    std::int32_t n = 0;
+    for (char c : s) {
+        const auto b = static_cast<unsigned char>(c);
+        n += static_cast<std::int32_t>((b & 0xC0) != 0x80) + static_cast<std::int32_t>(b >= 0xF0);
+    }
+    return n;
+}
+
+bool isNameTerminator(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b < 128 && kNameTerminators[b];
 }
 
 }  // namespace
 
-bool p_GetNextElement(std::u16string_view expr, std::int32_t& pos, ExpElement& out) {
-    const auto len = static_cast<std::int32_t>(expr.size());
-    auto at = [&](std::int32_t p) -> char16_t { return (p >= 1 && p <= len) ? expr[p - 1] : 0; };
-    auto atEnd = [&](std::int32_t p) { return p < 1 || p > len; };
-
-    do {
-        ++pos;
-    } while (!atEnd(pos) && at(pos) <= 0x20);
-    if (atEnd(pos)) {
-        out.Text.clear();
+bool Tokenizer::p_GetNextElement(Token& out) {
+    const std::size_t n = expr_.size();
+    std::size_t i = next_;
+    while (i < n && static_cast<unsigned char>(expr_[i]) <= 0x20) ++i;
+    if (i >= n) {
+        next_ = n;
+        ++ends_;
+        out.Text = {};
         out.Kind = ekEmpty;
         return false;
     }
 
-    const char16_t c = at(pos);
+    const char c = expr_[i];
+    auto element = [&](std::size_t length, std::int32_t kind, std::int32_t priority) {
+        out.Text = expr_.substr(i, length);
+        out.Kind = kind;
+        out.Priority = priority;
+        next_ = i + length;
+        return true;
+    };
     switch (c) {
-        // Operators and delimiters take their priority here rather than through
-        // p_SetPriority: this is the tokenizer's most frequent path.
-        case u'(': case u')': case u',':
-            out.Text.assign(1, static_cast<char>(c));
-            out.Kind = ekDelimiter;
-            out.Priority = c == u',' ? 2 : 30;
-            return true;
-        case u'+': case u'-': case u'*': case u'/': case u'&': case u';': case u'=': case u'^':
-            out.Text.assign(1, static_cast<char>(c));
-            out.Kind = ekOperator;
-            out.Priority = operatorPriority(c);
-            return true;
-        case u'<': case u'>': {
-            const char16_t n = at(pos + 1);
-            if (n == u'=' || (c == u'<' && n == u'>')) {
-                const char two[2] = {static_cast<char>(c), static_cast<char>(n)};
-                out.Text.assign(two, 2);
-                ++pos;
-            } else {
-                out.Text.assign(1, static_cast<char>(c));
-            }
-            out.Kind = ekOperator;
-            out.Priority = operatorPriority(c);  // the two-character comparisons rank as one
-            return true;
+        case '(': case ')': return element(1, ekDelimiter, 30);
+        case ',': return element(1, ekDelimiter, 2);
+        case '+': case '-': case '*': case '/': case '&': case ';': case '=': case '^':
+            return element(1, ekOperator, operatorPriority(c));
+        case '<': case '>': {
+            const char following = i + 1 < n ? expr_[i + 1] : '\0';
+            const bool two = following == '=' || (c == '<' && following == '>');
+            return element(two ? 2 : 1, ekOperator, operatorPriority(c));  // both forms rank alike
         }
-        case u'"': {
-            // The literal is copied run by run between the doubled quotes.
-            out.Text.clear();
-            std::size_t runStart = static_cast<std::size_t>(pos);  // 0-based index after the quote
+        case '"': {
+            // The text between the quotes is the slice itself unless quotes are doubled
+            // in it; then its runs are joined in the buffer.
+            std::size_t runStart = i + 1;
+            bool joined = false;
             for (;;) {
-                ++pos;
-                if (atEnd(pos)) tokenizerError("期望配对的双引号。");
-                if (at(pos) != u'"') continue;
-                const std::u16string_view run = expr.substr(runStart, static_cast<std::size_t>(pos - 1) - runStart);
-                for (std::size_t i = 0; i < run.size(); ++i)
-                    if (!text::appendUtf8(out.Text, run, i)) {
-                        out.Text += text::toUtf8(run.substr(i));
-                        break;
-                    }
-                if (at(pos + 1) != u'"' || atEnd(pos + 1)) break;
-                out.Text.push_back('"');
-                ++pos;
-                runStart = static_cast<std::size_t>(pos);
+                const std::size_t quote = expr_.find('"', runStart);
+                if (quote == std::string_view::npos) tokenizerError("期望配对的双引号。");
+                const std::string_view run = expr_.substr(runStart, quote - runStart);
+                if (quote + 1 < n && expr_[quote + 1] == '"') {
+                    if (!joined) buffer_.clear();
+                    joined = true;
+                    buffer_.append(run);
+                    buffer_.push_back('"');
+                    runStart = quote + 2;
+                    continue;
+                }
+                if (joined) buffer_.append(run);
+                out.Text = joined ? std::string_view(buffer_) : run;
+                next_ = quote + 1;
+                break;
             }
             out.Kind = ekString;
             out.Priority = kOperandPriority;
             return true;
         }
         default:
-            if (isDigit(c) || c == u'.') {
-                bool point = c == u'.';
-                std::u16string value;
-                bool percent = false;
-                const std::int32_t start = pos;
-                for (;;) {
-                    const char16_t n = atEnd(pos + 1) ? 0 : at(pos + 1);
-                    if (isDigit(n)) {
-                        if (percent) value.push_back(n);
-                    } else if (n == u'.') {
-                        if (percent) value.push_back(n);
-                        if (point) tokenizerError("数值中出现多个小数点。");
-                        point = true;
-                    } else if (n == u'%') {
-                        if (!percent) value.assign(expr.substr(static_cast<std::size_t>(start - 1),
-                                                               static_cast<std::size_t>(pos - start + 1)));
-                        percent = true;
-                        value.push_back(n);
-                        value = formatPercent(value);
-                    } else {
-                        break;
-                    }
-                    ++pos;
-                }
-                const std::u16string_view number =
-                    percent ? std::u16string_view(value)
-                            : expr.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(pos - start + 1));
-                if (number == u".") tokenizerError("数值中只有小数点。");
-                assignUtf8(out.Text, number);
-                out.Kind = ekNumber;
-            } else {
-                const std::int32_t start = pos;
-                std::size_t next = static_cast<std::size_t>(pos);  // 0-based index of at(pos + 1)
-                while (next < expr.size() && !isNameTerminator(expr[next])) ++next;
-                pos = static_cast<std::int32_t>(next);
-                const std::u16string_view name =
-                    expr.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(pos - start + 1));
-                if (isBooleanWord(name)) {
-                    out.Text = name.size() == 4 ? "True" : "False";
-                    out.Kind = ekBoolean;
-                } else {
-                    assignUtf8(out.Text, name);
-                    out.Kind = ekVariable;
-                }
-            }
-            out.Priority = kOperandPriority;
-            return true;
+            break;
     }
+    if (isDigit(c) || c == '.') {
+        // A number is ASCII; j is the last byte taken. After a "%" the text so far is
+        // a percentage and what follows is appended to it.
+        bool point = c == '.', percent = false;
+        std::size_t j = i;
+        for (;;) {
+            const char following = j + 1 < n ? expr_[j + 1] : '\0';
+            if (isDigit(following)) {
+                if (percent) buffer_.push_back(following);
+            } else if (following == '.') {
+                if (percent) buffer_.push_back(following);
+                if (point) tokenizerError("数值中出现多个小数点。");
+                point = true;
+            } else if (following == '%') {
+                if (!percent) buffer_.assign(expr_.substr(i, j - i + 1));
+                percent = true;
+                buffer_.push_back('%');
+                buffer_ = formatPercent(buffer_);
+            } else {
+                break;
+            }
+            ++j;
+        }
+        const std::string_view number = percent ? std::string_view(buffer_) : expr_.substr(i, j - i + 1);
+        if (number == ".") tokenizerError("数值中只有小数点。");
+        next_ = j + 1;
+        out.Text = number;
+        out.Kind = ekNumber;
+        out.Priority = kOperandPriority;
+        return true;
+    }
+    std::size_t j = i + 1;
+    while (j < n && !isNameTerminator(expr_[j])) ++j;
+    const std::string_view name = expr_.substr(i, j - i);
+    next_ = j;
+    const std::string_view word = booleanWord(name);
+    out.Text = word.empty() ? name : word;
+    out.Kind = word.empty() ? ekVariable : ekBoolean;
+    out.Priority = kOperandPriority;
+    return true;
 }
 
-void p_SetPriority(ExpElement& e) {
+std::int32_t Tokenizer::pos(Mark at) const noexcept {
+    return unitsOf(expr_.substr(0, at.next)) + at.ends;
+}
+
+void p_SetPriority(Token& e) {
     if (isFunctionKind(e.Kind)) {
         e.Priority = kOperandPriority;
         return;
@@ -227,10 +221,10 @@ void p_SetPriority(ExpElement& e) {
             e.Priority = kOperandPriority;
             return;
         case ekOperator: {
-            const std::string& t = e.Text;
+            const std::string_view t = e.Text;
             const char a = t.empty() ? '\0' : t[0];
             if (t.size() == 1) {
-                e.Priority = operatorPriority(static_cast<unsigned char>(a));
+                e.Priority = operatorPriority(a);
                 return;
             }
             if (t.size() == 3 && a == '-' && t[1] == '(' && t[2] == ')') e.Priority = 28;

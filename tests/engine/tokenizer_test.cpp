@@ -15,14 +15,13 @@ struct Tok {
 };
 
 std::vector<Tok> tokens(const std::string& s, std::int32_t* endPos = nullptr) {
-    const std::u16string u = text::toUtf16(s);
-    std::int32_t pos = 0;
-    ExpElement e;
+    detail::Tokenizer tokenizer(s);
+    detail::Token e;
     std::vector<Tok> out;
-    while (detail::p_GetNextElement(u, pos, e)) out.push_back({e.Text, e.Kind, e.Priority});
+    while (tokenizer.p_GetNextElement(e)) out.push_back({std::string(e.Text), e.Kind, e.Priority});
     EXPECT_EQ(e.Kind, ekEmpty);
     EXPECT_EQ(e.Text, "");
-    if (endPos) *endPos = pos;
+    if (endPos) *endPos = tokenizer.pos();
     return out;
 }
 
@@ -44,11 +43,10 @@ TEST(Tokenizer, ElementsKindsAndPriorities) {
     EXPECT_EQ(t[1].priority, 24);
     EXPECT_EQ(t[2].kind, ekVariable);
 
-    std::u16string u = u"  12.5 + x";
-    std::int32_t pos = 0;
-    ExpElement e;
-    detail::p_GetNextElement(u, pos, e);
-    EXPECT_EQ(pos, 6);
+    detail::Tokenizer tokenizer("  12.5 + x");
+    detail::Token e;
+    tokenizer.p_GetNextElement(e);
+    EXPECT_EQ(tokenizer.pos(), 6);
 }
 
 TEST(Tokenizer, SplitsTextsIntoElements) {
@@ -81,11 +79,10 @@ TEST(Tokenizer, StringLiteralsAndBooleans) {
     EXPECT_EQ(t[0].text, "a\"b");
     EXPECT_EQ(t[0].kind, ekString);
 
-    std::u16string u = u"\"a\"\"b\"";
-    std::int32_t pos = 0;
-    ExpElement e;
-    detail::p_GetNextElement(u, pos, e);
-    EXPECT_EQ(pos, 6);
+    detail::Tokenizer tokenizer("\"a\"\"b\"");
+    detail::Token e;
+    tokenizer.p_GetNextElement(e);
+    EXPECT_EQ(tokenizer.pos(), 6);
 
     t = tokens("true FALSE Truex");
     ASSERT_EQ(t.size(), 3u);
@@ -112,5 +109,26 @@ TEST(Tokenizer, ErrorsCarryNumberDescriptionAndSource) {
             EXPECT_EQ(e.source(),
                       "CGNTExpression.p_GetNextElement()\\CGNTExpression.p_GetNextElement()");
         }
+    }
+}
+
+// Positions count UTF-16 code units, whatever the UTF-8 length of the characters.
+TEST(Tokenizer, PositionsCountUtf16Units) {
+    struct { const char* in; std::vector<std::int32_t> ends; } cases[] = {
+        {"名称 + 1", {2, 4, 6}},
+        {"😀x+1", {3, 4, 5}},
+        {"\"é😀\"&\"a\"\"\"", {5, 6, 11}},
+        {"a<=b<>c>d", {1, 3, 4, 6, 7, 8, 9}},
+        {"12.5% >1", {5, 7, 8}},
+        {"ǅ😀名\t,", {4, 6}},
+    };
+    for (const auto& c : cases) {
+        detail::Tokenizer tokenizer(c.in);
+        detail::Token e;
+        std::vector<std::int32_t> ends;
+        while (tokenizer.p_GetNextElement(e)) ends.push_back(tokenizer.pos());
+        EXPECT_EQ(ends, c.ends) << c.in;
+        // The end of the text is one step past the last unit.
+        EXPECT_EQ(tokenizer.pos(), text::toUtf16(c.in).size() + 1) << c.in;
     }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #include <unicode/locid.h>
@@ -26,6 +27,23 @@ std::u16string toStd(const icu::UnicodeString& u) {
 
 bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
+// The length of the well-formed sequence at p (1 to 4 bytes), or 0 when it is ill-formed.
+[[gnu::always_inline]] inline std::size_t sequenceLength(const unsigned char* p, const unsigned char* end) {
+    const unsigned char c = *p;
+    if (c < 0x80) return 1;
+    if (c >= 0xC2 && c <= 0xDF) return end - p >= 2 && isContinuation(p[1]) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        if (end - p < 3 || !isContinuation(p[1]) || !isContinuation(p[2])) return 0;
+        return (c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F) ? 0 : 3;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        if (end - p < 4 || !isContinuation(p[1]) || !isContinuation(p[2]) || !isContinuation(p[3]))
+            return 0;
+        return (c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] > 0x8F) ? 0 : 4;
+    }
+    return 0;
+}
+
 bool decodeUtf8(std::string_view s, std::u16string& out) {
     out.resize(s.size());  // never more units than bytes
     char16_t* o = out.data();
@@ -33,30 +51,22 @@ bool decodeUtf8(std::string_view s, std::u16string& out) {
     const auto* end = p + s.size();
     while (p < end) {
         const unsigned char c = *p;
-        if (c < 0x80) {
-            *o++ = c;
-            ++p;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            if (end - p < 2 || !isContinuation(p[1])) return false;
-            *o++ = static_cast<char16_t>(((c & 0x1F) << 6) | (p[1] & 0x3F));
-            p += 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            if (end - p < 3 || !isContinuation(p[1]) || !isContinuation(p[2])) return false;
-            if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F)) return false;
-            *o++ = static_cast<char16_t>(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
-            p += 3;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            if (end - p < 4 || !isContinuation(p[1]) || !isContinuation(p[2]) || !isContinuation(p[3]))
-                return false;
-            if ((c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] > 0x8F)) return false;
-            const char32_t cp = (static_cast<char32_t>(c & 0x07) << 18) | ((p[1] & 0x3F) << 12) |
-                                ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
-            *o++ = static_cast<char16_t>(0xD7C0 + (cp >> 10));
-            *o++ = static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
-            p += 4;
-        } else {
-            return false;
+        switch (sequenceLength(p, end)) {
+            case 1: *o++ = c; break;
+            case 2: *o++ = static_cast<char16_t>(((c & 0x1F) << 6) | (p[1] & 0x3F)); break;
+            case 3:
+                *o++ = static_cast<char16_t>(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+                break;
+            case 4: {
+                const char32_t cp = (static_cast<char32_t>(c & 0x07) << 18) | ((p[1] & 0x3F) << 12) |
+                                    ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
+                *o++ = static_cast<char16_t>(0xD7C0 + (cp >> 10));
+                *o++ = static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
+                break;
+            }
+            default: return false;
         }
+        p += sequenceLength(p, end);
     }
     out.resize(static_cast<size_t>(o - out.data()));
     return true;
@@ -111,6 +121,21 @@ bool appendUtf8(std::string& out, std::u16string_view s, std::size_t& i) {
         out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+    return true;
+}
+
+bool isValidUtf8(std::string_view utf8) noexcept {
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* end = p + utf8.size();
+    while (p < end) {
+        // Formula texts are mostly ASCII: eight bytes at a time while no high bit is set.
+        std::uint64_t word;
+        while (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080ull) == 0)) p += 8;
+        if (p == end) break;
+        const std::size_t n = sequenceLength(p, end);
+        if (n == 0) return false;
+        p += n;
     }
     return true;
 }

@@ -12,6 +12,8 @@ std::u16string toUtf16(std::string_view utf8);
 // The same into out, reusing its storage.
 void toUtf16(std::string_view utf8, std::u16string& out);
 std::string toUtf8(std::u16string_view utf16);
+// Whether the text is well-formed UTF-8, which converts without replacement characters.
+bool isValidUtf8(std::string_view utf8) noexcept;
 // Appends the character at s[i] (a surrogate pair moves i to its second unit) to out as
 // UTF-8; false for a lone surrogate, which the caller converts in its own way.
 bool appendUtf8(std::string& out, std::u16string_view s, std::size_t& i);
