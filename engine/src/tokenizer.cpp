@@ -72,14 +72,14 @@ bool isBooleanWord(std::u16string_view name) {
 
 // The word True or False that a name stands for, or an empty view.
 std::string_view booleanWord(std::string_view name) {
-    auto isAscii = [&](std::string_view word) {
+    auto is = [&](std::string_view word) {
         if (name.size() != word.size()) return false;
         for (std::size_t i = 0; i < word.size(); ++i)
             if ((name[i] | 0x20) != word[i]) return false;
         return true;
     };
-    if (isAscii("true")) return "True";
-    if (isAscii("false")) return "False";
+    if (is("true")) return "True";
+    if (is("false")) return "False";
     bool ascii = true;
     for (char c : name) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     // Beyond 40 bytes a name has more than ten characters; ASCII was answered above.
