@@ -80,10 +80,11 @@ std::string_view booleanWord(std::string_view name) {
     };
     if (is("true")) return "True";
     if (is("false")) return "False";
+    // Beyond 40 bytes a name has more than ten characters; ASCII was answered above.
+    if (name.size() > 40) return {};
     bool ascii = true;
     for (char c : name) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    // Beyond 40 bytes a name has more than ten characters; ASCII was answered above.
-    if (ascii || name.size() > 40) return {};
+    if (ascii) return {};
     const std::u16string u = text::toUtf16(name);
     if (!isBooleanWord(u)) return {};
     return u.size() == 4 ? "True" : "False";
@@ -119,22 +120,26 @@ bool Tokenizer::p_GetNextElement(Token& out) {
     }
 
     const char c = expr_[i];
-    auto element = [&](std::size_t length, std::int32_t kind, std::int32_t priority) {
-        out.Text = expr_.substr(i, length);
+    // Every element ends here: its text, kind and priority, and where the next one starts.
+    auto element = [&](std::string_view text, std::int32_t kind, std::int32_t priority, std::size_t next) {
+        out.Text = text;
         out.Kind = kind;
         out.Priority = priority;
-        next_ = i + length;
+        next_ = next;
         return true;
     };
+    auto slice = [&](std::size_t length, std::int32_t kind, std::int32_t priority) {
+        return element(expr_.substr(i, length), kind, priority, i + length);
+    };
     switch (c) {
-        case '(': case ')': return element(1, ekDelimiter, 30);
-        case ',': return element(1, ekDelimiter, 2);
+        case '(': case ')': return slice(1, ekDelimiter, 30);
+        case ',': return slice(1, ekDelimiter, 2);
         case '+': case '-': case '*': case '/': case '&': case ';': case '=': case '^':
-            return element(1, ekOperator, operatorPriority(c));
+            return slice(1, ekOperator, operatorPriority(c));
         case '<': case '>': {
             const char following = i + 1 < n ? expr_[i + 1] : '\0';
             const bool two = following == '=' || (c == '<' && following == '>');
-            return element(two ? 2 : 1, ekOperator, operatorPriority(c));  // both forms rank alike
+            return slice(two ? 2 : 1, ekOperator, operatorPriority(c));  // both forms rank alike
         }
         case '"': {
             // The text between the quotes is the slice itself unless quotes are doubled
@@ -153,14 +158,10 @@ bool Tokenizer::p_GetNextElement(Token& out) {
                     runStart = quote + 2;
                     continue;
                 }
-                if (joined) buffer_.append(run);
-                out.Text = joined ? std::string_view(buffer_) : run;
-                next_ = quote + 1;
-                break;
+                if (!joined) return element(run, ekString, kOperandPriority, quote + 1);
+                buffer_.append(run);
+                return element(buffer_, ekString, kOperandPriority, quote + 1);
             }
-            out.Kind = ekString;
-            out.Priority = kOperandPriority;
-            return true;
         }
         default:
             break;
@@ -190,21 +191,14 @@ bool Tokenizer::p_GetNextElement(Token& out) {
         }
         const std::string_view number = percent ? std::string_view(buffer_) : expr_.substr(i, j - i + 1);
         if (number == ".") tokenizerError("数值中只有小数点。");
-        next_ = j + 1;
-        out.Text = number;
-        out.Kind = ekNumber;
-        out.Priority = kOperandPriority;
-        return true;
+        return element(number, ekNumber, kOperandPriority, j + 1);
     }
     std::size_t j = i + 1;
     while (j < n && !isNameTerminator(expr_[j])) ++j;
     const std::string_view name = expr_.substr(i, j - i);
-    next_ = j;
     const std::string_view word = booleanWord(name);
-    out.Text = word.empty() ? name : word;
-    out.Kind = word.empty() ? ekVariable : ekBoolean;
-    out.Priority = kOperandPriority;
-    return true;
+    return word.empty() ? element(name, ekVariable, kOperandPriority, j)
+                        : element(word, ekBoolean, kOperandPriority, j);
 }
 
 std::int32_t Tokenizer::pos(Mark at) const noexcept {

@@ -51,7 +51,8 @@ bool decodeUtf8(std::string_view s, std::u16string& out) {
     const auto* end = p + s.size();
     while (p < end) {
         const unsigned char c = *p;
-        switch (sequenceLength(p, end)) {
+        const std::size_t length = sequenceLength(p, end);
+        switch (length) {
             case 1: *o++ = c; break;
             case 2: *o++ = static_cast<char16_t>(((c & 0x1F) << 6) | (p[1] & 0x3F)); break;
             case 3:
@@ -66,7 +67,7 @@ bool decodeUtf8(std::string_view s, std::u16string& out) {
             }
             default: return false;
         }
-        p += sequenceLength(p, end);
+        p += length;
     }
     out.resize(static_cast<size_t>(o - out.data()));
     return true;
