@@ -89,11 +89,13 @@ private:
     Buffer own_;
 };
 
-// Receives the postfix elements of a conversion, first to last.
+// Receives the postfix elements of a conversion, first to last. An element's text may be
+// the tokenizer's buffer, which the next element can overwrite: a sink that keeps the
+// text copies it.
 class PostfixSink {
 public:
     virtual ~PostfixSink() = default;
-    virtual void emit(ExpElement&& element) = 0;
+    virtual void emit(const Token& element) = 0;
 };
 
 // The conversion of InfixToPostfix, with the output handed to sink as it is made.
@@ -102,6 +104,9 @@ void convertInfix(const std::string& expression, PostfixSink& sink);
 
 // Types a plain variable through the listener's CheckVariable.
 void p_CheckVariableType(ExpElement& element, IExpressionListener* listener);
+
+// The "(" delimiter that precedes a call's arguments on a stack (a string "(" is not one).
+inline bool isArgumentMarker(const ExpElement& el) { return el.Kind == ekDelimiter && el.Text == "("; }
 
 // Pops up to and including the nearest "(" marker; false when there is none.
 bool p_PopArguments(CExpElmStack& source, CExpElmStack& arguments);

@@ -1,5 +1,8 @@
 // Postfix evaluation: a value-stack machine over number, string and boolean texts.
+#include <algorithm>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine_internal.h"
@@ -22,17 +25,10 @@ constexpr const char* kTag = "CGNTExpression.DoEvaluate()";
     throw NemroError(number, "", TextTools::FormatText(templ, name));
 }
 
-double number(const ExpElement& el) { return readNumber(el.Text); }
-
-void setNumber(ExpElement& el, double value) {
-    el.Text = formatNumber(value);
-    el.Kind = ekNumber;
-}
-
 enum class Relation { Equal, NotEqual, Greater, GreaterEqual, Less, LessEqual, None };
 
 // Operator texts are told apart by their characters rather than by string comparisons.
-Relation relationOf(const std::string& op) {
+Relation relationOf(std::string_view op) {
     if (op.size() == 1) {
         switch (op[0]) {
             case '=': return Relation::Equal;
@@ -47,11 +43,7 @@ Relation relationOf(const std::string& op) {
     return Relation::None;
 }
 
-bool isOneOf(const std::string& op, std::string_view chars) {
-    return op.size() == 1 && chars.find(op[0]) != std::string_view::npos;
-}
-
-bool isUnaryMinus(const std::string& op) { return op.size() == 3 && op[0] == '-' && op[1] == '(' && op[2] == ')'; }
+bool isUnaryMinus(std::string_view op) { return op == "-()"; }
 
 template <class T>
 bool holds(Relation r, const T& left, const T& right) {
@@ -67,75 +59,114 @@ bool holds(Relation r, const T& left, const T& right) {
     return false;
 }
 
+// The element conversions for values. A value whose number is known is a number
+// already; its number is read from its text at most once. Conversions and reads keep
+// the order of the element routines, so that the first failing one reports.
+void checkOperand(Value& v, IExpressionListener* listener) {
+    if (v.known) v.el.Priority = kOperandPriority;
+    else p_CheckOperand(v.el, listener);
+}
+
+void toNumber(Value& v, IExpressionListener* listener) {
+    if (v.known) v.el.Priority = kOperandPriority;
+    else p_ToNumber(v.el, listener);
+}
+
+double numberOf(Value& v) {
+    if (!v.known) {
+        v.number = readNumber(v.el.Text);
+        v.known = true;
+    }
+    return v.number;
+}
+
+void toBoolean(Value& v, IExpressionListener* listener) {
+    if (v.known) {
+        v.el.Text = booleanText(v.number != 0);
+        v.el.Kind = ekBoolean;
+        v.el.Priority = kOperandPriority;
+        v.known = v.textLater = false;
+    } else {
+        p_ToBoolean(v.el, listener);
+    }
+}
+
+void toString(Value& v, IExpressionListener* listener) {
+    p_ToString(element(v), listener);
+    v.known = false;
+}
+
 // Numbers when either side is a number, else booleans (true is -1), else text
 // without regard to case. Variables are resolved right first.
-bool compare(Relation r, ExpElement& left, ExpElement& right, IExpressionListener* listener) {
-    p_CheckOperand(right, listener);
-    p_CheckOperand(left, listener);
-    if (left.Kind == ekNumber || right.Kind == ekNumber) {
-        p_ToNumber(right, listener);
-        p_ToNumber(left, listener);
-        return holds(r, number(left), number(right));
+bool compare(Relation r, Value& left, Value& right, IExpressionListener* listener) {
+    checkOperand(right, listener);
+    checkOperand(left, listener);
+    if (left.el.Kind == ekNumber || right.el.Kind == ekNumber) {
+        toNumber(right, listener);
+        toNumber(left, listener);
+        const double l = numberOf(left);
+        return holds(r, l, numberOf(right));
     }
-    if (left.Kind == ekBoolean || right.Kind == ekBoolean) {
-        p_ToBoolean(right, listener);
-        p_ToBoolean(left, listener);
-        const int l = isTrueText(left.Text) ? -1 : 0, rv = isTrueText(right.Text) ? -1 : 0;
+    if (left.el.Kind == ekBoolean || right.el.Kind == ekBoolean) {
+        toBoolean(right, listener);
+        toBoolean(left, listener);
+        const int l = isTrueText(left.el.Text) ? -1 : 0, rv = isTrueText(right.el.Text) ? -1 : 0;
         return holds(r, l, rv);
     }
-    p_ToString(right, listener);
-    p_ToString(left, listener);
-    return holds(r, text::compareNoCase(text::toUtf16(left.Text), text::toUtf16(right.Text)), 0);
+    toString(right, listener);
+    toString(left, listener);
+    return holds(r, text::compareNoCase(text::toUtf16(left.el.Text), text::toUtf16(right.el.Text)), 0);
 }
 
 // unary: "-()" value, worked out in the operand's own record
-void applyUnaryMinus(CExpElmStack& values, IExpressionListener* listener) {
-    if (values.Empty()) fail(kStructure, "单目运算符“-”缺乏操作数。");
-    ExpElement& operand = values.FromTop(0);
-    p_ToNumber(operand, listener);
-    setNumber(operand, -number(operand));
+void applyUnaryMinus(ValueStack& values, IExpressionListener* listener) {
+    if (values.empty()) fail(kStructure, "单目运算符“-”缺乏操作数。");
+    Value& operand = values.back();
+    toNumber(operand, listener);
+    setComputed(operand, -numberOf(operand));
 }
 
 // binary: left right op. The result has the right operand's kind and priority; it is
 // written over the left operand's record, and the right one is dropped.
-void applyBinary(const ExpElement& op, CExpElmStack& values, IExpressionListener* listener) {
-    if (values.Count() < 2) fail(kStructure, "双目运算符“%s”缺少操作数。", op.Text);
-    ExpElement& right = values.FromTop(0);
-    ExpElement& left = values.FromTop(1);
-    const std::string& o = op.Text;
-    if (isOneOf(o, "&;")) {
-        p_ToString(right, listener);
-        p_ToString(left, listener);
+void applyBinary(const Token& op, ValueStack& values, IExpressionListener* listener) {
+    if (values.size() < 2) fail(kStructure, "双目运算符“%s”缺少操作数。", std::string(op.Text));
+    Value& right = values.back();
+    Value& left = values[values.size() - 2];
+    const std::string_view o = op.Text;
+    const char symbol = o.size() == 1 ? o[0] : '\0';
+    if (symbol == '&' || symbol == ';') {
+        toString(right, listener);
+        toString(left, listener);
         // Appending to the left text keeps long chains of "&" linear.
-        left.Text += right.Text;
+        left.el.Text += right.el.Text;
     } else if (const Relation r = relationOf(o); r != Relation::None) {
         const bool holdsFor = compare(r, left, right, listener);
-        left.Text = booleanText(holdsFor);
-        right.Kind = ekBoolean;
-    } else if (isOneOf(o, "+-*/^")) {
-        p_ToNumber(right, listener);
-        p_ToNumber(left, listener);
-        const double l = number(left), rv = number(right);
+        left.el.Text = booleanText(holdsFor);
+        left.known = left.textLater = false;
+        right.el.Kind = ekBoolean;
+    } else if (symbol == '+' || symbol == '-' || symbol == '*' || symbol == '/' || symbol == '^') {
+        toNumber(right, listener);
+        toNumber(left, listener);
+        const double l = numberOf(left), rv = numberOf(right);
         double result = 0;
-        switch (o[0]) {
+        switch (symbol) {
             case '+': result = checkedResult(l + rv); break;
             case '-': result = checkedResult(l - rv); break;
             case '*': result = checkedResult(l * rv); break;
             case '/': result = rv == 0 ? 0.0 : checkedDivide(l, rv); break;  // x/0 is 0 here
             default: result = checkedPower(l, rv); break;
         }
-        left.Text = formatNumber(result);
-        right.Kind = ekNumber;
+        setComputed(left, result);
     } else {
         fail(err::Syntax, "计算表达式中存在无效的元素。");
     }
-    left.Kind = right.Kind;
-    left.Priority = right.Priority;
-    values.Drop();
+    left.el.Kind = right.el.Kind;
+    left.el.Priority = right.el.Priority;
+    values.pop_back();
 }
 
 // A name that is not built in: the listener answers with a status.
-void callUserFunction(const std::string& name, CExpElmStack& arguments, CExpElmStack& values,
+void callUserFunction(const std::string& name, CExpElmStack& arguments, ValueStack& values,
                       IExpressionListener* listener) {
     std::string value = "-1";
     if (listener) listener->UserFunction(name, arguments, value);
@@ -145,14 +176,20 @@ void callUserFunction(const std::string& name, CExpElmStack& arguments, CExpElmS
     if (status == "-1") fail(err::Syntax, "错误的自定义函数“%s”。", name);
     if (status == "1") fail(err::Syntax, "函数“%s”的参数个数不正确。", name);
     if (status == "2") fail(err::Syntax, "函数“%s”的必选参数不可以为空。", name);
-    if (status == "0") values.Push(ExpElement{value, ekString, kOperandPriority});
+    if (status == "0") values.push_back(Value{ExpElement{value, ekString, kOperandPriority}});
     // any other status: the call yields no value
 }
 
-// call: "(" arguments... NAME
-void callFunction(const ExpElement& marker, CExpElmStack& values, IExpressionListener* listener) {
+// call: "(" arguments... NAME. The arguments leave the value stack as elements, the
+// first on top.
+void callFunction(const Token& marker, ValueStack& values, IExpressionListener* listener) {
+    std::size_t first = values.size();
+    while (first > 0 && !isArgumentMarker(values[first - 1].el)) --first;
+    if (first == 0) fail(kStructure, "期望配对的右括号。");
     CExpElmStack arguments;
-    if (!p_PopArguments(values, arguments)) fail(kStructure, "期望配对的右括号。");
+    arguments.ReserveStorage(static_cast<std::int32_t>(std::min<std::size_t>(values.size() - first, 1024)));
+    for (std::size_t i = values.size(); i > first; --i) arguments.Push(std::move(element(values[i - 1])));
+    values.resize(first - 1);
     const std::string name = text::upper(marker.Text);
     const BuiltinFunction* f = findBuiltin(name);
     if (!f) return callUserFunction(name, arguments, values, listener);
@@ -164,28 +201,34 @@ void callFunction(const ExpElement& marker, CExpElmStack& values, IExpressionLis
 }
 
 // The value-stack machine: each postfix element in turn, then the one result. Errors
-// leave with the evaluator's tag in front of their source.
+// leave with the evaluator's tag in front of their source. A machine that defers its
+// errors keeps the first one for finish() and ignores what follows, so that it can be
+// fed while the conversion is still looking for syntax errors, which come first.
 class EvalMachine final : public PostfixSink {
 public:
-    explicit EvalMachine(IExpressionListener* listener) : listener_(listener) { values_.ReserveStorage(16); }
+    EvalMachine(IExpressionListener* listener, bool deferErrors)
+        : listener_(listener), defer_(deferErrors) {}
 
-    void emit(ExpElement&& el) override {
+    void emit(const Token& el) override {
+        if (error_) return;
         try {
-            if (el.Kind == ekFunction) callFunction(el, values_, listener_);
-            else if (el.Kind == ekOperator && isUnaryMinus(el.Text)) applyUnaryMinus(values_, listener_);
-            else if (el.Kind == ekOperator) applyBinary(el, values_, listener_);
-            else values_.Push(std::move(el));
+            if (el.Kind == ekFunction) callFunction(el, *values_, listener_);
+            else if (el.Kind == ekOperator && isUnaryMinus(el.Text)) applyUnaryMinus(*values_, listener_);
+            else if (el.Kind == ekOperator) applyBinary(el, *values_, listener_);
+            else values_->emplace_back().el = ExpElement{std::string(el.Text), el.Kind, el.Priority};
         } catch (NemroError& e) {
             tag(e);
-            throw;
+            if (!defer_) throw;
+            error_.emplace(std::move(e));
         }
     }
 
     ExpElement finish() {
+        if (error_) throw std::move(*error_);
         try {
-            if (values_.Count() != 1) fail(kStructure, "操作数与运算符数目不匹配。");
-            ExpElement el;
-            values_.Pop(el);
+            if (values_->size() != 1) fail(kStructure, "操作数与运算符数目不匹配。");
+            ExpElement el = std::move(element(values_->back()));
+            values_->pop_back();
             p_CheckOperand(el, listener_);
             return el;
         } catch (NemroError& e) {
@@ -201,35 +244,38 @@ private:
     }
 
     IExpressionListener* listener_;
-    CExpElmStack values_;
+    bool defer_;
+    std::optional<NemroError> error_;
+    Scratch<ValueStack, EvalMachine> values_;
 };
 
 // The syntax check of a conversion whose output is not kept.
 class DiscardSink final : public PostfixSink {
 public:
-    void emit(ExpElement&&) override {}
+    void emit(const Token&) override {}
 };
 
-// Up to this length a formula's postfix form is kept whole before it is evaluated; a
-// longer one is converted twice, first only for its syntax errors and then straight into
-// the evaluator, so that its postfix form never exists as a whole.
+// With a listener, a formula's postfix form is complete before its evaluation calls the
+// listener: up to this length it is kept whole; a longer one is converted twice, first
+// only for its syntax errors and then straight into the evaluator, so that its postfix
+// form never exists as a whole.
 constexpr std::size_t kWholePostfixBytes = 4096;
 
 class CollectSink final : public PostfixSink {
 public:
-    void emit(ExpElement&& el) override { elements->push_back(std::move(el)); }
+    void emit(const Token& t) override { elements->push_back(ExpElement{std::string(t.Text), t.Kind, t.Priority}); }
     Scratch<std::vector<ExpElement>, CollectSink> elements;
 };
 
 }  // namespace
 
 ExpElement CGNTExpression::DoEvaluate(const CExpElmStack& Postfix) {
-    EvalMachine machine(listener_);
+    EvalMachine machine(listener_, false);
     ExpElement el;
     // Slots from the top down are the postfix elements first to last.
     for (std::int32_t slot = Postfix.Count(); slot >= 1; --slot) {
         Postfix.Peek(el, slot);
-        machine.emit(std::move(el));
+        machine.emit(Token{el.Text, el.Kind, el.Priority});
     }
     return machine.finish();
 }
@@ -238,11 +284,17 @@ ExpElement CGNTExpression::EvaluateOrThrow(const std::string& Expression) {
     if (Expression.find_first_not_of(' ') == std::string::npos)
         throw NemroError(err::Syntax, "CGNTExpression.Evaluate()", "空的表达式。");
     try {
-        EvalMachine machine(listener_);
+        if (!listener_) {
+            // Nothing outside sees the evaluation: it runs while the formula converts.
+            EvalMachine machine(nullptr, true);
+            convertInfix(Expression, machine);
+            return machine.finish();
+        }
+        EvalMachine machine(listener_, false);
         if (Expression.size() <= kWholePostfixBytes) {
             CollectSink postfix;
             convertInfix(Expression, postfix);
-            for (ExpElement& el : *postfix.elements) machine.emit(std::move(el));
+            for (const ExpElement& el : *postfix.elements) machine.emit(Token{el.Text, el.Kind, el.Priority});
         } else {
             DiscardSink check;
             convertInfix(Expression, check);

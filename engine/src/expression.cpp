@@ -42,7 +42,7 @@ bool p_PopArguments(CExpElmStack& source, CExpElmStack& arguments) {
     arguments = CExpElmStack{};
     ExpElement el;
     while (source.Pop(el)) {
-        if (el.Text == "(") return true;
+        if (isArgumentMarker(el)) return true;
         arguments.Push(std::move(el));
     }
     return false;

@@ -82,10 +82,15 @@ void FunctionCall::badValue() const {
     throw NemroError(err::Tokenizer, "", TextTools::FormatText("函数“%s”的参数值不合要求。", name_));
 }
 
-void FunctionCall::pushNumber(double value) { pushText(formatNumber(value), ekNumber); }
+void FunctionCall::pushNumber(double value) {
+    Value v;
+    v.el.Priority = kOperandPriority;
+    setComputed(v, value);
+    values_.push_back(std::move(v));
+}
 
 void FunctionCall::pushText(std::string text, std::int32_t kind) {
-    values_.Push(ExpElement{std::move(text), kind, kOperandPriority});
+    values_.push_back(Value{ExpElement{std::move(text), kind, kOperandPriority}});
 }
 
 }  // namespace nemro::detail

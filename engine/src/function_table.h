@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "nemro/expression.h"
+#include "values.h"
 
 namespace nemro::detail {
 
@@ -17,7 +18,7 @@ namespace nemro::detail {
 class FunctionCall {
 public:
     FunctionCall(std::string name, CExpElmStack arguments, std::int32_t count,
-                 CExpElmStack& values, IExpressionListener* listener)
+                 ValueStack& values, IExpressionListener* listener)
         : name_(std::move(name)), arguments_(std::move(arguments)), count_(count),
           values_(values), listener_(listener) {}
 
@@ -36,7 +37,7 @@ public:
     // Argument out of the function's range: error 34 naming the function.
     [[noreturn]] void badValue() const;
 
-    void push(ExpElement result) { values_.Push(std::move(result)); }
+    void push(ExpElement result) { values_.push_back(Value{std::move(result)}); }
     void pushNumber(double value);
     void pushText(std::string text, std::int32_t kind);
 
@@ -44,7 +45,7 @@ private:
     std::string name_;
     CExpElmStack arguments_;
     std::int32_t count_;
-    CExpElmStack& values_;
+    ValueStack& values_;
     IExpressionListener* listener_;
 };
 

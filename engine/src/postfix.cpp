@@ -181,10 +181,10 @@ private:
         }
     }
 
-    // The output only receives elements, in postfix order; their texts are made here.
+    // The output only receives elements, in postfix order.
     struct Output {
         detail::PostfixSink& sink;
-        void Push(const Token& t) { sink.emit(ExpElement{std::string(t.Text), t.Kind, t.Priority}); }
+        void Push(const Token& t) { sink.emit(t); }
     };
 
     const std::string& expression_;
@@ -219,7 +219,7 @@ private:
 // to last.
 class StackSink final : public detail::PostfixSink {
 public:
-    void emit(ExpElement&& el) override { elements_.push_back(std::move(el)); }
+    void emit(const Token& t) override { elements_.push_back(ExpElement{std::string(t.Text), t.Kind, t.Priority}); }
     CExpElmStack take() {
         CExpElmStack result;
         result.ReserveStorage(static_cast<std::int32_t>(elements_.size()));

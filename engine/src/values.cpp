@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "nemro/error.h"
@@ -219,6 +220,42 @@ std::string formatNumber(double value) {
     return out;
 }
 
+bool readBackNumber(double value, double& out) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const double a = std::fabs(value);
+    // Whole numbers below 10^15 are their own text; the test needs no call into libm.
+    if (a < 1e15 && static_cast<double>(static_cast<std::int64_t>(a)) == a) {
+        out = value == 0 ? 0.0 : value;  // minus zero reads back as "0"
+        return true;
+    }
+    // Beyond these bounds a power of ten below is not an exact double (or the text may
+    // read back as an overflow).
+    if (!(a >= 1e-8 && a < 1e37)) return false;
+    // The 15 significant digits as a whole number s = a × 10^k in [10^14, 10^15). The
+    // estimate of k from the binary exponent is off by one at most.
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &a, sizeof a);
+    const int binary = static_cast<int>(bits >> 52) - 1023;  // a is normal here
+    int k = 14 - (binary * 78913 >> 18);  // floor(log10(2) × binary)
+    auto scaled = [&](int shift) { return shift >= 0 ? a * kPowers[shift] : a / kPowers[-shift]; };
+    if (k > 22 || k < -22) return false;
+    double s = scaled(k);
+    if (s >= 1e15 && k > -22) s = scaled(--k);
+    else if (s < 1e14 && k < 22) s = scaled(++k);
+    if (!(s >= 1e14 && s < 1e15)) return false;
+    // s carries at most half a unit of its last place (1/16 below 10^15) of error, so
+    // rounding it is the rounding of the exact a × 10^k unless it sits near a half.
+    const double digits = static_cast<double>(static_cast<std::int64_t>(s + 0.5));
+    if (std::fabs(std::fabs(s - digits) - 0.5) < 0.07) return false;
+    // digits and the power are exact: one correctly rounded operation gives the double
+    // nearest the decimal, as reading the text does.
+    const double r = k >= 0 ? digits / kPowers[k] : digits * kPowers[-k];
+    out = value < 0 ? -r : r;
+    return true;
+}
+
 double readNumber(std::string_view text) {
     // A short plain decimal (the engine's own number texts) reads directly. With at most
     // 2^53 as its digits and at most 22 decimals, digits / 10^decimals is one correctly
@@ -348,6 +385,26 @@ std::string truncDecimal(std::string_view numberText, std::int32_t digits) {
         }
     }
     return out;
+}
+
+void setComputed(Value& v, double value) {
+    v.el.Kind = ekNumber;
+    double back = 0;
+    if (std::isfinite(value) && readBackNumber(value, back)) {
+        v.number = back;
+        v.known = v.textLater = true;
+    } else {
+        v.el.Text = formatNumber(value);
+        v.known = v.textLater = false;
+    }
+}
+
+ExpElement& element(Value& v) {
+    if (v.textLater) {
+        v.el.Text = formatNumber(v.number);
+        v.textLater = false;
+    }
+    return v.el;
 }
 
 void p_CheckOperand(ExpElement& element, IExpressionListener* listener) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "nemro/expression.h"
 
@@ -14,6 +15,11 @@ namespace nemro::detail {
 // point, no grouping, upper-case exponent ("1E+15", "1E-05"), minus zero as "0".
 // A value that is not finite is an overflow (error 6).
 std::string formatNumber(double value);
+
+// readNumber(formatNumber(value)) worked out without the texts, for a finite value:
+// false where that is not cheap (very large or small magnitudes, values next to a
+// 15-digit midpoint); the text route then decides, errors included.
+bool readBackNumber(double value, double& out);
 
 // The numeric value of a text's leading numeric part; a text that does not start
 // with a number reads as 0. A magnitude beyond the double range is error 6.
@@ -37,6 +43,23 @@ void p_CheckOperand(ExpElement& element, IExpressionListener* listener);
 void p_ToNumber(ExpElement& element, IExpressionListener* listener);
 void p_ToBoolean(ExpElement& element, IExpressionListener* listener);
 void p_ToString(ExpElement& element, IExpressionListener* listener);
+
+// A value on the evaluator's stack: an element and, once known, its numeric value. A
+// computed number keeps only that value until its text is read, so that a chain of
+// arithmetic neither writes nor reads number texts in between.
+struct Value {
+    ExpElement el;
+    double number = 0;
+    bool known = false;      // number is the value of el, a number
+    bool textLater = false;  // el.Text is still to be made from number
+};
+using ValueStack = std::vector<Value>;
+
+// A computed number as its text would read back; the text is made now only when the
+// read-back is not cheap.
+void setComputed(Value& v, double value);
+// The element with its text made.
+ExpElement& element(Value& v);
 
 inline bool isTrueText(std::string_view text) { return text == "True"; }
 inline const char* booleanText(bool value) { return value ? "True" : "False"; }

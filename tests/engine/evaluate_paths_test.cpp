@@ -1,7 +1,9 @@
-// Evaluate converts a short formula whole and a long one twice (a syntax pass, then
-// straight into the evaluator). Either way it must answer exactly what evaluating the
-// postfix form of InfixToPostfix answers: the same value or error (number, source,
-// description) after the same listener callbacks in the same order.
+// With a listener, Evaluate converts a short formula whole and a long one twice (a syntax
+// pass, then straight into the evaluator); without one, it evaluates while converting and
+// holds back an evaluation error until the conversion has found no syntax error. Every
+// way it must answer exactly what evaluating the postfix form of InfixToPostfix answers:
+// the same value or error (number, source, description) after the same listener
+// callbacks in the same order.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -53,9 +55,15 @@ TEST(EvaluatePaths, LongAndShortFormulasAnswerAsTheirPostfixForm) {
         {"(A1+2)", "+"}, {"S", "&"}, {"LEN(S)", "-"}, {"B", "="}, {"ROUND(A1*1.5,1)", "*"}};
     for (const auto& [term, op] : chains) {
         for (const auto& middle : middles) {
-            for (const std::string& f : {longFormula(term, op, middle), term + op + middle, middle}) {
+            for (const std::string& f : {longFormula(term, op, middle), term + op + middle, middle,
+                                         middle + op + term + ")", middle + op + "\"open"}) {
                 ScriptedListener a = answering(), b = answering();
                 const Outcome got = evaluate(f, &a), want = stepwise(f, &b);
+                const Outcome alone = evaluate(f), wantAlone = stepwise(f, nullptr);
+                EXPECT_EQ(alone.ok, wantAlone.ok) << f.substr(0, 80);
+                EXPECT_EQ(alone.text, wantAlone.text) << f.substr(0, 80);
+                EXPECT_EQ(alone.number, wantAlone.number) << f.substr(0, 80);
+                EXPECT_EQ(alone.source, wantAlone.source) << f.substr(0, 80);
                 ASSERT_GT(longFormula(term, op, middle).size(), 4096u);
                 EXPECT_EQ(got.ok, want.ok) << f.substr(0, 80);
                 EXPECT_EQ(got.kind, want.kind) << f.substr(0, 80);

@@ -251,9 +251,14 @@ TEST(Functions, UserFunctionsAnswerWithAStatus) {
     EXPECT_EQ(evaluate("ABS(1)").text, "错误的自定义函数“ABS”。");  // no listener at all
 }
 
-TEST(Functions, ArgumentCollectionStopsAtAnOpeningParenthesisText) {
+// Only the "(" delimiter starts a call's arguments; a string "(" is an argument like any.
+TEST(Functions, AStringOpeningParenthesisIsAnArgument) {
     ScriptedListener l;
-    check({"FIND(\"(\",x)", 34, "函数“FIND”的参数个数不正确。"}, &l);
+    l.variables["x"] = "\"a(b\"";
+    checkAll({{"FIND(\"(\",x)", 0, "2"}, {"LEFT(\"(\",1)&\"x\"", 0, "(x"},
+              {"IF(EXACT(\"(\",\"(\"),\"(\",\")\")", 0, "("}, {"LEN(\"(\")+LEN(\"((\")", 0, "3"}},
+             &l);
+    EXPECT_EQ(print("LEFT(\"(\",1)").text, "LEFT(\"(\", 1)");
 }
 
 TEST(Functions, DeepNestingAndManyArguments) {

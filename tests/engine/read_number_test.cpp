@@ -62,7 +62,9 @@ std::string precise(double value) {
     return out;
 }
 
-TEST(FormatNumber, AgreesWithThePrecise15DigitForm) {
+// Finite values of every kind: random bit patterns, money-like sums, whole numbers
+// around 15 digits, decimals of every size and values next to 15-digit midpoints.
+std::vector<double> awkwardValues() {
     std::mt19937_64 rng(3);
     std::vector<double> values = {1, -1, 0.1, 0.2 + 0.1, 1e15, 1e14, 999999999999999.0, 1e16 / 3, 1e-4, 1e-5,
                                   1.5e-7, 123456.789, 1e100, -1e-300, 5e-324, 1.7976931348623157e308,
@@ -97,7 +99,30 @@ TEST(FormatNumber, AgreesWithThePrecise15DigitForm) {
         for (int k = 0; k < 12; ++k) d = std::nextafter(d, 0.0);
         for (int k = 0; k < 24; ++k, d = std::nextafter(d, 1e300)) values.push_back(rng() % 2 ? d : -d);
     }
-    for (double v : values) ASSERT_EQ(formatNumber(v), precise(v)) << v;
+    return values;
+}
+
+TEST(FormatNumber, AgreesWithThePrecise15DigitForm) {
+    for (double v : awkwardValues()) ASSERT_EQ(formatNumber(v), precise(v)) << v;
+}
+
+// A computed number is kept as the value its text reads back as; where the cheap route
+// answers, it must be that value to the bit.
+TEST(ReadBackNumber, IsTheValueOfTheNumberText) {
+    std::size_t answered = 0;
+    const std::vector<double> values = awkwardValues();
+    for (double v : values) {
+        double back = 0;
+        if (!readBackNumber(v, back)) continue;
+        ++answered;
+        ASSERT_TRUE(sameBits(back, readNumber(formatNumber(v)))) << v;
+    }
+    EXPECT_GT(answered, values.size() / 2);
+    double back = 1;
+    EXPECT_TRUE(readBackNumber(-0.0, back));
+    EXPECT_TRUE(sameBits(back, 0.0));
+    // Texts that do not read back as a double are left to the text route.
+    EXPECT_FALSE(readBackNumber(1.7976931348623157e308, back));
 }
 
 }  // namespace

@@ -59,14 +59,16 @@ TEST(TextOps, FormatCallAndPopArguments) {
     CExpElmStack values, out;
     values.Push({"x", ekNumber, 99});
     values.Push({"(", ekDelimiter, 30});
+    values.Push({"(", ekString, 99});  // a value, not the marker
     values.Push({"1", ekNumber, 99});
     values.Push({"2", ekNumber, 99});
     EXPECT_TRUE(detail::p_PopArguments(values, out));
-    EXPECT_EQ(out.Count(), 2);
+    EXPECT_EQ(out.Count(), 3);
     EXPECT_EQ(values.Count(), 1);
     ExpElement e;
     out.Pop(e);
-    EXPECT_EQ(e.Text, "1");
+    EXPECT_EQ(e.Kind, ekString);  // the first argument
+
     EXPECT_FALSE(detail::p_PopArguments(values, out));
     EXPECT_EQ(values.Count(), 0);
 }
