@@ -59,62 +59,25 @@ bool holds(Relation r, const T& left, const T& right) {
     return false;
 }
 
-// The element conversions for values. A value whose number is known is a number
-// already; its number is read from its text at most once. Conversions and reads keep
-// the order of the element routines, so that the first failing one reports.
-void checkOperand(Value& v, IExpressionListener* listener) {
-    if (v.known) v.el.Priority = kOperandPriority;
-    else p_CheckOperand(v.el, listener);
-}
-
-void toNumber(Value& v, IExpressionListener* listener) {
-    if (v.known) v.el.Priority = kOperandPriority;
-    else p_ToNumber(v.el, listener);
-}
-
-double numberOf(Value& v) {
-    if (!v.known) {
-        v.number = readNumber(v.el.Text);
-        v.known = true;
-    }
-    return v.number;
-}
-
-void toBoolean(Value& v, IExpressionListener* listener) {
-    if (v.known) {
-        v.el.Text = booleanText(v.number != 0);
-        v.el.Kind = ekBoolean;
-        v.el.Priority = kOperandPriority;
-        v.known = v.textLater = false;
-    } else {
-        p_ToBoolean(v.el, listener);
-    }
-}
-
-void toString(Value& v, IExpressionListener* listener) {
-    p_ToString(element(v), listener);
-    v.known = false;
-}
-
 // Numbers when either side is a number, else booleans (true is -1), else text
 // without regard to case. Variables are resolved right first.
 bool compare(Relation r, Value& left, Value& right, IExpressionListener* listener) {
-    checkOperand(right, listener);
-    checkOperand(left, listener);
+    p_CheckOperand(right, listener);
+    p_CheckOperand(left, listener);
     if (left.el.Kind == ekNumber || right.el.Kind == ekNumber) {
-        toNumber(right, listener);
-        toNumber(left, listener);
+        p_ToNumber(right, listener);
+        p_ToNumber(left, listener);
         const double l = numberOf(left);
         return holds(r, l, numberOf(right));
     }
     if (left.el.Kind == ekBoolean || right.el.Kind == ekBoolean) {
-        toBoolean(right, listener);
-        toBoolean(left, listener);
+        p_ToBoolean(right, listener);
+        p_ToBoolean(left, listener);
         const int l = isTrueText(left.el.Text) ? -1 : 0, rv = isTrueText(right.el.Text) ? -1 : 0;
         return holds(r, l, rv);
     }
-    toString(right, listener);
-    toString(left, listener);
+    p_ToString(right, listener);
+    p_ToString(left, listener);
     return holds(r, text::compareNoCase(text::toUtf16(left.el.Text), text::toUtf16(right.el.Text)), 0);
 }
 
@@ -122,7 +85,7 @@ bool compare(Relation r, Value& left, Value& right, IExpressionListener* listene
 void applyUnaryMinus(ValueStack& values, IExpressionListener* listener) {
     if (values.empty()) fail(kStructure, "单目运算符“-”缺乏操作数。");
     Value& operand = values.back();
-    toNumber(operand, listener);
+    p_ToNumber(operand, listener);
     setComputed(operand, -numberOf(operand));
 }
 
@@ -135,8 +98,8 @@ void applyBinary(const Token& op, ValueStack& values, IExpressionListener* liste
     const std::string_view o = op.Text;
     const char symbol = o.size() == 1 ? o[0] : '\0';
     if (symbol == '&' || symbol == ';') {
-        toString(right, listener);
-        toString(left, listener);
+        p_ToString(right, listener);
+        p_ToString(left, listener);
         // Appending to the left text keeps long chains of "&" linear.
         left.el.Text += right.el.Text;
     } else if (const Relation r = relationOf(o); r != Relation::None) {
@@ -145,8 +108,8 @@ void applyBinary(const Token& op, ValueStack& values, IExpressionListener* liste
         left.known = left.textLater = false;
         right.el.Kind = ekBoolean;
     } else if (symbol == '+' || symbol == '-' || symbol == '*' || symbol == '/' || symbol == '^') {
-        toNumber(right, listener);
-        toNumber(left, listener);
+        p_ToNumber(right, listener);
+        p_ToNumber(left, listener);
         const double l = numberOf(left), rv = numberOf(right);
         double result = 0;
         switch (symbol) {
@@ -180,24 +143,38 @@ void callUserFunction(const std::string& name, CExpElmStack& arguments, ValueSta
     // any other status: the call yields no value
 }
 
-// call: "(" arguments... NAME. The arguments leave the value stack as elements, the
-// first on top.
+// call: "(" arguments... NAME. A built-in function reads its arguments where they lie
+// on the value stack; its result then takes the place of the "(" marker.
 void callFunction(const Token& marker, ValueStack& values, IExpressionListener* listener) {
     std::size_t first = values.size();
     while (first > 0 && !isArgumentMarker(values[first - 1].el)) --first;
     if (first == 0) fail(kStructure, "期望配对的右括号。");
-    CExpElmStack arguments;
-    arguments.ReserveStorage(static_cast<std::int32_t>(std::min<std::size_t>(values.size() - first, 1024)));
-    for (std::size_t i = values.size(); i > first; --i) arguments.Push(std::move(element(values[i - 1])));
-    values.resize(first - 1);
-    const std::string name = text::upper(marker.Text);
-    const BuiltinFunction* f = findBuiltin(name);
-    if (!f) return callUserFunction(name, arguments, values, listener);
-    const std::int32_t n = arguments.StackSize();
+    // Built-in names are ASCII; the case mapping of other text can still make one.
+    const bool ascii = std::all_of(marker.Text.begin(), marker.Text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    std::string upperName = ascii ? std::string() : text::upper(marker.Text);
+    const BuiltinFunction* f = ascii ? findBuiltinAscii(marker.Text) : findBuiltin(upperName);
+    if (!f) {
+        const std::string name = ascii ? text::upper(marker.Text) : std::move(upperName);
+        // The listener is handed the arguments as an element stack, the first on top.
+        CExpElmStack arguments;
+        arguments.ReserveStorage(static_cast<std::int32_t>(std::min<std::size_t>(values.size() - first, 1024)));
+        for (std::size_t i = values.size(); i > first; --i) arguments.Push(std::move(element(values[i - 1])));
+        values.resize(first - 1);
+        return callUserFunction(name, arguments, values, listener);
+    }
+    // The count is a 16-bit number, as the element stack gives it.
+    if (values.size() - first > 32767) raisePlatform(err::Overflow, "CExpElmStack.StackSize");
+    const auto n = static_cast<std::int32_t>(values.size() - first);
     if (n < f->minArgs || (f->maxArgs != kUnbounded && n > f->maxArgs))
-        fail(kStructure, "函数“%s”的参数个数不正确。", name);
-    FunctionCall call(name, std::move(arguments), n, values, listener);
+        fail(kStructure, "函数“%s”的参数个数不正确。", std::string(f->name));
+    const std::size_t end = values.size();
+    FunctionCall call(f->name, values, first, listener);
     f->handler(call);
+    // Whatever the call yielded moves down over the marker and the arguments.
+    std::size_t to = first - 1;
+    for (std::size_t from = end; from < values.size(); ++from, ++to) values[to] = std::move(values[from]);
+    values.resize(to);
 }
 
 // The value-stack machine: each postfix element in turn, then the one result. Errors

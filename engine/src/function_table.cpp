@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "nemro/error.h"
 #include "text_tools.h"
@@ -41,17 +42,50 @@ constexpr std::array<BuiltinFunction, 23> kBuiltins = {{
 
 std::span<const BuiltinFunction> builtinFunctions() { return kBuiltins; }
 
+namespace {
+
+// A name of at most eight bytes as a number, its bytes from the most significant down:
+// the numbers of the table's names sort as the names do. fold upper-cases a to z.
+constexpr bool keyOf(std::string_view name, std::uint64_t& key, bool fold = false) {
+    if (name.size() > 8) return false;
+    key = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        auto c = static_cast<unsigned char>(i < name.size() ? name[i] : '\0');
+        if (fold && c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
+        key = key << 8 | c;
+    }
+    return true;
+}
+
+constexpr std::array<std::uint64_t, kBuiltins.size()> kKeys = [] {
+    std::array<std::uint64_t, kBuiltins.size()> keys{};
+    for (std::size_t i = 0; i < kBuiltins.size(); ++i) keyOf(kBuiltins[i].name, keys[i]);
+    return keys;
+}();
+
+const BuiltinFunction* findKey(std::uint64_t key) {
+    const auto it = std::lower_bound(kKeys.begin(), kKeys.end(), key);
+    return it != kKeys.end() && *it == key ? &kBuiltins[static_cast<std::size_t>(it - kKeys.begin())] : nullptr;
+}
+
+}  // namespace
+
 const BuiltinFunction* findBuiltin(std::string_view upperName) {
-    const auto it = std::lower_bound(
-        kBuiltins.begin(), kBuiltins.end(), upperName,
-        [](const BuiltinFunction& f, std::string_view name) { return f.name < name; });
-    return (it != kBuiltins.end() && it->name == upperName) ? &*it : nullptr;
+    std::uint64_t key = 0;
+    // A NUL byte would pass for the padding of a shorter name.
+    if (!keyOf(upperName, key) || upperName.find('\0') != std::string_view::npos) return nullptr;
+    return findKey(key);
+}
+
+const BuiltinFunction* findBuiltinAscii(std::string_view asciiName) {
+    std::uint64_t key = 0;
+    if (!keyOf(asciiName, key, true) || asciiName.find('\0') != std::string_view::npos) return nullptr;
+    return findKey(key);
 }
 
 ExpElement FunctionCall::next() {
-    ExpElement el;
-    arguments_.Pop(el);
-    return el;
+    Value* v = nextArgument();
+    return v ? std::move(element(*v)) : ExpElement{};
 }
 
 ExpElement FunctionCall::nextNumber() {
@@ -72,9 +106,19 @@ ExpElement FunctionCall::nextString() {
     return el;
 }
 
-bool FunctionCall::nextOptionalNumber(ExpElement& out) {
-    if (!arguments_.Pop(out) || out.Kind == ekEmpty) return false;
-    p_ToNumber(out, listener_);
+double FunctionCall::nextValue() {
+    Value missing;  // an empty element, which fails the conversion
+    Value* v = nextArgument();
+    if (!v) v = &missing;
+    p_ToNumber(*v, listener_);
+    return numberOf(*v);
+}
+
+bool FunctionCall::nextOptionalValue(double& out) {
+    Value* v = nextArgument();
+    if (!v || v->el.Kind == ekEmpty) return false;
+    p_ToNumber(*v, listener_);
+    out = numberOf(*v);
     return true;
 }
 

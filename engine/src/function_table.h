@@ -13,26 +13,29 @@
 
 namespace nemro::detail {
 
-// One call of a built-in function: its upper-case name, its arguments (first on
-// top) and the value stack that receives the result.
+// One call of a built-in function: its upper-case name, its arguments (the values from
+// index first to the top of the value stack, first to last) and the value stack that
+// receives the result above them.
 class FunctionCall {
 public:
-    FunctionCall(std::string name, CExpElmStack arguments, std::int32_t count,
-                 ValueStack& values, IExpressionListener* listener)
-        : name_(std::move(name)), arguments_(std::move(arguments)), count_(count),
-          values_(values), listener_(listener) {}
+    FunctionCall(std::string_view name, ValueStack& values, std::size_t first,
+                 IExpressionListener* listener)
+        : name_(name), values_(values), next_(first), end_(values.size()),
+          count_(static_cast<std::int32_t>(end_ - first)), listener_(listener) {}
 
-    const std::string& name() const noexcept { return name_; }
+    std::string_view name() const noexcept { return name_; }
     std::int32_t count() const noexcept { return count_; }
     IExpressionListener* listener() const noexcept { return listener_; }
 
-    // The next argument, first to last; an exhausted stack gives an empty element.
+    // The next argument, first to last; an exhausted list gives an empty element.
     ExpElement next();
     ExpElement nextNumber();
     ExpElement nextBoolean();
     ExpElement nextString();
-    // The next optional argument: false when it is missing or omitted (no conversion).
-    bool nextOptionalNumber(ExpElement& out);
+    // The next argument converted to a number, as a double.
+    double nextValue();
+    // The next optional number: false when it is missing or omitted (no conversion).
+    bool nextOptionalValue(double& out);
 
     // Argument out of the function's range: error 34 naming the function.
     [[noreturn]] void badValue() const;
@@ -42,10 +45,12 @@ public:
     void pushText(std::string text, std::int32_t kind);
 
 private:
-    std::string name_;
-    CExpElmStack arguments_;
-    std::int32_t count_;
+    Value* nextArgument() { return next_ < end_ ? &values_[next_++] : nullptr; }
+
+    std::string_view name_;
     ValueStack& values_;
+    std::size_t next_, end_;
+    std::int32_t count_;
     IExpressionListener* listener_;
 };
 
@@ -62,6 +67,8 @@ inline constexpr std::int32_t kUnbounded = -1;
 std::span<const BuiltinFunction> builtinFunctions();
 // nullptr when the upper-case name is not built in.
 const BuiltinFunction* findBuiltin(std::string_view upperName);
+// The same for a name of ASCII characters as written, in any case.
+const BuiltinFunction* findBuiltinAscii(std::string_view asciiName);
 
 // Logical
 void fnAnd(FunctionCall&);

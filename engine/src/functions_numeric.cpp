@@ -8,14 +8,12 @@
 namespace nemro::detail {
 namespace {
 
-double value(const ExpElement& el) { return readNumber(el.Text); }
-
 double sign(double v) { return v > 0 ? 1.0 : (v < 0 ? -1.0 : 0.0); }
 
 // Digits of ROUND and TRUNC: truncate of y, 0 when absent.
 std::int32_t digitsArgument(FunctionCall& call) {
-    ExpElement y;
-    return call.count() >= 2 && call.nextOptionalNumber(y) ? truncToInt32(value(y)) : 0;
+    double y = 0;
+    return call.count() >= 2 && call.nextOptionalValue(y) ? truncToInt32(y) : 0;
 }
 
 // Half a unit in the sign's direction, then the fraction dropped, in doubles.
@@ -26,18 +24,18 @@ double roundHalfAway(double x, double scale) {
 
 }  // namespace
 
-void fnInt(FunctionCall& call) { call.pushNumber(std::floor(value(call.nextNumber()))); }
+void fnInt(FunctionCall& call) { call.pushNumber(std::floor(call.nextValue())); }
 
 // The remainder takes the sign of the divisor.
 void fnMod(FunctionCall& call) {
-    const double x = value(call.nextNumber());
-    const double y = value(call.nextNumber());
+    const double x = call.nextValue();
+    const double y = call.nextValue();
     const double q = std::floor(checkedDivide(x, y));
     call.pushNumber(checkedResult(x - checkedResult(y * q)));
 }
 
 void fnRound(FunctionCall& call) {
-    const double x = value(call.nextNumber());
+    const double x = call.nextValue();
     const std::int32_t d = digitsArgument(call);
     call.pushNumber(roundHalfAway(x, checkedPower(10.0, d)));
 }
@@ -49,11 +47,11 @@ void fnTrunc(FunctionCall& call) {
     call.pushText(truncDecimal(x.Text, d), ekNumber);
 }
 
-void fnSign(FunctionCall& call) { call.pushNumber(sign(value(call.nextNumber()))); }
+void fnSign(FunctionCall& call) { call.pushNumber(sign(call.nextValue())); }
 
 // Amounts of 10^12 and more yield no value at all.
 void fnRmbdx(FunctionCall& call) {
-    const double x = value(call.nextNumber());
+    const double x = call.nextValue();
     const double amount = readNumber(formatNumber(roundHalfAway(x, 100.0)));
     if (std::fabs(amount) >= 1e12) return;
     call.pushText(TextTools::MoneyText(amount), ekString);

@@ -9,12 +9,10 @@
 namespace nemro::detail {
 namespace {
 
-std::int32_t number(const ExpElement& el) { return floorToInt32(readNumber(el.Text)); }
-
 // The count of LEFT, RIGHT and their byte-wise twins: floor of y, 1 when absent.
 std::int32_t countArgument(FunctionCall& call) {
-    ExpElement y;
-    const std::int32_t count = call.count() >= 2 && call.nextOptionalNumber(y) ? number(y) : 1;
+    double y = 0;
+    const std::int32_t count = call.count() >= 2 && call.nextOptionalValue(y) ? floorToInt32(y) : 1;
     if (count < 0) call.badValue();
     return count;
 }
@@ -45,8 +43,8 @@ FindArguments findArguments(FunctionCall& call) {
     FindArguments a;
     a.sought = text::toUtf16(call.nextString().Text);
     a.searched = text::toUtf16(call.nextString().Text);
-    ExpElement z;
-    if (call.count() >= 3 && call.nextOptionalNumber(z)) a.start = truncToInt32(readNumber(z.Text));
+    double z = 0;
+    if (call.count() >= 3 && call.nextOptionalValue(z)) a.start = truncToInt32(z);
     if (a.start <= 0) call.badValue();
     return a;
 }
@@ -62,7 +60,7 @@ std::int64_t findFrom(const Text& searched, const Text& sought, std::int32_t sta
 }  // namespace
 
 void fnChar(FunctionCall& call) {
-    const std::int32_t code = number(call.nextNumber());
+    const std::int32_t code = floorToInt32(call.nextValue());
     if (code <= 0) call.badValue();
     call.pushText(TextTools::CharOfCode(code), ekString);
 }
@@ -126,8 +124,8 @@ void fnLenB(FunctionCall& call) {
 // Only the length is tested; a start below 1 is the substring operation's error.
 void fnMid(FunctionCall& call) {
     const std::u16string x = text::toUtf16(call.nextString().Text);
-    const std::int32_t start = number(call.nextNumber());
-    const std::int32_t length = number(call.nextNumber());
+    const std::int32_t start = floorToInt32(call.nextValue());
+    const std::int32_t length = floorToInt32(call.nextValue());
     if (length < 1) call.badValue();
     if (start < 1) raisePlatform(err::InvalidArgument, "");
     const auto from = static_cast<size_t>(start - 1);
@@ -138,8 +136,8 @@ void fnMid(FunctionCall& call) {
 
 void fnMidB(FunctionCall& call) {
     const std::string x = call.nextString().Text;
-    const std::int32_t start = number(call.nextNumber());
-    const std::int32_t length = number(call.nextNumber());
+    const std::int32_t start = floorToInt32(call.nextValue());
+    const std::int32_t length = floorToInt32(call.nextValue());
     if (length < 1) call.badValue();
     call.pushText(TextTools::MidBytes(x, start, length), ekString);
 }

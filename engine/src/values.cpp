@@ -245,10 +245,15 @@ bool readBackNumber(double value, double& out) {
     if (s >= 1e15 && k > -22) s = scaled(--k);
     else if (s < 1e14 && k < 22) s = scaled(++k);
     if (!(s >= 1e14 && s < 1e15)) return false;
-    // s carries at most half a unit of its last place (1/16 below 10^15) of error, so
-    // rounding it is the rounding of the exact a × 10^k unless it sits near a half.
-    const double digits = static_cast<double>(static_cast<std::int64_t>(s + 0.5));
-    if (std::fabs(std::fabs(s - digits) - 0.5) < 0.07) return false;
+    // Round s by the exact a × 10^k, which is s plus the error of the one rounding that
+    // made s: exactly fma(a, 10^k, -s) for a product, and the exact remainder
+    // fma(-s, 10^-k, a) scaled down for a quotient. A tie is left to the text route.
+    const double whole = static_cast<double>(static_cast<std::int64_t>(s));
+    const double aboveHalf = (s - whole) - 0.5;  // both steps exact at this size
+    const double side = k >= 0 ? aboveHalf + std::fma(a, kPowers[k], -s)
+                               : std::fma(aboveHalf, kPowers[-k], std::fma(-s, kPowers[-k], a));
+    if (side == 0) return false;
+    const double digits = side > 0 ? whole + 1 : whole;
     // digits and the power are exact: one correctly rounded operation gives the double
     // nearest the decimal, as reading the text does.
     const double r = k >= 0 ? digits / kPowers[k] : digits * kPowers[-k];
@@ -290,7 +295,9 @@ double readNumber(std::string_view text) {
         if (plain && digits > 0) {
             const auto decimals = static_cast<std::size_t>(point ? end - point - 1 : 0);
             if (digits <= 19 && mantissa <= (1ULL << 53) && decimals <= 22) {
-                const double value = static_cast<double>(mantissa) / kPowers[decimals];
+                // (a whole number needs no division, whose latency is felt here)
+                const double value = decimals == 0 ? static_cast<double>(mantissa)
+                                                   : static_cast<double>(mantissa) / kPowers[decimals];
                 return value == 0 ? 0.0 : (negative ? -value : value);
             }
             double value = 0;
@@ -489,6 +496,40 @@ void p_ToBoolean(ExpElement& element, IExpressionListener* listener) {
 void p_ToString(ExpElement& element, IExpressionListener* listener) {
     p_CheckOperand(element, listener);
     element.Kind = ekString;
+}
+
+void p_CheckOperand(Value& v, IExpressionListener* listener) {
+    if (v.known) v.el.Priority = kOperandPriority;
+    else p_CheckOperand(v.el, listener);
+}
+
+void p_ToNumber(Value& v, IExpressionListener* listener) {
+    if (v.known) v.el.Priority = kOperandPriority;
+    else p_ToNumber(v.el, listener);
+}
+
+double numberOf(Value& v) {
+    if (!v.known) {
+        v.number = readNumber(v.el.Text);
+        v.known = true;
+    }
+    return v.number;
+}
+
+void p_ToBoolean(Value& v, IExpressionListener* listener) {
+    if (v.known) {
+        v.el.Text = booleanText(v.number != 0);
+        v.el.Kind = ekBoolean;
+        v.el.Priority = kOperandPriority;
+        v.known = v.textLater = false;
+    } else {
+        p_ToBoolean(v.el, listener);
+    }
+}
+
+void p_ToString(Value& v, IExpressionListener* listener) {
+    p_ToString(element(v), listener);
+    v.known = false;
 }
 
 }  // namespace nemro::detail

@@ -61,6 +61,16 @@ void setComputed(Value& v, double value);
 // The element with its text made.
 ExpElement& element(Value& v);
 
+// The element conversions for values. A value whose number is known is a number
+// already; its number is read from its text at most once. They fail as the element
+// routines do, in the same order: convert every operand, then read the numbers.
+void p_CheckOperand(Value& v, IExpressionListener* listener);
+void p_ToNumber(Value& v, IExpressionListener* listener);
+void p_ToBoolean(Value& v, IExpressionListener* listener);
+void p_ToString(Value& v, IExpressionListener* listener);
+// The number of a value converted to a number.
+double numberOf(Value& v);
+
 inline bool isTrueText(std::string_view text) { return text == "True"; }
 inline const char* booleanText(bool value) { return value ? "True" : "False"; }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 
 #include "eval_helpers.h"
@@ -44,7 +45,13 @@ TEST(FunctionTable, SortedWithoutDuplicatesAndComplete) {
     for (const auto& f : table) {
         EXPECT_TRUE(expected.count(f.name)) << f.name;
         EXPECT_EQ(detail::findBuiltin(f.name), &f);
+        std::string lower(f.name);
+        for (char& c : lower) c = static_cast<char>(c - 'A' + 'a');
+        EXPECT_EQ(detail::findBuiltinAscii(lower), &f);
     }
+    for (const char* notBuiltin : {"", "A", "ANDX", "AN", "LEFTBB", "ROUNDING", "ZZ", "IF\0"})
+        EXPECT_EQ(detail::findBuiltinAscii(std::string_view(notBuiltin, std::strlen(notBuiltin) + (notBuiltin[0] == 'I'))), nullptr)
+            << notBuiltin;
     EXPECT_EQ(detail::findBuiltin("ABS"), nullptr);
     EXPECT_EQ(detail::findBuiltin("left"), nullptr);  // callers pass the upper-case name
 }
