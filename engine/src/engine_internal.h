@@ -17,6 +17,9 @@ struct Token {
     std::string_view Text;
     std::int32_t Kind = ekEmpty;
     std::int32_t Priority = 0;
+    // For a number whose text reads by the short route of readNumber, the value read.
+    bool Valued = false;
+    double Value = 0;
 };
 
 // Reads the elements of a formula one by one, straight from its UTF-8 text. The text

@@ -1,5 +1,6 @@
 // Postfix evaluation: a value-stack machine over number, string and boolean texts.
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -183,8 +184,9 @@ void callFunction(const Token& marker, ValueStack& values, IExpressionListener* 
 // fed while the conversion is still looking for syntax errors, which come first.
 class EvalMachine final : public PostfixSink {
 public:
-    EvalMachine(IExpressionListener* listener, bool deferErrors)
-        : listener_(listener), defer_(deferErrors) {}
+    // Number texts that lie in `formula` are read from there when they are needed.
+    EvalMachine(IExpressionListener* listener, bool deferErrors, std::string_view formula = {})
+        : listener_(listener), defer_(deferErrors), formula_(formula) {}
 
     void emit(const Token& el) override {
         if (error_) return;
@@ -192,7 +194,7 @@ public:
             if (el.Kind == ekFunction) callFunction(el, *values_, listener_);
             else if (el.Kind == ekOperator && isUnaryMinus(el.Text)) applyUnaryMinus(*values_, listener_);
             else if (el.Kind == ekOperator) applyBinary(el, *values_, listener_);
-            else values_->emplace_back().el = ExpElement{std::string(el.Text), el.Kind, el.Priority};
+            else push(el);
         } catch (NemroError& e) {
             tag(e);
             if (!defer_) throw;
@@ -215,6 +217,25 @@ public:
     }
 
 private:
+    void push(const Token& el) {
+        Value& v = values_->emplace_back();
+        v.el.Kind = el.Kind;
+        v.el.Priority = el.Priority;
+        if (el.Valued) {
+            v.number = el.Value;
+            v.known = true;
+        }
+        const std::less_equal<const char*> notAfter;  // a total order on any pointers
+        const bool inFormula = !formula_.empty() && notAfter(formula_.data(), el.Text.data()) &&
+                               notAfter(el.Text.data() + el.Text.size(), formula_.data() + formula_.size());
+        if (el.Valued && inFormula) {
+            v.literal = el.Text;
+            v.textLater = true;
+        } else {
+            v.el.Text.assign(el.Text);
+        }
+    }
+
     static void tag(NemroError& e) {
         if (e.source().empty()) e.prefixSource(kTag);
         else e.prefixSource(std::string(kTag) + "\\");
@@ -222,6 +243,7 @@ private:
 
     IExpressionListener* listener_;
     bool defer_;
+    std::string_view formula_;
     std::optional<NemroError> error_;
     Scratch<ValueStack, EvalMachine> values_;
 };
@@ -263,7 +285,7 @@ ExpElement CGNTExpression::EvaluateOrThrow(const std::string& Expression) {
     try {
         if (!listener_) {
             // Nothing outside sees the evaluation: it runs while the formula converts.
-            EvalMachine machine(nullptr, true);
+            EvalMachine machine(nullptr, true, Expression);
             convertInfix(Expression, machine);
             return machine.finish();
         }

@@ -5,6 +5,7 @@
 #include "engine_internal.h"
 #include "nemro/error.h"
 #include "nemro/text.h"
+#include "values.h"
 
 namespace nemro::detail {
 namespace {
@@ -111,6 +112,7 @@ bool Tokenizer::p_GetNextElement(Token& out) {
     const std::size_t n = expr_.size();
     std::size_t i = next_;
     while (i < n && static_cast<unsigned char>(expr_[i]) <= 0x20) ++i;
+    out.Valued = false;
     if (i >= n) {
         next_ = n;
         ++ends_;
@@ -168,13 +170,19 @@ bool Tokenizer::p_GetNextElement(Token& out) {
     }
     if (isDigit(c) || c == '.') {
         // A number is ASCII; j is the last byte taken. After a "%" the text so far is
-        // a percentage and what follows is appended to it.
+        // a percentage and what follows is appended to it. The digits are read into a
+        // value as they go by, as readNumber would read them.
         bool point = c == '.', percent = false;
+        std::uint64_t mantissa = point ? 0 : static_cast<std::uint64_t>(c - '0');
+        std::size_t digits = point ? 0 : 1, decimals = 0;
         std::size_t j = i;
         for (;;) {
             const char following = j + 1 < n ? expr_[j + 1] : '\0';
             if (isDigit(following)) {
                 if (percent) buffer_.push_back(following);
+                mantissa = mantissa * 10 + static_cast<std::uint64_t>(following - '0');  // used to 19 digits
+                ++digits;
+                decimals += point;
             } else if (following == '.') {
                 if (percent) buffer_.push_back(following);
                 if (point) tokenizerError("数值中出现多个小数点。");
@@ -191,7 +199,9 @@ bool Tokenizer::p_GetNextElement(Token& out) {
         }
         const std::string_view number = percent ? std::string_view(buffer_) : expr_.substr(i, j - i + 1);
         if (number == ".") tokenizerError("数值中只有小数点。");
-        return element(number, ekNumber, kOperandPriority, j + 1);
+        element(number, ekNumber, kOperandPriority, j + 1);
+        out.Valued = !percent && plainDecimalValue(mantissa, digits, decimals, out.Value);
+        return true;
     }
     std::size_t j = i + 1;
     while (j < n && !isNameTerminator(expr_[j])) ++j;

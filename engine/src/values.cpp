@@ -221,9 +221,6 @@ std::string formatNumber(double value) {
 }
 
 bool readBackNumber(double value, double& out) {
-    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const double a = std::fabs(value);
     // Whole numbers below 10^15 are their own text; the test needs no call into libm.
     if (a < 1e15 && static_cast<double>(static_cast<std::int64_t>(a)) == a) {
@@ -239,7 +236,7 @@ bool readBackNumber(double value, double& out) {
     std::memcpy(&bits, &a, sizeof a);
     const int binary = static_cast<int>(bits >> 52) - 1023;  // a is normal here
     int k = 14 - (binary * 78913 >> 18);  // floor(log10(2) × binary)
-    auto scaled = [&](int shift) { return shift >= 0 ? a * kPowers[shift] : a / kPowers[-shift]; };
+    auto scaled = [&](int shift) { return shift >= 0 ? a * kPowersOfTen[shift] : a / kPowersOfTen[-shift]; };
     if (k > 22 || k < -22) return false;
     double s = scaled(k);
     if (s >= 1e15 && k > -22) s = scaled(--k);
@@ -250,13 +247,13 @@ bool readBackNumber(double value, double& out) {
     // fma(-s, 10^-k, a) scaled down for a quotient. A tie is left to the text route.
     const double whole = static_cast<double>(static_cast<std::int64_t>(s));
     const double aboveHalf = (s - whole) - 0.5;  // both steps exact at this size
-    const double side = k >= 0 ? aboveHalf + std::fma(a, kPowers[k], -s)
-                               : std::fma(aboveHalf, kPowers[-k], std::fma(-s, kPowers[-k], a));
+    const double side = k >= 0 ? aboveHalf + std::fma(a, kPowersOfTen[k], -s)
+                               : std::fma(aboveHalf, kPowersOfTen[-k], std::fma(-s, kPowersOfTen[-k], a));
     if (side == 0) return false;
     const double digits = side > 0 ? whole + 1 : whole;
     // digits and the power are exact: one correctly rounded operation gives the double
     // nearest the decimal, as reading the text does.
-    const double r = k >= 0 ? digits / kPowers[k] : digits * kPowers[-k];
+    const double r = k >= 0 ? digits / kPowersOfTen[k] : digits * kPowersOfTen[-k];
     out = value < 0 ? -r : r;
     return true;
 }
@@ -269,9 +266,6 @@ double readNumber(std::string_view text) {
     // rounded conversion, which gives the same; within 32 characters none can overflow
     // or underflow.
     if (!text.empty() && text.size() <= 32) {
-        static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
         const char* p = text.data();
         const char* const end = p + text.size();
         const bool negative = *p == '-';
@@ -294,12 +288,8 @@ double readNumber(std::string_view text) {
         }
         if (plain && digits > 0) {
             const auto decimals = static_cast<std::size_t>(point ? end - point - 1 : 0);
-            if (digits <= 19 && mantissa <= (1ULL << 53) && decimals <= 22) {
-                // (a whole number needs no division, whose latency is felt here)
-                const double value = decimals == 0 ? static_cast<double>(mantissa)
-                                                   : static_cast<double>(mantissa) / kPowers[decimals];
+            if (double value = 0; plainDecimalValue(mantissa, digits, decimals, value))
                 return value == 0 ? 0.0 : (negative ? -value : value);
-            }
             double value = 0;
             const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
             if (res.ec == std::errc() && res.ptr == text.data() + text.size()) return value == 0 ? 0.0 : value;
@@ -400,6 +390,7 @@ void setComputed(Value& v, double value) {
     if (std::isfinite(value) && readBackNumber(value, back)) {
         v.number = back;
         v.known = v.textLater = true;
+        v.literal = {};
     } else {
         v.el.Text = formatNumber(value);
         v.known = v.textLater = false;
@@ -408,7 +399,8 @@ void setComputed(Value& v, double value) {
 
 ExpElement& element(Value& v) {
     if (v.textLater) {
-        v.el.Text = formatNumber(v.number);
+        if (v.literal.empty()) v.el.Text = formatNumber(v.number);
+        else v.el.Text.assign(v.literal);
         v.textLater = false;
     }
     return v.el;

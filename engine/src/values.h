@@ -21,6 +21,20 @@ std::string formatNumber(double value);
 // 15-digit midpoint); the text route then decides, errors included.
 bool readBackNumber(double value, double& out);
 
+// The powers of ten that are exact doubles.
+inline constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The double nearest mantissa × 10^-decimals, when one division of exact doubles finds
+// it (a mantissa of at most 19 digits and 2^53, at most 22 decimals).
+inline bool plainDecimalValue(std::uint64_t mantissa, std::size_t digits, std::size_t decimals, double& out) {
+    if (digits > 19 || mantissa > (1ULL << 53) || decimals > 22) return false;
+    // (a whole number needs no division, whose latency would be felt)
+    out = decimals == 0 ? static_cast<double>(mantissa) : static_cast<double>(mantissa) / kPowersOfTen[decimals];
+    return true;
+}
+
 // The numeric value of a text's leading numeric part; a text that does not start
 // with a number reads as 0. A magnitude beyond the double range is error 6.
 double readNumber(std::string_view text);
@@ -51,7 +65,8 @@ struct Value {
     ExpElement el;
     double number = 0;
     bool known = false;      // number is the value of el, a number
-    bool textLater = false;  // el.Text is still to be made from number
+    bool textLater = false;  // el.Text is still to be made: literal, or else from number
+    std::string_view literal;  // a number's text as written, in a formula that outlives it
 };
 using ValueStack = std::vector<Value>;
 

@@ -76,6 +76,34 @@ TEST(Evaluator, ConcatenationKeepsWrittenText) {
     for (const auto& c : cases) check(c);
 }
 
+// A number is its text: a literal keeps the text as written until it is computed with,
+// and a computed number behaves as its 15-digit text would, read back, in every later
+// step. Each case runs with and without a listener, which take different routes.
+TEST(Evaluator, NumbersBehaveAsTheirTexts) {
+    const Case cases[] = {
+        {"007", 0, ekNumber, "007"},
+        {"IF(1,007,2)", 0, ekNumber, "007"},
+        {"LEFT(0012,3)", 0, ekString, "001"},
+        {"-007", 0, ekNumber, "-7"},
+        {"0.10*1", 0, ekNumber, "0.1"},
+        {"\"\xff\"&007", 0, ekString, "\xEF\xBF\xBD" "007"},  // repaired text, literal kept
+        {"(0.1+0.2)=0.3", 0, ekBoolean, "True"},
+        {"1/3*3=1", 0, ekBoolean, "False"},
+        {"1/3&\"\"", 0, ekString, "0.333333333333333"},
+        {"(1/3)*3", 0, ekNumber, "0.999999999999999"},
+        {"ROUND(1/3*3,14)", 0, ekNumber, "1"},
+        {"NOT(1/3-0.333333333333333)", 0, ekBoolean, "True"},  // the difference read is 0
+        {"1.7976931348623157*10^308", 0, ekNumber, "1.79769313486232E+308"},
+        {"(1.7976931348623157*10^308)*1", 6, 0, "溢出。"},  // that text reads as an overflow
+        {"MOD(1.7976931348623157*10^308,2)", 6, 0, "溢出。"},
+    };
+    ScriptedListener l;
+    for (const auto& c : cases) {
+        check(c);
+        check(c, &l);
+    }
+}
+
 TEST(Evaluator, Comparisons) {
     const Case cases[] = {
         {"0.1+0.2=0.3", 0, ekBoolean, "True"},
