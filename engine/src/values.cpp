@@ -101,43 +101,42 @@ constexpr std::int64_t kDecimalDigits = 28;
 
 namespace {
 
-// The %.15G form, from the shortest digits that read back as the value. A normal
-// double's unit in the last place is at most 22 units of the 17th significant digit, so
-// the value lies within 11 of those units of its shortest digits. Rounding the digits to
-// 15 therefore rounds the value the same way, unless they sit within 12 units of a
-// 15-digit midpoint; then, and for subnormal values, false, and the precise conversion
-// is used.
-bool formatFromShortest(double value, std::string& out) {
-    if (std::fabs(value) < std::numeric_limits<double>::min()) return false;
-    char sci[40];
-    const auto res = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific);
-    const char* p = sci;
-    const bool negative = *p == '-';
-    if (negative) ++p;
-    char digits[20];
-    int n = 0;
-    for (; *p != 'e'; ++p)
-        if (*p != '.') digits[n++] = *p;
-    int exponent = 0;
-    ++p;
-    std::from_chars(p + (*p == '+'), res.ptr, exponent);
-    if (n > 15) {
-        // Digits 16 and 17 as a number of units of digit 17.
-        const int tail = n == 16 ? (digits[15] - '0') * 10 : (digits[15] - '0') * 10 + (digits[16] - '0');
-        if (tail >= 38 && tail <= 62) return false;
-        n = 15;
-        if (tail > 62) {
-            int i = 14;
-            while (i >= 0 && digits[i] == '9') digits[i--] = '0';
-            if (i >= 0) {
-                ++digits[i];
-            } else {
-                digits[0] = '1';
-                ++exponent;
-            }
-        }
-    }
-    while (n > 1 && digits[n - 1] == '0') --n;
+// The 15 significant digits of a finite a > 0 as a whole number, digits × 10^-k with
+// digits in [10^14, 10^15], rounded as the exact value of a is: false outside
+// [10^-8, 10^37), where a power of ten is no longer exact, and for an exact tie.
+bool fifteenDigits(double a, std::uint64_t& digits, int& k) {
+    if (!(a >= 1e-8 && a < 1e37)) return false;
+    // The estimate of k from the binary exponent is off by one at most.
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &a, sizeof a);
+    const int binary = static_cast<int>(bits >> 52) - 1023;  // a is normal here
+    k = 14 - (binary * 78913 >> 18);  // floor(log10(2) × binary)
+    auto scaled = [&](int shift) { return shift >= 0 ? a * kPowersOfTen[shift] : a / kPowersOfTen[-shift]; };
+    if (k > 22 || k < -22) return false;
+    double s = scaled(k);
+    if (s >= 1e15 && k > -22) s = scaled(--k);
+    else if (s < 1e14 && k < 22) s = scaled(++k);
+    if (!(s >= 1e14 && s < 1e15)) return false;
+    // Round s as the exact a × 10^k would be. s is within half a unit in its last place
+    // (at most 1/16 here) of it, so only an s that close to a half needs the exact value:
+    // s plus the error of the one rounding that made s, exactly fma(a, 10^k, -s) for a
+    // product, and the exact remainder fma(-s, 10^-k, a) scaled down for a quotient.
+    const double whole = static_cast<double>(static_cast<std::int64_t>(s));
+    const double aboveHalf = (s - whole) - 0.5;  // both steps exact at this size
+    double side = aboveHalf;
+    if (std::fabs(aboveHalf) <= 0.0625)
+        side = k >= 0 ? aboveHalf + std::fma(a, kPowersOfTen[k], -s)
+                      : std::fma(aboveHalf, kPowersOfTen[-k], std::fma(-s, kPowersOfTen[-k], a));
+    if (side == 0) return false;
+    digits = static_cast<std::uint64_t>(whole) + (side > 0 ? 1 : 0);
+    return true;
+}
+
+bool isWholeBelow1e15(double a) { return a < 1e15 && static_cast<double>(static_cast<std::int64_t>(a)) == a; }
+
+// The %.15G form of significant digits d[0..n) (no trailing zeros), the first of them
+// at the place 10^exponent.
+std::string printDigits(bool negative, const char* d, int n, int exponent) {
     char buf[40];
     char* o = buf;
     if (negative) *o++ = '-';
@@ -146,20 +145,20 @@ bool formatFromShortest(double value, std::string& out) {
             *o++ = '0';
             *o++ = '.';
             for (int z = -exponent - 1; z > 0; --z) *o++ = '0';
-            for (int i = 0; i < n; ++i) *o++ = digits[i];
+            for (int i = 0; i < n; ++i) *o++ = d[i];
         } else {
             const int whole = exponent + 1;
-            for (int i = 0; i < whole; ++i) *o++ = i < n ? digits[i] : '0';
+            for (int i = 0; i < whole; ++i) *o++ = i < n ? d[i] : '0';
             if (n > whole) {
                 *o++ = '.';
-                for (int i = whole; i < n; ++i) *o++ = digits[i];
+                for (int i = whole; i < n; ++i) *o++ = d[i];
             }
         }
     } else {
-        *o++ = digits[0];
+        *o++ = d[0];
         if (n > 1) {
             *o++ = '.';
-            for (int i = 1; i < n; ++i) *o++ = digits[i];
+            for (int i = 1; i < n; ++i) *o++ = d[i];
         }
         *o++ = 'E';
         *o++ = exponent < 0 ? '-' : '+';
@@ -167,8 +166,7 @@ bool formatFromShortest(double value, std::string& out) {
         if (magnitude < 10) *o++ = '0';
         o = std::to_chars(o, buf + sizeof buf, magnitude).ptr;
     }
-    out.assign(buf, static_cast<size_t>(o - buf));
-    return true;
+    return std::string(buf, static_cast<size_t>(o - buf));
 }
 
 }  // namespace
@@ -176,42 +174,27 @@ bool formatFromShortest(double value, std::string& out) {
 std::string formatNumber(double value) {
     if (!std::isfinite(value)) raisePlatform(err::Overflow, "");
     if (value == 0) return "0";
-    // A whole number of at most 15 digits is its digits in that form.
-    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+    const double a = std::fabs(value);
+    if (isWholeBelow1e15(a)) {
         char digits[24];
         const auto res = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value));
         return std::string(digits, res.ptr);
     }
-    // A value that is the double nearest a decimal of at most 15 digits with up to four
-    // decimals is that decimal in this form: the value lies within a fifth of a 15-digit
-    // step of it, as for the shortest digits below, and finding it costs no conversion.
-    if (std::fabs(value) < 1e11) {
-        static constexpr double kScales[] = {10.0, 100.0, 1000.0, 10000.0};
-        for (int k = 0; k < 4; ++k) {
-            const double scaled = std::nearbyint(value * kScales[k]);
-            if (scaled / kScales[k] != value) continue;
-            const auto whole = static_cast<long long>(scaled);
-            char digits[24];
-            const auto res = std::to_chars(digits, digits + sizeof digits, whole < 0 ? -whole : whole);
-            std::string_view d(digits, static_cast<size_t>(res.ptr - digits));
-            const auto decimals = static_cast<size_t>(k + 1);
-            std::string out = whole < 0 ? "-" : "";
-            if (d.size() <= decimals) {
-                out += "0.";
-                out.append(decimals - d.size(), '0');
-                out += d;
-            } else {
-                out.append(d.substr(0, d.size() - decimals));
-                out.push_back('.');
-                out.append(d.substr(d.size() - decimals));
-            }
-            while (out.back() == '0') out.pop_back();
-            if (out.back() == '.') out.pop_back();
-            return out;
+    std::uint64_t digits = 0;
+    int k = 0;
+    if (fifteenDigits(a, digits, k)) {
+        int exponent = 14 - k;
+        if (digits == 1000000000000000ULL) {  // rounded up to the next power of ten
+            digits /= 10;
+            ++exponent;
         }
+        char d[16];
+        std::to_chars(d, d + sizeof d, digits);  // 15 digits
+        int n = 15;
+        while (n > 1 && d[n - 1] == '0') --n;
+        return printDigits(value < 0, d, n, exponent);
     }
-    std::string quick;
-    if (formatFromShortest(value, quick)) return quick;
+    // Very large and small magnitudes and exact ties: the precise conversion.
     char buf[64];
     const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
     std::string out(buf, res.ptr);
@@ -222,38 +205,19 @@ std::string formatNumber(double value) {
 
 bool readBackNumber(double value, double& out) {
     const double a = std::fabs(value);
-    // Whole numbers below 10^15 are their own text; the test needs no call into libm.
-    if (a < 1e15 && static_cast<double>(static_cast<std::int64_t>(a)) == a) {
+    // Whole numbers below 10^15 are their own text.
+    if (isWholeBelow1e15(a)) {
         out = value == 0 ? 0.0 : value;  // minus zero reads back as "0"
         return true;
     }
-    // Beyond these bounds a power of ten below is not an exact double (or the text may
-    // read back as an overflow).
-    if (!(a >= 1e-8 && a < 1e37)) return false;
-    // The 15 significant digits as a whole number s = a × 10^k in [10^14, 10^15). The
-    // estimate of k from the binary exponent is off by one at most.
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &a, sizeof a);
-    const int binary = static_cast<int>(bits >> 52) - 1023;  // a is normal here
-    int k = 14 - (binary * 78913 >> 18);  // floor(log10(2) × binary)
-    auto scaled = [&](int shift) { return shift >= 0 ? a * kPowersOfTen[shift] : a / kPowersOfTen[-shift]; };
-    if (k > 22 || k < -22) return false;
-    double s = scaled(k);
-    if (s >= 1e15 && k > -22) s = scaled(--k);
-    else if (s < 1e14 && k < 22) s = scaled(++k);
-    if (!(s >= 1e14 && s < 1e15)) return false;
-    // Round s by the exact a × 10^k, which is s plus the error of the one rounding that
-    // made s: exactly fma(a, 10^k, -s) for a product, and the exact remainder
-    // fma(-s, 10^-k, a) scaled down for a quotient. A tie is left to the text route.
-    const double whole = static_cast<double>(static_cast<std::int64_t>(s));
-    const double aboveHalf = (s - whole) - 0.5;  // both steps exact at this size
-    const double side = k >= 0 ? aboveHalf + std::fma(a, kPowersOfTen[k], -s)
-                               : std::fma(aboveHalf, kPowersOfTen[-k], std::fma(-s, kPowersOfTen[-k], a));
-    if (side == 0) return false;
-    const double digits = side > 0 ? whole + 1 : whole;
+    std::uint64_t digits = 0;
+    int k = 0;
+    // Beyond these bounds the text may also read back as an overflow.
+    if (!fifteenDigits(a, digits, k)) return false;
     // digits and the power are exact: one correctly rounded operation gives the double
     // nearest the decimal, as reading the text does.
-    const double r = k >= 0 ? digits / kPowersOfTen[k] : digits * kPowersOfTen[-k];
+    const auto d = static_cast<double>(digits);
+    const double r = k >= 0 ? d / kPowersOfTen[k] : d * kPowersOfTen[-k];
     out = value < 0 ? -r : r;
     return true;
 }
