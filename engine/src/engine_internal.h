@@ -43,6 +43,9 @@ public:
     std::int32_t pos() const noexcept { return pos(mark()); }
 
 private:
+    bool quoted(std::size_t i, Token& out);
+    bool percentage(std::size_t i, Token& out);
+
     std::string_view expr_;
     std::size_t next_ = 0;
     std::int32_t ends_ = 0;

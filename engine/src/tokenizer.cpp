@@ -71,8 +71,9 @@ bool isBooleanWord(std::u16string_view name) {
     return text::equalsNoCase(name, u"True") || text::equalsNoCase(name, u"False");
 }
 
-// The word True or False that a name stands for, or an empty view.
-std::string_view booleanWord(std::string_view name) {
+// The word True or False that a name stands for, or an empty view. ascii tells whether
+// the name is all ASCII.
+std::string_view booleanWord(std::string_view name, bool ascii) {
     auto is = [&](std::string_view word) {
         if (name.size() != word.size()) return false;
         for (std::size_t i = 0; i < word.size(); ++i)
@@ -82,10 +83,7 @@ std::string_view booleanWord(std::string_view name) {
     if (is("true")) return "True";
     if (is("false")) return "False";
     // Beyond 40 bytes a name has more than ten characters; ASCII was answered above.
-    if (name.size() > 40) return {};
-    bool ascii = true;
-    for (char c : name) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii) return {};
+    if (ascii || name.size() > 40) return {};
     const std::u16string u = text::toUtf16(name);
     if (!isBooleanWord(u)) return {};
     return u.size() == 4 ? "True" : "False";
@@ -109,9 +107,10 @@ bool isNameTerminator(char c) {
 }  // namespace
 
 bool Tokenizer::p_GetNextElement(Token& out) {
+    const char* const text = expr_.data();
     const std::size_t n = expr_.size();
     std::size_t i = next_;
-    while (i < n && static_cast<unsigned char>(expr_[i]) <= 0x20) ++i;
+    while (i < n && static_cast<unsigned char>(text[i]) <= 0x20) ++i;
     out.Valued = false;
     if (i >= n) {
         next_ = n;
@@ -120,95 +119,118 @@ bool Tokenizer::p_GetNextElement(Token& out) {
         out.Kind = ekEmpty;
         return false;
     }
-
-    const char c = expr_[i];
+    const char c = text[i];
     // Every element ends here: its text, kind and priority, and where the next one starts.
-    auto element = [&](std::string_view text, std::int32_t kind, std::int32_t priority, std::size_t next) {
-        out.Text = text;
+    auto element = [&](std::string_view t, std::int32_t kind, std::int32_t priority, std::size_t next) {
+        out.Text = t;
         out.Kind = kind;
         out.Priority = priority;
         next_ = next;
         return true;
     };
-    auto slice = [&](std::size_t length, std::int32_t kind, std::int32_t priority) {
-        return element(expr_.substr(i, length), kind, priority, i + length);
-    };
     switch (c) {
-        case '(': case ')': return slice(1, ekDelimiter, 30);
-        case ',': return slice(1, ekDelimiter, 2);
+        case '(': case ')': return element({text + i, 1}, ekDelimiter, 30, i + 1);
+        case ',': return element({text + i, 1}, ekDelimiter, 2, i + 1);
         case '+': case '-': case '*': case '/': case '&': case ';': case '=': case '^':
-            return slice(1, ekOperator, operatorPriority(c));
+            return element({text + i, 1}, ekOperator, operatorPriority(c), i + 1);
         case '<': case '>': {
-            const char following = i + 1 < n ? expr_[i + 1] : '\0';
-            const bool two = following == '=' || (c == '<' && following == '>');
-            return slice(two ? 2 : 1, ekOperator, operatorPriority(c));  // both forms rank alike
+            const char following = i + 1 < n ? text[i + 1] : '\0';
+            const std::size_t length = following == '=' || (c == '<' && following == '>') ? 2 : 1;
+            return element({text + i, length}, ekOperator, operatorPriority(c), i + length);  // both forms rank alike
         }
-        case '"': {
-            // The text between the quotes is the slice itself unless quotes are doubled
-            // in it; then its runs are joined in the buffer.
-            std::size_t runStart = i + 1;
-            bool joined = false;
-            for (;;) {
-                const std::size_t quote = expr_.find('"', runStart);
-                if (quote == std::string_view::npos) tokenizerError("期望配对的双引号。");
-                const std::string_view run = expr_.substr(runStart, quote - runStart);
-                if (quote + 1 < n && expr_[quote + 1] == '"') {
-                    if (!joined) buffer_.clear();
-                    joined = true;
-                    buffer_.append(run);
-                    buffer_.push_back('"');
-                    runStart = quote + 2;
-                    continue;
-                }
-                if (!joined) return element(run, ekString, kOperandPriority, quote + 1);
-                buffer_.append(run);
-                return element(buffer_, ekString, kOperandPriority, quote + 1);
-            }
-        }
-        default:
-            break;
+        case '"': return quoted(i, out);
+        default: break;
     }
     if (isDigit(c) || c == '.') {
-        // A number is ASCII; j is the last byte taken. After a "%" the text so far is
-        // a percentage and what follows is appended to it. The digits are read into a
-        // value as they go by, as readNumber would read them.
-        bool point = c == '.', percent = false;
-        std::uint64_t mantissa = point ? 0 : static_cast<std::uint64_t>(c - '0');
-        std::size_t digits = point ? 0 : 1, decimals = 0;
-        std::size_t j = i;
-        for (;;) {
-            const char following = j + 1 < n ? expr_[j + 1] : '\0';
-            if (isDigit(following)) {
-                if (percent) buffer_.push_back(following);
-                mantissa = mantissa * 10 + static_cast<std::uint64_t>(following - '0');  // used to 19 digits
+        // A number is ASCII. Its digits are read into a value as they go by, as
+        // readNumber would read them; a "%" takes the general route.
+        std::uint64_t mantissa = 0;
+        std::size_t digits = 0, decimals = 0, j = i;
+        bool point = false;
+        for (; j < n; ++j) {
+            const auto d = static_cast<unsigned>(static_cast<unsigned char>(text[j]) - '0');
+            if (d < 10) {
+                mantissa = mantissa * 10 + d;  // used up to 19 digits
                 ++digits;
                 decimals += point;
-            } else if (following == '.') {
-                if (percent) buffer_.push_back(following);
+            } else if (text[j] == '.') {
                 if (point) tokenizerError("数值中出现多个小数点。");
                 point = true;
-            } else if (following == '%') {
-                if (!percent) buffer_.assign(expr_.substr(i, j - i + 1));
-                percent = true;
-                buffer_.push_back('%');
-                buffer_ = formatPercent(buffer_);
             } else {
                 break;
             }
-            ++j;
         }
-        const std::string_view number = percent ? std::string_view(buffer_) : expr_.substr(i, j - i + 1);
-        if (number == ".") tokenizerError("数值中只有小数点。");
-        element(number, ekNumber, kOperandPriority, j + 1);
-        out.Valued = !percent && plainDecimalValue(mantissa, digits, decimals, out.Value);
+        if (j < n && text[j] == '%') return percentage(i, out);
+        if (j - i == 1 && c == '.') tokenizerError("数值中只有小数点。");
+        element({text + i, j - i}, ekNumber, kOperandPriority, j);
+        out.Valued = plainDecimalValue(mantissa, digits, decimals, out.Value);
         return true;
     }
     std::size_t j = i + 1;
-    while (j < n && !isNameTerminator(expr_[j])) ++j;
-    const std::string_view name = expr_.substr(i, j - i);
-    const std::string_view word = booleanWord(name);
+    unsigned char bytes = static_cast<unsigned char>(c);  // the high bit tells non-ASCII
+    while (j < n && !isNameTerminator(text[j])) bytes |= static_cast<unsigned char>(text[j++]);
+    const std::string_view name(text + i, j - i);
+    const std::string_view word = booleanWord(name, bytes < 0x80);
     return word.empty() ? element(name, ekVariable, kOperandPriority, j)
                         : element(word, ekBoolean, kOperandPriority, j);
+}
+
+// A string literal from its opening quote at i. Its text is the slice itself unless
+// quotes are doubled in it; then its runs are joined in the buffer.
+bool Tokenizer::quoted(std::size_t i, Token& out) {
+    const std::size_t n = expr_.size();
+    std::size_t runStart = i + 1;
+    bool joined = false;
+    for (;;) {
+        const std::size_t quote = expr_.find('"', runStart);
+        if (quote == std::string_view::npos) tokenizerError("期望配对的双引号。");
+        const std::string_view run = expr_.substr(runStart, quote - runStart);
+        if (quote + 1 < n && expr_[quote + 1] == '"') {
+            if (!joined) buffer_.clear();
+            joined = true;
+            buffer_.append(run);
+            buffer_.push_back('"');
+            runStart = quote + 2;
+            continue;
+        }
+        if (joined) buffer_.append(run);
+        out.Text = joined ? std::string_view(buffer_) : run;
+        out.Kind = ekString;
+        out.Priority = kOperandPriority;
+        next_ = quote + 1;
+        return true;
+    }
+}
+
+// A number from i whose digits run into a "%": the text up to there is a percentage,
+// and what follows is appended to it; j is the last byte taken.
+bool Tokenizer::percentage(std::size_t i, Token& out) {
+    const std::size_t n = expr_.size();
+    bool point = expr_[i] == '.', percent = false;
+    std::size_t j = i;
+    for (;;) {
+        const char following = j + 1 < n ? expr_[j + 1] : '\0';
+        if (isDigit(following)) {
+            if (percent) buffer_.push_back(following);
+        } else if (following == '.') {
+            if (percent) buffer_.push_back(following);
+            if (point) tokenizerError("数值中出现多个小数点。");
+            point = true;
+        } else if (following == '%') {
+            if (!percent) buffer_.assign(expr_.substr(i, j - i + 1));
+            percent = true;
+            buffer_.push_back('%');
+            buffer_ = formatPercent(buffer_);
+        } else {
+            break;
+        }
+        ++j;
+    }
+    out.Text = buffer_;
+    out.Kind = ekNumber;
+    out.Priority = kOperandPriority;
+    next_ = j + 1;
+    return true;
 }
 
 std::int32_t Tokenizer::pos(Mark at) const noexcept {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "nemro/expression.h"
@@ -62,6 +63,9 @@ void p_ToString(ExpElement& element, IExpressionListener* listener);
 // computed number keeps only that value until its text is read, so that a chain of
 // arithmetic neither writes nor reads number texts in between.
 struct Value {
+    Value() = default;
+    explicit Value(ExpElement element) : el(std::move(element)) {}
+
     ExpElement el;
     double number = 0;
     bool known = false;      // number is the value of el, a number
