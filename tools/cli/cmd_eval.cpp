@@ -37,7 +37,14 @@ int runEval(const std::vector<std::string>& args, Io& io) {
         throw UsageError("this build has no catalogue support");
 #endif
     }
-    CGNTExpression expression(&listener);
+    // A listener with nothing to answer or trace is left out, which lets the engine
+    // evaluate each formula as it converts it.
+    const bool listens = o.trace || !listener.variables.empty() || !listener.functions.empty()
+#ifdef NEMRO_CLI_HAS_CATALOGUE
+                         || !listener.catalogue.empty()
+#endif
+        ;
+    CGNTExpression expression(listens ? &listener : nullptr);
     return runFormulas(o, io, [&](const std::string& formula) {
         // The JSON values are made only when they are written: a long batch then costs
         // little more than the evaluations themselves.

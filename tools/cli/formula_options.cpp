@@ -141,10 +141,18 @@ int runFormulas(const FormulaOptions& o, Io& io, const std::function<bool(const 
     if (!o.batch) return one(o.common.positional[0]) ? kOk : kFormulaError;
     bool anyFailed = false;
     std::string line;
-    while (std::getline(io.in, line)) {
+    // Answers are written out whenever the input read so far is used up, before the next
+    // read may wait: a host that feeds one formula at a time gets each answer at once,
+    // and a long batch is not written one system call a line.
+    std::ostream* const tied = io.in.tie(nullptr);
+    for (;;) {
+        if (io.in.rdbuf() == nullptr || io.in.rdbuf()->in_avail() <= 0) io.out.flush();
+        if (!std::getline(io.in, line)) break;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!one(line)) anyFailed = true;
     }
+    io.in.tie(tied);
+    io.out.flush();
     return anyFailed ? kFormulaError : kOk;
 }
 

@@ -80,8 +80,8 @@ int main(int argc, char** argv) {
     using namespace nemro::cli;
     std::vector<std::string> args(argv + 1, argv + argc);
     // The streams are used alone, so they need not keep in step with C's stdio and read a
-    // batch in blocks. Standard input stays tied to standard output: each answer is out
-    // before the next formula is read.
+    // batch in blocks. A batch writes each answer out before a read of standard input
+    // can wait (see runFormulas).
     std::ios::sync_with_stdio(false);
     Io io{std::cin, std::cout, std::cerr};
     nemro::setMessageBox([](const std::string& text, nemro::MsgIcon, const std::string& title) {
