@@ -33,6 +33,19 @@ constexpr std::int32_t operatorPriority(char c) {
     }
 }
 
+// Delimiters and operators, by their first character.
+struct SingleElement {
+    std::int32_t kind = 0;
+    std::int32_t priority = 0;
+};
+constexpr std::array<SingleElement, 256> kSingles = [] {
+    std::array<SingleElement, 256> t{};
+    for (char c : std::string_view("()")) t[static_cast<unsigned char>(c)] = {ekDelimiter, 30};
+    t[static_cast<unsigned char>(',')] = {ekDelimiter, 2};
+    for (char c : std::string_view("+-*/&;=^<>")) t[static_cast<unsigned char>(c)] = {ekOperator, operatorPriority(c)};
+    return t;
+}();
+
 [[noreturn]] void tokenizerError(const char* description) {
     // The routine's own trap puts its tag in front of the source it raised itself.
     throw NemroError(err::Tokenizer, std::string(kTokenizerTag) + "\\" + kTokenizerTag,
@@ -128,19 +141,16 @@ bool Tokenizer::p_GetNextElement(Token& out) {
         next_ = next;
         return true;
     };
-    switch (c) {
-        case '(': case ')': return element({text + i, 1}, ekDelimiter, 30, i + 1);
-        case ',': return element({text + i, 1}, ekDelimiter, 2, i + 1);
-        case '+': case '-': case '*': case '/': case '&': case ';': case '=': case '^':
-            return element({text + i, 1}, ekOperator, operatorPriority(c), i + 1);
-        case '<': case '>': {
+    // The one-character elements come from a table, without a branch on the character.
+    if (const SingleElement& single = kSingles[static_cast<unsigned char>(c)]; single.kind != 0) {
+        std::size_t length = 1;
+        if (c == '<' || c == '>') {
             const char following = i + 1 < n ? text[i + 1] : '\0';
-            const std::size_t length = following == '=' || (c == '<' && following == '>') ? 2 : 1;
-            return element({text + i, length}, ekOperator, operatorPriority(c), i + length);  // both forms rank alike
+            length = following == '=' || (c == '<' && following == '>') ? 2 : 1;  // both forms rank alike
         }
-        case '"': return quoted(i, out);
-        default: break;
+        return element({text + i, length}, single.kind, single.priority, i + length);
     }
+    if (c == '"') return quoted(i, out);
     if (isDigit(c) || c == '.') {
         // A number is ASCII. Its digits are read into a value as they go by, as
         // readNumber would read them; a "%" takes the general route.
