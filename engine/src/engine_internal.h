@@ -95,19 +95,6 @@ private:
     Buffer own_;
 };
 
-// Receives the postfix elements of a conversion, first to last. An element's text may be
-// the tokenizer's buffer, which the next element can overwrite: a sink that keeps the
-// text copies it.
-class PostfixSink {
-public:
-    virtual ~PostfixSink() = default;
-    virtual void emit(const Token& element) = 0;
-};
-
-// The conversion of InfixToPostfix, with the output handed to sink as it is made.
-// Every syntax error is found before the conversion ends, as InfixToPostfix finds it.
-void convertInfix(const std::string& expression, PostfixSink& sink);
-
 // Types a plain variable through the listener's CheckVariable.
 void p_CheckVariableType(ExpElement& element, IExpressionListener* listener);
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "converter.h"
 #include "engine_internal.h"
 #include "function_table.h"
 #include "nemro/error.h"
@@ -182,13 +183,13 @@ void callFunction(const Token& marker, ValueStack& values, IExpressionListener* 
 // leave with the evaluator's tag in front of their source. A machine that defers its
 // errors keeps the first one for finish() and ignores what follows, so that it can be
 // fed while the conversion is still looking for syntax errors, which come first.
-class EvalMachine final : public PostfixSink {
+class EvalMachine {
 public:
     // Number texts that lie in `formula` are read from there when they are needed.
     EvalMachine(IExpressionListener* listener, bool deferErrors, std::string_view formula = {})
         : listener_(listener), defer_(deferErrors), formula_(formula) {}
 
-    void emit(const Token& el) override {
+    void emit(const Token& el) {
         if (error_) return;
         try {
             if (el.Kind == ekFunction) callFunction(el, *values_, listener_);
@@ -249,9 +250,9 @@ private:
 };
 
 // The syntax check of a conversion whose output is not kept.
-class DiscardSink final : public PostfixSink {
+class DiscardSink {
 public:
-    void emit(const Token&) override {}
+    void emit(const Token&) {}
 };
 
 // With a listener, a formula's postfix form is complete before its evaluation calls the
@@ -260,9 +261,9 @@ public:
 // form never exists as a whole.
 constexpr std::size_t kWholePostfixBytes = 4096;
 
-class CollectSink final : public PostfixSink {
+class CollectSink {
 public:
-    void emit(const Token& t) override { elements->push_back(ExpElement{std::string(t.Text), t.Kind, t.Priority}); }
+    void emit(const Token& t) { elements->push_back(ExpElement{std::string(t.Text), t.Kind, t.Priority}); }
     Scratch<std::vector<ExpElement>, CollectSink> elements;
 };
 
