@@ -44,13 +44,15 @@ std::span<const BuiltinFunction> builtinFunctions() { return kBuiltins; }
 
 namespace {
 
-// A name of at most eight bytes as a number, its bytes from the most significant down:
-// the numbers of the table's names sort as the names do. fold upper-cases a to z.
+// A name of at most eight bytes as a number, its bytes from the most significant down,
+// padded with zeros: the numbers of the table's names sort as the names do. fold
+// upper-cases a to z. A name with a zero byte has no number.
 constexpr bool keyOf(std::string_view name, std::uint64_t& key, bool fold = false) {
     if (name.size() > 8) return false;
     key = 0;
     for (std::size_t i = 0; i < 8; ++i) {
         auto c = static_cast<unsigned char>(i < name.size() ? name[i] : '\0');
+        if (i < name.size() && c == 0) return false;
         if (fold && c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
         key = key << 8 | c;
     }
@@ -72,15 +74,12 @@ const BuiltinFunction* findKey(std::uint64_t key) {
 
 const BuiltinFunction* findBuiltin(std::string_view upperName) {
     std::uint64_t key = 0;
-    // A NUL byte would pass for the padding of a shorter name.
-    if (!keyOf(upperName, key) || upperName.find('\0') != std::string_view::npos) return nullptr;
-    return findKey(key);
+    return keyOf(upperName, key) ? findKey(key) : nullptr;
 }
 
 const BuiltinFunction* findBuiltinAscii(std::string_view asciiName) {
     std::uint64_t key = 0;
-    if (!keyOf(asciiName, key, true) || asciiName.find('\0') != std::string_view::npos) return nullptr;
-    return findKey(key);
+    return keyOf(asciiName, key, true) ? findKey(key) : nullptr;
 }
 
 ExpElement FunctionCall::next() {

@@ -141,7 +141,7 @@ bool Tokenizer::p_GetNextElement(Token& out) {
         next_ = next;
         return true;
     };
-    // The one-character elements come from a table, without a branch on the character.
+    // Delimiters and operators are looked up by their first character.
     if (const SingleElement& single = kSingles[static_cast<unsigned char>(c)]; single.kind != 0) {
         std::size_t length = 1;
         if (c == '<' || c == '>') {

@@ -18,8 +18,8 @@ namespace nemro::detail {
 std::string formatNumber(double value);
 
 // readNumber(formatNumber(value)) worked out without the texts, for a finite value:
-// false where that is not cheap (very large or small magnitudes, values next to a
-// 15-digit midpoint); the text route then decides, errors included.
+// false for magnitudes outside 1e-8 to 1e37 and for values exactly halfway between two
+// 15-digit decimals; the text route then decides, errors included.
 bool readBackNumber(double value, double& out);
 
 // The powers of ten that are exact doubles.
