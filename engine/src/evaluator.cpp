@@ -80,7 +80,7 @@ bool compare(Relation r, Value& left, Value& right, IExpressionListener* listene
     }
     p_ToString(right, listener);
     p_ToString(left, listener);
-    return holds(r, text::compareNoCase(text::toUtf16(left.el.Text), text::toUtf16(right.el.Text)), 0);
+    return holds(r, text::compareNoCase(left.el.Text, right.el.Text), 0);
 }
 
 // unary: "-()" value, worked out in the operand's own record

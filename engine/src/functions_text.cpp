@@ -62,7 +62,8 @@ std::int64_t findFrom(const Text& searched, const Text& sought, std::int32_t sta
 void fnChar(FunctionCall& call) {
     const std::int32_t code = floorToInt32(call.nextValue());
     if (code <= 0) call.badValue();
-    call.pushText(TextTools::CharOfCode(code), ekString);
+    // The code page keeps ASCII as it is.
+    call.pushText(code < 0x80 ? std::string(1, static_cast<char>(code)) : TextTools::CharOfCode(code), ekString);
 }
 
 void fnCode(FunctionCall& call) {
@@ -89,9 +90,15 @@ void fnFindB(FunctionCall& call) {
                   ekNumber);
 }
 
+// The character-wise functions count UTF-16 units; an ASCII text is cut as it is.
 void fnLeft(FunctionCall& call) {
-    const std::u16string x = text::toUtf16(call.nextString().Text);
+    std::string s = call.nextString().Text;
     const auto count = static_cast<size_t>(countArgument(call));
+    if (text::isAscii(s)) {
+        if (count < s.size()) s.resize(count);
+        return call.pushText(std::move(s), ekString);
+    }
+    const std::u16string x = text::toUtf16(s);
     call.pushText(text::toUtf8(std::u16string_view(x).substr(0, count)), ekString);
 }
 
@@ -102,8 +109,14 @@ void fnLeftB(FunctionCall& call) {
 }
 
 void fnRight(FunctionCall& call) {
-    const std::u16string x = text::toUtf16(call.nextString().Text);
-    const auto count = std::min(static_cast<size_t>(countArgument(call)), x.size());
+    std::string s = call.nextString().Text;
+    const auto wanted = static_cast<size_t>(countArgument(call));
+    if (text::isAscii(s)) {
+        if (wanted < s.size()) s.erase(0, s.size() - wanted);
+        return call.pushText(std::move(s), ekString);
+    }
+    const std::u16string x = text::toUtf16(s);
+    const auto count = std::min(wanted, x.size());
     call.pushText(text::toUtf8(std::u16string_view(x).substr(x.size() - count)), ekString);
 }
 
@@ -114,7 +127,8 @@ void fnRightB(FunctionCall& call) {
 }
 
 void fnLen(FunctionCall& call) {
-    call.pushText(std::to_string(text::toUtf16(call.nextString().Text).size()), ekNumber);
+    const std::string s = call.nextString().Text;
+    call.pushText(std::to_string(text::isAscii(s) ? s.size() : text::toUtf16(s).size()), ekNumber);
 }
 
 void fnLenB(FunctionCall& call) {
@@ -123,12 +137,17 @@ void fnLenB(FunctionCall& call) {
 
 // Only the length is tested; a start below 1 is the substring operation's error.
 void fnMid(FunctionCall& call) {
-    const std::u16string x = text::toUtf16(call.nextString().Text);
+    std::string s = call.nextString().Text;
     const std::int32_t start = floorToInt32(call.nextValue());
     const std::int32_t length = floorToInt32(call.nextValue());
     if (length < 1) call.badValue();
     if (start < 1) raisePlatform(err::InvalidArgument, "");
     const auto from = static_cast<size_t>(start - 1);
+    if (text::isAscii(s)) {
+        return call.pushText(from >= s.size() ? std::string() : s.substr(from, static_cast<size_t>(length)),
+                             ekString);
+    }
+    const std::u16string x = text::toUtf16(s);
     const std::u16string_view part =
         from >= x.size() ? std::u16string_view() : std::u16string_view(x).substr(from, static_cast<size_t>(length));
     call.pushText(text::toUtf8(part), ekString);

@@ -5,6 +5,7 @@
 
 #include "eval_helpers.h"
 #include "function_table.h"
+#include "text_tools.h"
 
 using namespace nemro;
 using namespace nemro::testing;
@@ -165,7 +166,21 @@ TEST(Functions, Text) {
         {"MID(\"abc\",1,0)", 34, "函数“MID”的参数值不合要求。"},
         {"MID(\"abc\",0,1)", 5, "无效的过程调用或参数。"},
         {"left(x)", 0, "0"},
+        // Characters, not bytes, once the text is not all ASCII.
+        {"LEFT(\"中文ab\",3)", 0, "中文a"},
+        {"RIGHT(\"中文ab\",3)", 0, "文ab"},
+        {"RIGHT(\"ab中\",9)", 0, "ab中"},
+        {"MID(\"中文ab\",2,2)", 0, "文a"},
+        {"MID(\"a中\",3,1)", 0, ""},
     });
+}
+
+// ASCII codes are their own characters in the code page, without asking it.
+TEST(Functions, CharOfAsciiCodes) {
+    for (int code = 1; code < 0x80; ++code) {
+        const std::string formula = "CHAR(" + std::to_string(code) + ")";
+        EXPECT_EQ(evaluate(formula).text, TextTools::CharOfCode(code)) << formula;
+    }
 }
 
 TEST(Functions, ByteWiseText) {

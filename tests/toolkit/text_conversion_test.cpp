@@ -60,7 +60,8 @@ TEST(TextConversion, RandomBytesAgreeWithIcu) {
 }
 
 TEST(TextConversion, CaseOperationsOnAsciiAgreeWithIcu) {
-    const std::vector<std::string> words = {"", "true", "TRUE", "TrUe", "truex", "a_b", "[x]", "@`{~", "Z9z", "ab", "aB"};
+    const std::vector<std::string> words = {"", "true", "TRUE", "TrUe", "truex", "a_b", "[x]", "@`{~", "Z9z", "ab", "aB",
+                                            "É", "é", "ß", "SS", "中"};  // and a few that are not ASCII
     for (const auto& a : words) {
         icu::UnicodeString u = icu::UnicodeString::fromUTF8(a);
         std::string up, low;
@@ -71,6 +72,7 @@ TEST(TextConversion, CaseOperationsOnAsciiAgreeWithIcu) {
         for (const auto& b : words) {
             const int expected = sign(u.caseCompare(icu::UnicodeString::fromUTF8(b), U_FOLD_CASE_DEFAULT));
             EXPECT_EQ(sign(text::compareNoCase(text::toUtf16(a), text::toUtf16(b))), expected) << a << " " << b;
+            EXPECT_EQ(sign(text::compareNoCase(std::string_view(a), std::string_view(b))), expected) << a << " " << b;
             EXPECT_EQ(text::equalsNoCase(a, b), expected == 0) << a << " " << b;
         }
     }

@@ -82,7 +82,7 @@ bool encodeUtf8(std::u16string_view s, std::string& out) {
 }
 
 template <class Text>
-bool isAscii(const Text& s) {
+bool allAscii(const Text& s) {
     for (auto c : s)
         if (static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<decltype(c)>>(c)) >= 0x80) return false;
     return true;
@@ -177,7 +177,7 @@ std::string_view trimBlanks(std::string_view s) noexcept {
 
 // The root locale maps ASCII letters to ASCII letters and touches nothing else in ASCII.
 std::string upper(std::string_view utf8) {
-    if (isAscii(utf8)) {
+    if (allAscii(utf8)) {
         std::string out(utf8);
         for (char& c : out) c = asciiUpper(c);
         return out;
@@ -186,7 +186,7 @@ std::string upper(std::string_view utf8) {
 }
 
 std::string lower(std::string_view utf8) {
-    if (isAscii(utf8)) {
+    if (allAscii(utf8)) {
         std::string out(utf8);
         for (char& c : out) c = asciiLower(c);
         return out;
@@ -195,9 +195,16 @@ std::string lower(std::string_view utf8) {
 }
 
 int compareNoCase(std::u16string_view a, std::u16string_view b) {
-    if (isAscii(a) && isAscii(b)) return compareAsciiNoCase(a, b);
+    if (allAscii(a) && allAscii(b)) return compareAsciiNoCase(a, b);
     return fromU16(a).caseCompare(fromU16(b), U_FOLD_CASE_DEFAULT);
 }
+
+int compareNoCase(std::string_view a, std::string_view b) {
+    if (allAscii(a) && allAscii(b)) return compareAsciiNoCase(a, b);
+    return compareNoCase(toUtf16(a), toUtf16(b));
+}
+
+bool isAscii(std::string_view utf8) noexcept { return allAscii(utf8); }
 
 bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
     return compareNoCase(a, b) == 0;
@@ -205,7 +212,7 @@ bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a == b) return true;
-    if (isAscii(a) && isAscii(b)) return compareAsciiNoCase(a, b) == 0;
+    if (allAscii(a) && allAscii(b)) return compareAsciiNoCase(a, b) == 0;
     return equalsNoCase(toUtf16(a), toUtf16(b));
 }
 

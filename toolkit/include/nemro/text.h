@@ -32,5 +32,9 @@ bool equalsNoCase(std::u16string_view a, std::u16string_view b);
 bool equalsNoCase(std::string_view a, std::string_view b);
 // Case-insensitive three-way comparison (<0, 0, >0) by default case folding.
 int compareNoCase(std::u16string_view a, std::u16string_view b);
+int compareNoCase(std::string_view a, std::string_view b);
+
+// Whether a text is all ASCII, where UTF-8 bytes, UTF-16 units and characters agree.
+bool isAscii(std::string_view utf8) noexcept;
 
 }  // namespace nemro::text
