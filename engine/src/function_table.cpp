@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <cstdint>
 
 #include "nemro/error.h"
@@ -45,17 +47,31 @@ std::span<const BuiltinFunction> builtinFunctions() { return kBuiltins; }
 namespace {
 
 // A name of at most eight bytes as a number, its bytes from the most significant down,
-// padded with zeros: the numbers of the table's names sort as the names do. fold
-// upper-cases a to z. A name with a zero byte has no number.
-constexpr bool keyOf(std::string_view name, std::uint64_t& key, bool fold = false) {
+// padded with zeros: the numbers of the table's names sort as the names do. A name with
+// a zero byte has no number.
+constexpr bool keyOf(std::string_view name, std::uint64_t& key) {
     if (name.size() > 8) return false;
     key = 0;
     for (std::size_t i = 0; i < 8; ++i) {
-        auto c = static_cast<unsigned char>(i < name.size() ? name[i] : '\0');
+        const auto c = static_cast<unsigned char>(i < name.size() ? name[i] : '\0');
         if (i < name.size() && c == 0) return false;
-        if (fold && c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
         key = key << 8 | c;
     }
+    return true;
+}
+
+// The same for an ASCII name in any case, its letters a to z upper-cased eight at a time.
+bool asciiKeyOf(std::string_view name, std::uint64_t& key) {
+    if (name.size() > 8 || std::memchr(name.data(), 0, name.size()) != nullptr) return false;
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    std::uint64_t w = 0;
+    std::memcpy(&w, name.data(), name.size());
+    // Bytes below 0x80 add without carries: the high bit tells b >= 'a', then b > 'z'.
+    const std::uint64_t atLeastA = w + kOnes * (0x80 - 'a');
+    const std::uint64_t aboveZ = w + kOnes * (0x80 - 'z' - 1);
+    w -= ((atLeastA & ~aboveZ) & kOnes * 0x80) >> 2;  // 0x20 off each lower-case letter
+    if constexpr (std::endian::native == std::endian::little) w = __builtin_bswap64(w);
+    key = w;
     return true;
 }
 
@@ -79,7 +95,7 @@ const BuiltinFunction* findBuiltin(std::string_view upperName) {
 
 const BuiltinFunction* findBuiltinAscii(std::string_view asciiName) {
     std::uint64_t key = 0;
-    return keyOf(asciiName, key, true) ? findKey(key) : nullptr;
+    return asciiKeyOf(asciiName, key) ? findKey(key) : nullptr;
 }
 
 ExpElement FunctionCall::next() {

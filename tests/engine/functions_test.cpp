@@ -50,6 +50,10 @@ TEST(FunctionTable, SortedWithoutDuplicatesAndComplete) {
         for (char& c : lower) c = static_cast<char>(c - 'A' + 'a');
         EXPECT_EQ(detail::findBuiltinAscii(lower), &f);
     }
+    for (int c = 1; c < 0x80; ++c) {  // only i and I fold to the I of IF
+        const std::string name = std::string(1, static_cast<char>(c)) + "f";
+        EXPECT_EQ(detail::findBuiltinAscii(name) != nullptr, c == 'i' || c == 'I') << c;
+    }
     for (const char* notBuiltin : {"", "A", "ANDX", "AN", "LEFTBB", "ROUNDING", "ZZ", "IF\0"})
         EXPECT_EQ(detail::findBuiltinAscii(std::string_view(notBuiltin, std::strlen(notBuiltin) + (notBuiltin[0] == 'I'))), nullptr)
             << notBuiltin;
