@@ -152,8 +152,7 @@ void callFunction(const Token& marker, ValueStack& values, IExpressionListener* 
     while (first > 0 && !isArgumentMarker(values[first - 1].el)) --first;
     if (first == 0) fail(kStructure, "期望配对的右括号。");
     // Built-in names are ASCII; the case mapping of other text can still make one.
-    const bool ascii = std::all_of(marker.Text.begin(), marker.Text.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool ascii = text::isAscii(marker.Text);
     std::string upperName = ascii ? std::string() : text::upper(marker.Text);
     const BuiltinFunction* f = ascii ? findBuiltinAscii(marker.Text) : findBuiltin(upperName);
     if (!f) {
