@@ -75,13 +75,15 @@ namespace {
 // Whether a name is one of the words True and False in the engine's comparison. Only
 // letters can fold to those words, and CJK punctuation, ideographs and Hangul
 // syllables have no case at all, so a name holding one is rejected without a comparison.
-bool isBooleanWord(std::u16string_view name) {
-    // Folding never makes a text shorter: more than five characters cannot be "false".
-    if (name.size() > 10) return false;
-    for (char16_t c : name)
-        if ((c >= 0x3000 && c <= 0x303F) || (c >= 0x3400 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3))
-            return false;
-    return text::equalsNoCase(name, u"True") || text::equalsNoCase(name, u"False");
+bool hasCaselessCjk(std::string_view name) {
+    for (std::size_t i = 0; i + 2 < name.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(name[i]);
+        if (lead < 0xE3 || lead > 0xED) continue;
+        const char32_t c = (static_cast<char32_t>(lead & 0x0F) << 12) |
+                           (static_cast<char32_t>(name[i + 1] & 0x3F) << 6) | static_cast<char32_t>(name[i + 2] & 0x3F);
+        if ((c >= 0x3000 && c <= 0x303F) || (c >= 0x3400 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3)) return true;
+    }
+    return false;
 }
 
 // The word True or False that a name stands for, or an empty view. ascii tells whether
@@ -96,9 +98,11 @@ std::string_view booleanWord(std::string_view name, bool ascii) {
     if (is("true")) return "True";
     if (is("false")) return "False";
     // Beyond 40 bytes a name has more than ten characters; ASCII was answered above.
-    if (ascii || name.size() > 40) return {};
+    if (ascii || name.size() > 40 || hasCaselessCjk(name)) return {};
     const std::u16string u = text::toUtf16(name);
-    if (!isBooleanWord(u)) return {};
+    // Folding never makes a text shorter: more than five characters cannot be "false".
+    if (u.size() > 10) return {};
+    if (!text::equalsNoCase(u, u"True") && !text::equalsNoCase(u, u"False")) return {};
     return u.size() == 4 ? "True" : "False";
 }
 

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "engine_internal.h"
 #include "nemro/error.h"
 #include "nemro/text.h"
+#include "values.h"
 
 using namespace nemro;
 
@@ -131,4 +137,146 @@ TEST(Tokenizer, PositionsCountUtf16Units) {
         // The end of the text is one step past the last unit.
         EXPECT_EQ(tokenizer.pos(), text::toUtf16(c.in).size() + 1) << c.in;
     }
+}
+
+namespace {
+
+// What an element should be, worked out byte by byte, the plainest way: the reading of
+// numbers while their digits pass, and of names by a table, must agree with it.
+struct Expected {
+    std::vector<Tok> elements;
+    std::vector<std::optional<double>> values;
+    std::string error;
+};
+
+bool stops(unsigned char c) { return c <= 0x20 || std::string_view("(),+-*/&=<>;\"").find(static_cast<char>(c)) != std::string_view::npos; }
+
+Expected byteByByte(const std::string& s) {
+    Expected x;
+    std::size_t i = 0;
+    auto add = [&](std::string text, std::int32_t kind, std::int32_t priority, std::optional<double> value = {}) {
+        x.elements.push_back({std::move(text), kind, priority});
+        x.values.push_back(value);
+    };
+    while (true) {
+        while (i < s.size() && static_cast<unsigned char>(s[i]) <= 0x20) ++i;
+        if (i == s.size()) return x;
+        const char c = s[i];
+        const std::string_view ops = "+-*/&;=^";
+        if (c == '(' || c == ')') add(std::string(1, c), ekDelimiter, 30), ++i;
+        else if (c == ',') add(",", ekDelimiter, 2), ++i;
+        else if (c == '<' || c == '>') {
+            const bool two = i + 1 < s.size() && (s[i + 1] == '=' || (c == '<' && s[i + 1] == '>'));
+            add(s.substr(i, two ? 2 : 1), ekOperator, 19);
+            i += two ? 2 : 1;
+        } else if (ops.find(c) != std::string_view::npos) {
+            add(std::string(1, c), ekOperator, c == '^' ? 29 : c == '*' || c == '/' ? 27 : c == '&' ? 23 : c == '=' ? 19 : c == ';' ? 0 : 24);
+            ++i;
+        } else if (c == '"') {
+            std::string text;
+            for (++i;; ++i) {
+                if (i == s.size()) return x.error = "期望配对的双引号。", x;
+                if (s[i] == '"' && i + 1 < s.size() && s[i + 1] == '"') text += '"', ++i;
+                else if (s[i] == '"') break;
+                else text += s[i];
+            }
+            ++i;
+            add(text, ekString, kOperandPriority);
+        } else if ((c >= '0' && c <= '9') || c == '.') {
+            const std::size_t from = i;
+            std::string digits;
+            std::size_t decimals = 0;
+            int points = 0;
+            for (; i < s.size() && ((s[i] >= '0' && s[i] <= '9') || s[i] == '.'); ++i) {
+                if (s[i] == '.' && ++points > 1) return x.error = "数值中出现多个小数点。", x;
+                if (s[i] != '.') digits += s[i], decimals += points;
+            }
+            if (i - from == 1 && c == '.') return x.error = "数值中只有小数点。", x;
+            std::optional<double> value;
+            if (digits.size() <= 19) {
+                double v = 0;
+                if (detail::plainDecimalValue(std::stoull("0" + digits), digits.size(), decimals, v)) value = v;
+            }
+            add(s.substr(from, i - from), ekNumber, kOperandPriority, value);
+        } else {
+            const std::size_t from = i;
+            for (++i; i < s.size() && !stops(static_cast<unsigned char>(s[i])); ++i) {
+            }
+            std::string name = s.substr(from, i - from);
+            std::string lower = name;
+            for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            if (lower == "true" || lower == "false") add(lower == "true" ? "True" : "False", ekBoolean, kOperandPriority);
+            else add(name, ekVariable, kOperandPriority);
+        }
+    }
+}
+
+std::string randomFormula(std::mt19937& rng) {
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+    const std::string nameBytes[] = {"a", "Z", "7", ".", "^", "_", "金", "é"};
+    const std::string singles[] = {"(", ")", ",", "+", "-", "*", "/", "&", ";", "=", "^", "<", ">", "<=", ">=", "<>"};
+    std::string s;
+    for (std::size_t parts = 1 + pick(12); parts > 0; --parts) {
+        switch (pick(6)) {
+            case 0: s.append(pick(70), " \t\0"[pick(3)]); break;
+            case 1: s += singles[pick(std::size(singles))]; break;
+            case 2: {  // a name, up to twice a window long
+                s += std::vector<std::string>{"b", "X", "金"}[pick(3)];
+                for (std::size_t n = pick(4) ? pick(12) : pick(140); n > 0; --n) s += nameBytes[pick(std::size(nameBytes))];
+                break;
+            }
+            case 3: {  // a number with up to 25 digits, rarely two points
+                const std::size_t n = pick(4) ? 1 + pick(9) : 1 + pick(90);
+                const std::size_t point = pick(3) ? pick(n + 1) : n + 1;
+                for (std::size_t d = 0; d < n; ++d) {
+                    if (d == point) s += '.';
+                    s += static_cast<char>('0' + pick(10));
+                }
+                if (pick(40) == 0) s += '.';
+                break;
+            }
+            case 4: s += pick(2) ? "\"a\"\"b" + std::string(pick(70), 'q') + "\"" : "\"x\""; break;
+            default: s += std::vector<std::string>{"true", "FALSE", "True1"}[pick(3)];
+        }
+    }
+    return s;
+}
+
+}  // namespace
+
+TEST(Tokenizer, AgreesWithAPlainReading) {
+    std::mt19937 rng(2026);
+    for (int round = 0; round < 30000; ++round) {
+        const std::string s = randomFormula(rng);
+        const Expected want = byteByByte(s);
+        detail::Tokenizer tokenizer(s);
+        detail::Token e;
+        std::vector<Tok> got;
+        std::vector<std::optional<double>> values;
+        std::string error;
+        try {
+            while (tokenizer.p_GetNextElement(e)) {
+                got.push_back({std::string(e.Text), e.Kind, e.Priority});
+                values.push_back(e.Valued ? std::optional<double>(e.Value) : std::nullopt);
+            }
+        } catch (const NemroError& err) {
+            error = err.description();
+        }
+        ASSERT_EQ(error, want.error) << s;
+        ASSERT_EQ(got.size(), want.elements.size()) << s;
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            ASSERT_EQ(got[i].text, want.elements[i].text) << s;
+            ASSERT_EQ(got[i].kind, want.elements[i].kind) << s;
+            ASSERT_EQ(got[i].priority, want.elements[i].priority) << s;
+            ASSERT_EQ(values[i], want.values[i]) << s << " element " << i;
+        }
+    }
+}
+
+// Only a letter that folds into ASCII makes a non-ASCII name a boolean word; names
+// of CJK characters are turned away without a comparison.
+TEST(Tokenizer, NonAsciiBooleanWords) {
+    EXPECT_EQ(texts("falſe&1"), "False & 1");
+    EXPECT_EQ(tokens("falſe")[0].kind, ekBoolean);
+    for (const char* name : {"金额", "true金", "ｔｒｕｅ", "trué", "가나"}) EXPECT_EQ(tokens(name)[0].kind, ekVariable) << name;
 }

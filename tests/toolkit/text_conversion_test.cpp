@@ -59,6 +59,23 @@ TEST(TextConversion, RandomBytesAgreeWithIcu) {
     }
 }
 
+// Well-formed exactly when ICU's conversion gives the bytes back. Longer texts of mostly
+// ASCII put characters across the validator's 16-byte steps.
+TEST(TextConversion, ValidityAgreesWithIcu) {
+    for (const auto& s : kUtf8) EXPECT_EQ(text::isValidUtf8(s), icuToUtf8(icuToUtf16(s)) == s) << s;
+    std::mt19937 rng(11);
+    const unsigned char pool[] = {'a', 'a', 'a', 'a', 0x80, 0xBF, 0xC2, 0xDF, 0xE0, 0xE4, 0xED, 0xF0, 0xF4, 0xF5, 0xA0, 0x90, 0x8F, 0xC0};
+    const std::string good[] = {"金", "é", "😀", "x"};
+    for (int i = 0; i < 40000; ++i) {
+        std::string s;
+        for (int n = static_cast<int>(rng() % 48); n > 0; --n) {
+            if (rng() % 3) s += good[rng() % 4];
+            else s.push_back(static_cast<char>(pool[rng() % sizeof pool]));
+        }
+        ASSERT_EQ(text::isValidUtf8(s), icuToUtf8(icuToUtf16(s)) == s) << i;
+    }
+}
+
 TEST(TextConversion, CaseOperationsOnAsciiAgreeWithIcu) {
     const std::vector<std::string> words = {"", "true", "TRUE", "TrUe", "truex", "a_b", "[x]", "@`{~", "Z9z", "ab", "aB",
                                             "É", "é", "ß", "SS", "中"};  // and a few that are not ASCII

@@ -1,6 +1,7 @@
 #include "nemro/text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -126,19 +127,72 @@ bool appendUtf8(std::string& out, std::u16string_view s, std::size_t& i) {
     return true;
 }
 
+namespace {
+
+// Validation as a state machine whose next state is a shift of one table word: no branch
+// per byte, so mixed ASCII and CJK text costs the same as either. A state is a 6-bit
+// offset into the word of the byte that is read.
+enum Utf8State : std::uint8_t {
+    kAccept = 0, kReject = 6,
+    kOneMore = 12,     // one continuation byte still to come
+    kTwoMore = 18,     // two
+    kThreeMore = 24,   // three
+    kAfterE0 = 30,     // A0..BF, then one more (no overlong form)
+    kAfterED = 36,     // 80..9F, then one more (no surrogate)
+    kAfterF0 = 42,     // 90..BF, then two more (no overlong form)
+    kAfterF4 = 48,     // 80..8F, then two more (nothing beyond U+10FFFF)
+};
+
+constexpr std::uint64_t transitions(std::uint8_t b) {
+    // The next state for each state, rejecting by default.
+    std::uint8_t next[9] = {kReject, kReject, kReject, kReject, kReject, kReject, kReject, kReject, kReject};
+    auto at = [&](Utf8State from) -> std::uint8_t& { return next[from / 6]; };
+    if (b < 0x80) at(kAccept) = kAccept;
+    else if (b <= 0xBF) {
+        at(kOneMore) = kAccept;
+        at(kTwoMore) = kOneMore;
+        at(kThreeMore) = kTwoMore;
+        if (b >= 0xA0) at(kAfterE0) = kOneMore;
+        if (b <= 0x9F) at(kAfterED) = kOneMore;
+        if (b >= 0x90) at(kAfterF0) = kTwoMore;
+        if (b <= 0x8F) at(kAfterF4) = kTwoMore;
+    } else if (b >= 0xC2 && b <= 0xDF) at(kAccept) = kOneMore;
+    else if (b == 0xE0) at(kAccept) = kAfterE0;
+    else if (b == 0xED) at(kAccept) = kAfterED;
+    else if (b >= 0xE1 && b <= 0xEF) at(kAccept) = kTwoMore;
+    else if (b == 0xF0) at(kAccept) = kAfterF0;
+    else if (b == 0xF4) at(kAccept) = kAfterF4;
+    else if (b >= 0xF1 && b <= 0xF3) at(kAccept) = kThreeMore;
+    std::uint64_t word = 0;
+    for (int s = 0; s < 9; ++s) word |= static_cast<std::uint64_t>(next[s]) << (6 * s);
+    return word;
+}
+
+constexpr auto kUtf8Transitions = [] {
+    std::array<std::uint64_t, 256> t{};
+    for (int b = 0; b < 256; ++b) t[static_cast<std::size_t>(b)] = transitions(static_cast<std::uint8_t>(b));
+    return t;
+}();
+
+}  // namespace
+
 bool isValidUtf8(std::string_view utf8) noexcept {
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-    const auto* end = p + utf8.size();
-    while (p < end) {
-        // Formula texts are mostly ASCII: eight bytes at a time while no high bit is set.
-        std::uint64_t word;
-        while (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080ull) == 0)) p += 8;
-        if (p == end) break;
-        const std::size_t n = sequenceLength(p, end);
-        if (n == 0) return false;
-        p += n;
+    const auto* const end = p + utf8.size();
+    std::uint64_t state = kAccept;
+    while (end - p >= 16) {
+        // Sixteen ASCII bytes between whole characters need no machine.
+        std::uint64_t a, b;
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, p + 8, 8);
+        if (state != kAccept || ((a | b) & 0x8080808080808080ull) != 0) {
+            for (int i = 0; i < 16; ++i) state = (kUtf8Transitions[p[i]] >> state) & 63;
+            if (state == kReject) return false;
+        }
+        p += 16;
     }
-    return true;
+    for (; p < end; ++p) state = (kUtf8Transitions[*p] >> state) & 63;
+    return state == kAccept;
 }
 
 std::u16string toUtf16(std::string_view utf8) {
