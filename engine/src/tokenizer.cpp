@@ -72,9 +72,8 @@ std::string formatPercent(std::string_view numberText) {
 
 namespace {
 
-// Whether a name is one of the words True and False in the engine's comparison. Only
-// letters can fold to those words, and CJK punctuation, ideographs and Hangul
-// syllables have no case at all, so a name holding one is rejected without a comparison.
+// Whether a name holds CJK punctuation, ideographs or Hangul syllables. These have no
+// case at all, so such a name never folds to True or False and needs no comparison.
 bool hasCaselessCjk(std::string_view name) {
     for (std::size_t i = 0; i + 2 < name.size(); ++i) {
         const auto lead = static_cast<unsigned char>(name[i]);
