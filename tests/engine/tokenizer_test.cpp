@@ -215,17 +215,19 @@ std::string randomFormula(std::mt19937& rng) {
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
     const std::string nameBytes[] = {"a", "Z", "7", ".", "^", "_", "金", "é"};
     const std::string singles[] = {"(", ")", ",", "+", "-", "*", "/", "&", ";", "=", "^", "<", ">", "<=", ">=", "<>"};
+    const std::string nameStarts[] = {"b", "X", "金"};
+    const std::string words[] = {"true", "FALSE", "True1"};
     std::string s;
     for (std::size_t parts = 1 + pick(12); parts > 0; --parts) {
         switch (pick(6)) {
             case 0: s.append(pick(70), " \t\0"[pick(3)]); break;
             case 1: s += singles[pick(std::size(singles))]; break;
-            case 2: {  // a name, up to twice a window long
-                s += std::vector<std::string>{"b", "X", "金"}[pick(3)];
+            case 2: {  // a name, now and then a long one
+                s += nameStarts[pick(std::size(nameStarts))];
                 for (std::size_t n = pick(4) ? pick(12) : pick(140); n > 0; --n) s += nameBytes[pick(std::size(nameBytes))];
                 break;
             }
-            case 3: {  // a number with up to 25 digits, rarely two points
+            case 3: {  // a number of up to 90 digits, now and then with a second point
                 const std::size_t n = pick(4) ? 1 + pick(9) : 1 + pick(90);
                 const std::size_t point = pick(3) ? pick(n + 1) : n + 1;
                 for (std::size_t d = 0; d < n; ++d) {
@@ -236,7 +238,7 @@ std::string randomFormula(std::mt19937& rng) {
                 break;
             }
             case 4: s += pick(2) ? "\"a\"\"b" + std::string(pick(70), 'q') + "\"" : "\"x\""; break;
-            default: s += std::vector<std::string>{"true", "FALSE", "True1"}[pick(3)];
+            default: s += words[pick(std::size(words))];
         }
     }
     return s;
