@@ -123,14 +123,11 @@ def main():
         for i, size in enumerate(sizes):
             r = json.loads(run([os.path.join(bench_bin, "nemro_bench_scaling"), str(size)]).stdout)
             kept = scaling[i]
-            if kept is None:
-                scaling[i] = r
-                continue
-            peaks = {k: max(kept[k], r[k]) for k in ("peak_added_bytes", "rss_added_bytes")}
-            peaks["ok"] = kept["ok"] and r["ok"]
-            if r["ns_per_byte"] < kept["ns_per_byte"]:
-                scaling[i] = r
-            scaling[i].update(peaks)
+            if kept is not None:
+                worst = {k: max(kept[k], r[k]) for k in ("peak_added_bytes", "rss_added_bytes")}
+                worst["ok"] = kept["ok"] and r["ok"]
+                r = min(kept, r, key=lambda x: x["ns_per_byte"]) | worst
+            scaling[i] = r
 
     log("nemro-formula eval --batch")
     cli = os.path.join(os.path.abspath(a.build), "tools", "cli", "nemro-formula")
