@@ -1,11 +1,10 @@
-// The argument dialog's checks without a GUI: every message with its icon and title,
-// the legal characters, the required fields, catalogue failures met during a check,
-// and the parked-entry format.
+// The argument dialog's checks without a GUI: every message with its icon and title, the
+// legal characters, catalogue failures met during a check, and the parked-entry format.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "nemro/error.h"
@@ -15,194 +14,113 @@
 namespace nemro::dialogs {
 namespace {
 
-struct Shown {
-    std::string text;
-    MsgIcon icon;
-    std::string title;
-};
-
-class Recorder {
-public:
-    Recorder()
-        : previous_(setMessageBox([this](const std::string& t, MsgIcon i, const std::string& title) {
-              shown.push_back({t, i, title});
-          })) {}
-    ~Recorder() { setMessageBox(previous_); }
-    std::vector<Shown> shown;
-
-private:
-    MessageBoxFunction previous_;
-};
-
-const char* kCatalogue = R"(<?xml version="1.0" encoding="UTF-8"?>
-<Quorvanta>
-  <FormulaCategorys><Category Title="文本函数" Name="TEXT" Display="True"/></FormulaCategorys>
-  <Formulas>
-    <Formula Name="MID" CategoryName="TEXT" Display="True" MaxArgNum="3">
-      <Argument Value="text" Required="True" Datatype="String" Description="文本"/>
-      <Argument Value="start_num" Required="True" Datatype="Integer" Description="起始位置"/>
-      <Argument Value="num_chars" Required="True" Datatype="Integer" Description="字符数"/>
-    </Formula>
-    <Formula Name="OPT" CategoryName="TEXT" Display="True" MaxArgNum="3">
-      <Argument Value="a" Required="True" Datatype="String" Description="甲"/>
-      <Argument Value="b" Required="False" Datatype="String" Description="乙"/>
-      <Argument Value="c" Required="true" Datatype="String" Description="丙"/>
-    </Formula>
-    <Formula Name="MYTRIM" CategoryName="TEXT" Display="False" MaxArgNum="1">
-      <Argument Value="text" Required="True" Datatype="String" Description="文本"/>
-    </Formula>
-    <Formula Name="Sum" CategoryName="TEXT" Display="True" MaxArgNum="1">
-      <Argument Value="number" Required="True" Datatype="Integer" Description="数"/>
-    </Formula>
-  </Formulas>
-  <DatatypeDesc><Datatype Value="String" Desc="文本值"/></DatatypeDesc>
-</Quorvanta>
-)";
-
-class Checks : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("nemro-formula-logic-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + std::to_string(reinterpret_cast<std::uintptr_t>(&dir_)));
-        std::filesystem::create_directories(dir_);
-        catalogue_ = (dir_ / "FormulaSet.xml").string();
-        std::ofstream(catalogue_, std::ios::binary) << kCatalogue;
-    }
-    static void TearDownTestSuite() { std::filesystem::remove_all(dir_); }
-
-    static std::filesystem::path dir_;
-    static std::string catalogue_;
-};
-std::filesystem::path Checks::dir_;
-std::string Checks::catalogue_;
-
-TEST_F(Checks, FormulaMessages) {
-    struct Case {
-        std::string formula;
-        bool ok;
-        std::string message;  // shown with the critical icon, titled "公式输入有误!"
-    };
-    const std::vector<Case> cases = {
-        {"LEFT(\"ab\",1)", true, ""},
-        {"LEFT((1,1)", false, "左右括号数目不一致!"},
-        {"LEFT(\"(\",1)", false, "左右括号数目不一致!"},  // brackets inside strings count too
-        {")1+1(", false, "期望配对的右括号。"},  // counts agree; the engine judges the order
-        {"A1:B2", false, "不得包含非法字符' : '"},
-        {"LEFT(\"中\",1)", false, "不得包含非法字符' 中 '"},
-        {"a|b", false, "不得包含非法字符' | '"},
-        {"1\t+1", false, "不得包含非法字符' \t '"},
-        {"1#", false, "不得包含非法字符' # '"},
-        {"LEFT(\"%s\",%S)", true, ""},
-        {"MYTRIM(1)", true, ""},        // a catalogue function, hidden or not
-        {"SUM(1)+sum(2)", true, ""},    // catalogue name "Sum", any case
-        {"NOSUCH(1)", false, "错误的自定义函数“NOSUCH”。"},
-        {"MOD(5,0)", false, ""},        // the engine's own description
-        {"  ", false, "空的表达式。"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.formula);
-        Recorder messages;
-        EXPECT_EQ(checkFormula(c.formula, catalogue_), c.ok);
-        if (c.ok) {
-            EXPECT_TRUE(messages.shown.empty());
-            continue;
-        }
-        ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].icon, MsgIcon::Critical);
-        EXPECT_EQ(messages.shown[0].title, "公式输入有误!");
-        if (!c.message.empty()) {
-            EXPECT_EQ(messages.shown[0].text, c.message);
-        } else {
-            EXPECT_FALSE(messages.shown[0].text.empty());
-        }
-    }
+// F's required arguments are a and d: "False" and "true" are not "True".
+const std::string& catalogue() {
+    static const std::string path = [] {
+        const std::string file = ::testing::TempDir() + "nemro-formula-checks.xml";
+        std::ofstream(file, std::ios::binary) << R"(<Quorvanta><Formulas>
+  <Formula Name="F" MaxArgNum="4"><Argument Value="a" Required="True"/>
+    <Argument Value="b" Required="False"/><Argument Value="c" Required="true"/>
+    <Argument Value="d" Required="True"/></Formula>
+  <Formula Name="ISTEXT" Display="False" MaxArgNum="1"><Argument Value="t" Required="True"/></Formula>
+  <Formula Name="Sum" MaxArgNum="1"><Argument Value="n" Required="True"/></Formula>
+</Formulas></Quorvanta>)";
+        return file;
+    }();
+    return path;
 }
 
-TEST_F(Checks, LegalCharacterTable) {
-    std::string legal;
-    for (int code = 0; code < 256; ++code) {
-        const std::string c(1, static_cast<char>(code));
-        if (isLegalFormulaCharacter(c)) legal += c;
+// What the message box was asked to show, as "icon|title|text;" per call.
+struct Recorder {
+    MessageBoxFunction previous = setMessageBox([this](const std::string& text, MsgIcon icon,
+                                                       const std::string& title) {
+        shown += std::to_string(static_cast<int>(icon)) + "|" + title + "|" + text + ";";
+    });
+    ~Recorder() { setMessageBox(previous); }
+    std::string shown;
+};
+
+TEST(Checks, EveryCheckShowsItsMessage) {
+    const std::string bad = "16|公式输入有误!|", missing = "64|NemroFormulaSet|";
+    // One text: checkFormula of it; four: checkRequired of F's fields.
+    const struct { std::vector<std::string> input; int result; std::string shown; } rows[] = {
+        {{"LEFT(\"ab\",1)"}, 1, ""},
+        {{"LEFT((1,1)"}, 0, bad + "左右括号数目不一致!;"},
+        {{"LEFT(\"(\",1)"}, 0, bad + "左右括号数目不一致!;"},  // inside strings too
+        {{")1+1("}, 0, bad + "期望配对的右括号。;"},           // the engine judges the order
+        {{"A1:B2"}, 0, bad + "不得包含非法字符' : ';"},
+        {{"LEFT(\"中\",1)"}, 0, bad + "不得包含非法字符' 中 ';"},
+        {{"1\t+1"}, 0, bad + "不得包含非法字符' \t ';"},
+        {{"1+\xE4\xB8"}, 0, bad + "不得包含非法字符' \xE4\xB8 ';"},  // a sequence cut short
+        {{"LEFT(\"%s\",%S)"}, 1, ""},
+        {{"1&%s"}, 1, ""},
+        {{"LEFT(\"%\",1)%"}, 0, bad + "缺乏运算符。;"},
+        {{"ISTEXT(1)"}, 1, ""},      // a catalogue function, hidden or not
+        {{"SUM(1)+sum(2)"}, 1, ""},  // catalogue name "Sum", any case
+        {{"NOSUCH(1)"}, 0, bad + "错误的自定义函数“NOSUCH”。;"},
+        {{"MOD(5,0)"}, 0, bad + "除数为零。;"},
+        {{"  "}, 0, bad + "空的表达式。;"},
+        {{"x", "", "", "y"}, 0, ""},
+        {{"x", "", "", ""}, 4, missing + "参数(d)没有填写！;"},
+        {{"", "", "", ""}, 1, missing + "参数(a)没有填写！;"},  // only the first
+        {{" ", "", "", "1"}, 0, ""},                              // a blank is text
+        {{"x", ""}, 4, missing + "参数(d)没有填写！;"},           // fields not given are empty
+    };
+    for (const auto& c : rows) {
+        Recorder messages;
+        EXPECT_EQ(c.input.size() == 1 ? checkFormula(c.input[0], catalogue())
+                                      : checkRequired("F", c.input, catalogue()),
+                  c.result) << c.input[0];
+        EXPECT_EQ(messages.shown, c.shown) << c.input[0];
     }
+    EXPECT_EQ(catalogueFunctionStatus("istext", catalogue()) +
+                  catalogueFunctionStatus("SUMX", catalogue()), "0-1");
+}
+
+TEST(Checks, LegalCharacterTable) {
+    std::string legal;
+    for (int code = 0; code < 256; ++code)
+        if (isLegalFormulaCharacter(std::string(1, static_cast<char>(code))))
+            legal += static_cast<char>(code);
     EXPECT_EQ(legal,
               " \"%&()*+,-./0123456789;<=>ABCDEFGHIJKLMNOPQRSTUVWXYZ\\^_abcdefghijklmnopqrstuvwxyz");
-    for (const char* wide : {"中", "é", "\xEF\xBC\x88" /* full-width ( */, "😀"})
+    for (const char* wide : {"中", "é", "\xEF\xBC\x88" /* full-width ( */, "😀", "ab"})
         EXPECT_FALSE(isLegalFormulaCharacter(wide)) << wide;
 }
 
-TEST_F(Checks, RequiredFields) {
-    struct Case {
-        std::string function;
-        std::vector<std::string> fields;
-        int row;              // reported, 0 for none
-        std::string message;  // information icon, application title
-    };
-    const std::vector<Case> cases = {
-        {"MID", {"\"abc\"", "1", "2"}, 0, ""},
-        {"MID", {"\"abc\"", "", ""}, 2, "参数(start_num)没有填写！"},  // only the first
-        {"MID", {"", "", ""}, 1, "参数(text)没有填写！"},
-        {"MID", {" ", "1", "1"}, 0, ""},                 // a blank is text
-        {"MID", {"\"abc\""}, 2, "参数(start_num)没有填写！"},  // fields not given are empty
-        {"OPT", {"x", "", ""}, 0, ""},                   // "False" and "true" are optional
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.function + " " + std::to_string(c.row));
-        Recorder messages;
-        EXPECT_EQ(checkRequired(c.function, c.fields, catalogue_), c.row);
-        if (c.row == 0) {
-            EXPECT_TRUE(messages.shown.empty());
-            continue;
-        }
-        ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].text, c.message);
-        EXPECT_EQ(messages.shown[0].icon, MsgIcon::Information);
-        EXPECT_EQ(messages.shown[0].title, "NemroFormulaSet");
-    }
-}
-
-TEST_F(Checks, CatalogueStatusIgnoresLetterCase) {
-    EXPECT_EQ(catalogueFunctionStatus("SUM", catalogue_), "0");
-    EXPECT_EQ(catalogueFunctionStatus("mytrim", catalogue_), "0");
-    EXPECT_EQ(catalogueFunctionStatus("SUMX", catalogue_), "-1");
-}
-
-TEST_F(Checks, ACatalogueFailureDuringTheCheckIsRaisedNotShown) {
-    const std::string missing = (dir_ / "missing" / "FormulaSet.xml").string();
+TEST(Checks, ACatalogueFailureDuringTheCheckIsRaisedNotShown) {
+    const std::string missing = ::testing::TempDir() + "/no-such-dir/FormulaSet.xml";
     Recorder messages;
-    // Built-in functions need no catalogue.
-    EXPECT_TRUE(checkFormula("LEFT(\"ab\",1)", missing));
+    EXPECT_TRUE(checkFormula("LEFT(\"ab\",1)", missing));  // built-ins need no catalogue
     try {
-        checkFormula("MYTRIM(1)", missing);
+        checkFormula("ISTEXT(1)", missing);
         ADD_FAILURE() << "no failure raised";
     } catch (const NemroError& e) {
-        EXPECT_NE(e.number(), 0);
-        EXPECT_EQ(e.source().rfind("frmArgumentSet.CheckFormula()\\Valdren2.frmFormula.FormulaSyntaxCheck()\\", 0), 0u)
-            << e.source();
-        EXPECT_NE(e.source().find("isExistFormula"), std::string::npos) << e.source();
-        EXPECT_FALSE(e.description().empty());
+        EXPECT_EQ(std::to_string(e.number()) + " " + e.source(),
+                  "1 frmArgumentSet.CheckFormula()\\Valdren2.frmFormula.FormulaSyntaxCheck()\\"
+                  "CGNTExpression.Evaluate()\\CGNTExpression.DoEvaluate()\\"
+                  "modCommonFunction.isExistFormula()\\isExistFormula");
     }
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(messages.shown, "");
 }
 
-TEST(ParkedEntry, RoundTripsAnyTextAndRow) {
-    const std::vector<ParkedEntry> cases = {
-        {2, "LEFT", {"A1", ""}},
-        {3, "IF", {" a ", "b|c", "\\|\\\\", "", "|"}},
-        {150, "ARGS40", {"x"}},
-        {1, "LEFT", {}},
-        {7, "9LIVES", {"1"}},  // a name opening with a digit
-        {12, "", {""}},
+TEST(ParkedEntry, WritesEachTextSoThatItComesBackExactly) {
+    const struct { ParkedEntry entry; std::string text; } rows[] = {
+        {{2, "LEFT", {"A1", ""}}, "02LEFT|A1|"},
+        {{3, "IF", {" a ", "b|c", R"(\|\\)", "", "|"}}, R"(03IF| a |b\|c|\\\|\\\\||\|)"},
+        {{150, "ARGS40", {"x"}}, "150ARGS40|x"},
+        {{1, "LEFT", {}}, "01LEFT"},
+        {{7, "9LIVES", {"1"}}, R"(07\9LIVES|1)"},  // else the digit reads as part of the row
+        {{12, "", {""}}, "12|"},
     };
-    for (const auto& e : cases) {
-        const std::string text = encodeParked(e);
-        const ParkedEntry back = decodeParked(text);
-        EXPECT_EQ(back.row, e.row) << text;
-        EXPECT_EQ(back.functionName, e.functionName) << text;
-        EXPECT_EQ(back.fields, e.fields) << text;
+    for (const auto& r : rows) {
+        EXPECT_EQ(encodeParked(r.entry), r.text);
+        const ParkedEntry back = decodeParked(r.text);
+        EXPECT_EQ(std::tie(back.row, back.functionName, back.fields),
+                  std::tie(r.entry.row, r.entry.functionName, r.entry.fields)) << r.text;
     }
-    // Texts without "|" or "\" keep the plain format.
-    EXPECT_EQ(encodeParked({2, "LEFT", {"A1", ""}}), "02LEFT|A1|");
+    EXPECT_EQ(decodeParked("1234567890F\\").row, 123456789);  // nine digits at most
+    EXPECT_EQ(decodeParked("1234567890F\\").functionName, "0F\\");
     EXPECT_EQ(completionMarker("LEFT(A1,)"), "00LEFT(A1,)");
 }
 

@@ -2,88 +2,69 @@
 // argument lists: nothing is shared that is not safe to share. Run under ThreadSanitizer.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "nemro/argument_set.h"
 #include "nemro/catalogue.h"
 #include "nemro/error.h"
 #include "nemro/expression.h"
 #include "nemro/formula_text.h"
 #include "nemro/message_box.h"
-#ifdef NEMRO_HAVE_ARGUMENT_LISTS
-#include "nemro/argument_set.h"
-#endif
 
 namespace nemro::testing {
 namespace {
 
-class Variables : public IExpressionListener {
-public:
-    explicit Variables(int id) : id_(id) {}
-    void UserVariable(const std::string&, std::string& value) override { value = std::to_string(id_); }
-
-private:
-    int id_;
+struct Variables : IExpressionListener {
+    explicit Variables(int n) : id(n) {}
+    void UserVariable(const std::string&, std::string& v) override { v = std::to_string(id); }
+    int id;
 };
+
+// The first check that failed in thread t, "" when none did.
+std::string run(int t, const std::string& shared) {
+    const std::string own = shared + std::to_string(t);
+    Variables variables(t);
+    CGNTExpression engine(&variables);
+    for (int i = 0; i < 200; ++i) {
+        bool ok = false;
+        const std::string sum = std::to_string(2 * t) + "-3";
+        if (engine.Evaluate("ROUND(x*2,0)&\"-\"&LEN(\"abc\")", &ok).Text != sum || !ok) return "sum";
+        std::int32_t type = 0;
+        if (engine.PostfixToInfix(engine.InfixToPostfix("a+b*2"), type).empty()) return "print";
+        if (!engine.Evaluate("MOD(1,0)", &ok).Text.empty() || ok) return "division by zero";
+        if (buildFormula("ROUND", {"A1", "2"}, shared) != "ROUND(A1,2)") return "shared catalogue";
+        if (i % 20 == 0) {  // a catalogue of its own that the thread rewrites
+            std::ofstream(own, std::ios::trunc) << "<Quorvanta><Formulas><Formula Name=\"F\" MaxArgNum=\""
+                                                << i << "\"/></Formulas></Quorvanta>";
+            if (getArgumentCount("F", own) != i) return "own catalogue";
+        }
+        try {
+            getArgumentCount("NONE", shared);
+            return "no error for NONE";
+        } catch (const NemroError& e) {
+            if (e.number() != err::ObjectNotSet) return "error number";
+        }
+        const std::string list = writeArgumentList({{"A", "", "a"}, {"B", std::to_string(i), ""}});
+        if (CArgumentSet().GetValueByName(list, "b") != std::to_string(i)) return "list";
+    }
+    return "";
+}
 
 TEST(Threads, EnginesCataloguesAndListsRunSideBySide) {
     setMessageBox([](const std::string&, MsgIcon, const std::string&) {});
-    const auto dir = std::filesystem::temp_directory_path() / "nemro-threads";
-    std::filesystem::create_directories(dir);
-    const std::string shared = (dir / "FormulaSet.xml").string();
-    std::ofstream(shared) << R"(<Quorvanta><Formulas>
-        <Formula Name="ROUND" MaxArgNum="2"><Argument Value="x"/><Argument Value="n"/></Formula>
-        </Formulas></Quorvanta>)";
-
-    constexpr int kThreads = 4;
-    std::vector<std::string> failures(kThreads);
+    const std::string shared = ::testing::TempDir() + "nemro-threads.xml";
+    std::ofstream(shared) << R"(<Quorvanta><Formulas><Formula Name="ROUND" MaxArgNum="2">
+        <Argument Value="x"/><Argument Value="n"/></Formula></Formulas></Quorvanta>)";
+    std::vector<std::string> failures(4);
     std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&, t] {
-            auto fail = [&](const std::string& what) {
-                if (failures[t].empty()) failures[t] = what;
-            };
-            // Each thread also has a catalogue of its own that it rewrites.
-            const std::string own = (dir / ("own" + std::to_string(t) + ".xml")).string();
-            Variables variables(t);
-            CGNTExpression engine(&variables);
-            for (int i = 0; i < 200; ++i) {
-                bool ok = false;
-                const ExpElement value = engine.Evaluate("ROUND(x*2,0)&\"-\"&LEN(\"abc\")", &ok);
-                if (!ok || value.Text != std::to_string(2 * t) + "-3") fail("evaluate " + value.Text);
-                std::int32_t type = 0;
-                if (engine.PostfixToInfix(engine.InfixToPostfix("a+b*2"), type).empty()) fail("print");
-                if (engine.Evaluate("MOD(1,0)", &ok).Text != "" || ok) fail("division by zero");
-
-                if (getArgumentCount("ROUND", shared) != 2) fail("shared catalogue");
-                if (buildFormula("ROUND", {"A1", "2"}, shared) != "ROUND(A1,2)") fail("build");
-                if (i % 20 == 0) {
-                    std::ofstream(own, std::ios::trunc)
-                        << "<Quorvanta><Formulas><Formula Name=\"F\" MaxArgNum=\"" << i
-                        << "\"/></Formulas></Quorvanta>";
-                    if (getArgumentCount("F", own) != i) fail("own catalogue");
-                }
-                try {
-                    getArgumentCount("NONE", shared);
-                    fail("no error for NONE");
-                } catch (const NemroError& e) {
-                    if (e.number() != err::ObjectNotSet) fail("error number");
-                }
-#ifdef NEMRO_HAVE_ARGUMENT_LISTS
-                const std::string list = writeArgumentList(
-                    {{"A", std::to_string(t), "a"}, {"B", std::to_string(i), "b"}});
-                if (CArgumentSet().GetValueByName(list, "b") != std::to_string(i)) fail("list");
-                if (readArgumentList(list).entries.size() != 2) fail("list reading");
-#endif
-            }
-        });
-    }
+    for (int t = 0; t < 4; ++t) threads.emplace_back([&, t] { failures[t] = run(t, shared); });
     for (auto& thread : threads) thread.join();
-    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], "") << "thread " << t;
-    std::filesystem::remove_all(dir);
+    EXPECT_EQ(failures, std::vector<std::string>(4));
+    for (const char* own : {"", "0", "1", "2", "3"}) std::remove((shared + own).c_str());
 }
 
 }  // namespace
