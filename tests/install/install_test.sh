@@ -23,24 +23,11 @@ LIBDIR=$(dirname "${LIB:?no libNemroFormulaSet.so installed}")
 [ -f "$PREFIX/share/man/man1/nemro-formula.1" ] || fail "no man page"
 readelf -d "$LIB" | grep -q 'SONAME.*libNemroFormulaSet.so.0' || fail "no soname"
 
-cat > "$WORK/host.c" <<'C'
-#include <stdio.h>
-#include "nemro/nemro_c.h"
-int main(void) {
-    char* text = NULL;
-    nemro_error error = {0, NULL, NULL};
-    if (nemro_expression_evaluate(NULL, "1+2", &text, NULL, &error) != 0) return 1;
-    printf("%s %s\n", nemro_version(), text);
-    nemro_free(text);
-    return 0;
-}
-C
 # shellcheck disable=SC2046
-run cc cc -o "$WORK/host_c" "$WORK/host.c" $(PKG_CONFIG_PATH=$LIBDIR/pkgconfig pkg-config --cflags --libs NemroFormulaSet)
+run cc cc -o "$WORK/host_c" "$SOURCE/tests/install/host.c" $(PKG_CONFIG_PATH=$LIBDIR/pkgconfig pkg-config --cflags --libs NemroFormulaSet)
 run c.out env LD_LIBRARY_PATH="$LIBDIR" "$WORK/host_c"
 expect c.out "0.1.0 3"
-run cpp-configure cmake -S "$SOURCE/examples/cpp" -B "$WORK/cpp" -G Ninja -DCMAKE_PREFIX_PATH="$PREFIX"
-run cpp-build cmake --build "$WORK/cpp"
+run cpp-build sh -c "cmake -S '$SOURCE/examples/cpp' -B '$WORK/cpp' -G Ninja -DCMAKE_PREFIX_PATH='$PREFIX' && cmake --build '$WORK/cpp'"
 run cpp.out "$WORK/cpp/formula_host"
 expect cpp.out "value: 5元" "error 11: 除数为零。" "rate: 0.17"
 run py.out python3 "$SOURCE/examples/python/host.py" --library "$LIB"

@@ -1,0 +1,13 @@
+/* A C host built with the flags pkg-config gives for the installed library. */
+#include <stdio.h>
+
+#include "nemro/nemro_c.h"
+
+int main(void) {
+    char* text = NULL;
+    nemro_error error = {0, NULL, NULL};
+    if (nemro_expression_evaluate(NULL, "1+2", &text, NULL, &error) != 0) return 1;
+    printf("%s %s\n", nemro_version(), text);
+    nemro_free(text);
+    return 0;
+}
