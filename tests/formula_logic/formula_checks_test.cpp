@@ -36,7 +36,7 @@ std::string shown() {
 
 TEST(Checks, EveryCheckShowsItsMessage) {
     const std::string bad = "16|公式输入有误!|", missing = "64|NemroFormulaSet|";
-    // One text: checkFormula of it; four: checkRequired of F's fields.
+    // One text: checkFormula of it; more: checkRequired of F's fields.
     const struct { std::vector<std::string> input; int result; std::string shown; } rows[] = {
         {{"LEFT(\"ab\",1)"}, 1, ""},
         {{"LEFT((1,1)"}, 0, bad + "左右括号数目不一致!;"},
