@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <sstream>
 
 #include "catalogue_fixture.h"
 #include "nemro/catalogue.h"
@@ -17,86 +18,6 @@ const std::string kBundledCatalogue = NEMRO_BUNDLED_CATALOGUE;
 
 // A clean catalogue (clean.xml); each case below breaks it in one place. Line numbers matter.
 const std::string kClean = dataFile("clean.xml");
-
-struct LintCase {
-    const char* name;
-    const char* from;  // every occurrence is replaced
-    const char* to;
-    std::size_t line;
-    const char* fragment;
-    std::size_t problems = 1;
-};
-
-const LintCase kCases[] = {
-    {"WrongRoot", "Quorvanta", "Root", 2, R"(root element is "Root", not "Quorvanta")"},
-    {"NoCategories", "FormulaCategorys", "Categories", 2, "FormulaCategorys is missing", 3},
-    {"NoDatatypeDesc", "DatatypeDesc", "Types", 2, "DatatypeDesc is missing", 3},
-    {"CategoryWithoutTitle", R"(Title="数学" )", "", 4, "Category: Title is missing"},
-    {"CategoryWithoutName", R"(Title="数学" Name="MATH")", R"(Title="数学")", 4,
-     R"(Category "数学": Name is missing)", 3},
-    {"CategoryDisplayLowerCase", R"(Name="MATH" Display="True"/>)", R"(Name="MATH" Display="true"/>)", 4,
-     R"(Display is "true", which hides it)"},
-    {"CategoryTitleTwice", R"(Title="全部")", R"(Title="数学")", 5, "title used before on line 4"},
-    {"CategoryTitleBlanks", R"(Title="数学")", R"(Title="数学 ")", 4, "has blanks around it"},
-    {"CategoryTitleQuote", R"(Title="数学")", R"(Title="数'学")", 4, "Title holds a quote mark"},
-    {"EmptyCategory", R"(<Category Title="全部")",
-     "<Category Title=\"空\" Name=\"EMPTY\" Display=\"True\"/>\n    <Category Title=\"全部\"", 5,
-     R"(Category "空": no displayed function has CategoryName "EMPTY")"},
-    {"NoTotalCategory", R"(TOTALFUNCTION" Display="True")", R"(TOTALFUNCTION" Display="False")",
-     3, "no displayed category has Name TOTALFUNCTION"},
-    {"NoDisplayedCategory", R"(Display="True"/>)", "/>", 3, "no displayed category"},
-    {"FormulaWithoutName", R"(Name="NOW" )", "", 13, "Formula: Name is missing"},
-    {"FormulaWithoutTitle", R"(Title="舍入" )", "", 8, R"(Formula "ROUND": Title is missing)"},
-    {"FormulaWithoutValue", R"~(Value="NOW()" )~", "", 13, R"(Formula "NOW": Value is missing)"},
-    {"FormulaWithoutMaxArgNum", R"( MaxArgNum="0")", "", 13, "MaxArgNum is missing"},
-    {"MaxArgNumFraction", R"(MaxArgNum="2")", R"(MaxArgNum="2.0")", 8,
-     R"(MaxArgNum "2.0" is not a whole number from 0 to 32767)"},
-    {"MaxArgNumTooLarge", R"(MaxArgNum="2")", R"(MaxArgNum="40000")", 8, "not a whole number"},
-    {"MaxArgNumNegative", R"(MaxArgNum="0")", R"(MaxArgNum="-1")", 13, "not a whole number"},
-    {"MaxArgNumMismatch", R"(MaxArgNum="2")", R"(MaxArgNum="3")", 8,
-     R"(Formula "ROUND": MaxArgNum is 3 but it has 2 child nodes)"},
-    {"CommentAmongArguments", R"(<Argument Value="n")",
-     "<!-- digits -->\n      <Argument Value=\"n\"", 11,
-     R"(Formula "ROUND": a comment among its arguments counts as an argument)", 2},
-    {"TextAmongArguments", "</Formula>", "stray</Formula>", 12, "text among its arguments", 2},
-    {"ElementAmongArguments", R"(<Argument Value="n")", R"(<Arg Value="n")", 11,
-     R"(element "Arg" is not an Argument)"},
-    {"ArgumentWithoutRequired", R"( Required="False")", "", 11,
-     R"(Formula "ROUND" argument 2 ("n"): Required is missing)"},
-    {"ArgumentWithoutValue", R"(Value="x" )", "", 10, "argument 1: Value is missing"},
-    {"ArgumentWithoutDescription", R"( Description="位数")", "", 11, "Description is missing"},
-    {"RequiredLowerCase", R"(Required="True")", R"(Required="true")", 10,
-     R"(Required is "true", not "True" or "False")"},
-    {"UnknownDatatype", R"(Datatype="Integer")", R"(Datatype="Int")", 11,
-     R"(Datatype "Int" is not one of Boolean, Integer, Long, Single, Date, Object, String, Range)"},
-    {"UndescribedDatatype", R"(Datatype="Integer")", R"(Datatype="Date")", 11,
-     R"(Datatype "Date" has no DatatypeDesc entry)"},
-    {"ArgumentNameTwice", R"(Value="n")", R"(Value="x")", 11, "name used before by argument 1"},
-    {"ArgumentNameBlanks", R"(Value="n")", R"(Value=" n")", 11, "has blanks around it"},
-    {"ArgumentNameQuote", R"(Value="n")", R"(Value="n&quot;")", 11, "Value holds a quote mark"},
-    {"FormulaNameTwice", R"(Name="NOW")", R"(Name="ROUND")", 13, "name used before on line 8"},
-    {"FormulaNameBlanks", R"(Name="NOW")", R"(Name="NOW ")", 13,
-     R"(Name "NOW " has blanks around it and cannot be found)"},
-    {"FormulaNameDigitFirst", R"(Name="NOW")", R"(Name="2NOW")", 13, "cannot call this name"},
-    {"FormulaNameOperator", R"(Name="NOW")", R"(Name="NO-W")", 13, "cannot call this name"},
-    {"FormulaNameBoolean", R"(Name="NOW")", R"(Name="True")", 13, "reads this name as a boolean"},
-    {"FormulaNameQuote", R"(Name="NOW")", R"(Name="NO'W")", 13, "Name holds a quote mark", 2},
-    {"FormulaTitleQuote", R"(Title="现在")", R"(Title="&quot;现在&quot;")", 13,
-     "Title holds a quote mark"},
-    {"FormulaHidden", R"(NOW" CategoryName="MATH" Display="True")",
-     R"(NOW" CategoryName="MATH" Display="Yes")", 13, R"(Formula "NOW": Display is "Yes")"},
-    {"UnknownCategoryName", R"(NOW" CategoryName="MATH")", R"(NOW" CategoryName="MTH")", 13,
-     R"(CategoryName "MTH" names no category)"},
-    {"CommentAmongFunctions", R"(<Formula Name="NOW")",
-     "<!-- later -->\n    <Formula Name=\"NOW\"", 13, "Formulas: a comment among the functions"},
-    {"ElementAmongFunctions", R"(<Formula Name="NOW")", R"(<Function Name="NOW")", 13,
-     R"(Formulas: element "Function" is not a Formula)"},
-    {"SecondFormulas", "  </Formulas>\n", "  </Formulas>\n  <Formulas/>\n", 15,
-     "a second Formulas element"},
-    {"DatatypeWithoutDesc", R"( Desc="整数")", "", 17, R"(Datatype "Integer": Desc is missing)"},
-    {"ForeignDatatypeChild", R"(<Datatype Value="Integer")", R"(<Type Value="Integer")", 17,
-     "is not a Datatype", 2},
-};
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
     std::size_t at = 0, replaced = 0;
@@ -115,6 +36,32 @@ std::string describe(const std::vector<LintProblem>& problems) {
     return all;
 }
 
+struct LintCase {
+    std::string name, from, to;
+    std::size_t line = 0;
+    std::string fragment;
+    std::size_t problems = 0;
+};
+
+// The cases of lint_cases.tsv; each breaks the clean catalogue in one place.
+std::vector<LintCase> lintCases() {
+    std::vector<LintCase> cases;
+    std::istringstream in(dataFile("lint_cases.tsv"));
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        LintCase c;
+        std::getline(std::getline(std::getline(fields, c.name, '\t'), c.from, '\t'), c.to, '\t');
+        fields >> c.line;
+        std::getline(fields.ignore(), c.fragment, '\t');
+        fields >> c.problems;
+        for (std::string* text : {&c.from, &c.to})
+            for (std::size_t at; (at = text->find("{n}")) != std::string::npos;) text->replace(at, 3, "\n");
+        cases.push_back(c);
+    }
+    return cases;
+}
+
 class Lint : public CatalogueFile, public ::testing::WithParamInterface<LintCase> {};
 
 TEST_P(Lint, ReportsTheFaultOnItsLine) {
@@ -128,8 +75,8 @@ TEST_P(Lint, ReportsTheFaultOnItsLine) {
                                [](const auto& a, const auto& b) { return a.line < b.line; }));
 }
 
-INSTANTIATE_TEST_SUITE_P(OneFault, Lint, ::testing::ValuesIn(kCases),
-                         [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(OneFault, Lint, ::testing::ValuesIn(lintCases()),
+                         [](const auto& p) { return p.param.name; });
 
 using LintFile = CatalogueFile;
 

@@ -1,48 +1,16 @@
 // Catalogue files no author would write: each query answers or raises a clear error.
-#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <string>
-
-#include "figures.h"
+#include "../catalogue/catalogue_fixture.h"
 #include "nemro/catalogue.h"
-#include "nemro/error.h"
+#include "nemro/catalogue_lint.h"
 #include "nemro/formula_text.h"
 
 namespace nemro::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-class HostileCatalogue : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("nemro-hostile-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        path_ = (dir_ / "FormulaSet.xml").string();
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    void write(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
-
-    // The error number a query raises, 0 when it answers.
-    template <typename Fn>
-    static std::int32_t failure(Fn&& fn) {
-        try {
-            fn();
-            return 0;
-        } catch (const NemroError& e) {
-            EXPECT_FALSE(e.description().empty());
-            return e.number();
-        }
-    }
-
-    fs::path dir_;
-    std::string path_;
-};
+using HostileCatalogue = CatalogueFile;
 
 TEST_F(HostileCatalogue, FiftyMegabytesAnswerEveryQuery) {
     std::string text = "<Quorvanta><Formulas>";
@@ -52,14 +20,9 @@ TEST_F(HostileCatalogue, FiftyMegabytesAnswerEveryQuery) {
                 "\" Display=\"True\" MaxArgNum=\"2\" Value=\"v\" Title=\"t\" Description=\"d\">"
                 "<Argument Value=\"a\" Datatype=\"Single\"/><Argument Value=\"b\"/></Formula>\n";
     }
-    text += "</Formulas><DatatypeDesc><Datatype Value=\"Single\" Desc=\"s\"/></DatatypeDesc></Quorvanta>";
-    write(text);
+    write(text + "</Formulas><DatatypeDesc><Datatype Value=\"Single\" Desc=\"s\"/></DatatypeDesc></Quorvanta>");
     const std::string last = "F" + std::to_string(count - 1);
-    {
-        Figures figures("50 MB catalogue, first query");
-        EXPECT_EQ(getArgumentCount(last, path_), 2);
-    }
-    Figures figures("50 MB catalogue, five more queries");
+    EXPECT_EQ(getArgumentCount(last, path_), 2);
     EXPECT_TRUE(CheckArgNum(last, path_));
     EXPECT_TRUE(isExistFormula(last, path_));
     EXPECT_FALSE(isExistFormula("F", path_));
@@ -68,68 +31,68 @@ TEST_F(HostileCatalogue, FiftyMegabytesAnswerEveryQuery) {
 }
 
 TEST_F(HostileCatalogue, EntitiesAreNeverExpandedNorFetched) {
-    // Nested entities and an external one: the parser leaves references as they are
-    // written and never reads another file.
+    // Nested entities and an external one: references stay as they are written and no
+    // other file is read.
     std::string doctype = "<!DOCTYPE Quorvanta [<!ENTITY a \"aaaaaaaaaa\">";
     for (char c = 'b'; c <= 'j'; ++c)
         doctype += std::string("<!ENTITY ") + c + " \"" + std::string(10, '&') + "\">";
-    doctype += "<!ENTITY x SYSTEM \"file:///etc/passwd\">]>";
-    write(doctype + R"(<Quorvanta><Formulas>
+    write(doctype + R"(<!ENTITY x SYSTEM "file:///etc/passwd">]><Quorvanta><Formulas>
         <Formula Name="F" MaxArgNum="1"><Argument Value="&j;" Description="&x;"/></Formula>
         </Formulas></Quorvanta>)");
-    Figures figures("entity tricks");
-    const std::int32_t number = failure([&] { getArgumentPara("F", "Description", 1, path_); });
-    if (number == 0) {
-        EXPECT_EQ(getArgumentPara("F", "Description", 1, path_), "&x;");
-        EXPECT_EQ(getArgumentPara("F", "Value", 1, path_), "&j;");
-    }
+    EXPECT_EQ(getArgumentPara("F", "Description", 1, path_), "&x;");
+    EXPECT_EQ(getArgumentPara("F", "Value", 1, path_), "&j;");
 }
 
+// Every broken, missing or unreadable file fails each query and the linter with the
+// parser's status and its text.
 TEST_F(HostileCatalogue, BrokenFilesFailWithTheParserStatus) {
+    std::string million;
+    for (int i = 0; i < 1000000; ++i) million += "<a>";
     const struct {
-        const char* what;
-        std::string text;
+        std::string text;  // empty path: the text is the file
+        std::string path;
+        std::int32_t number;
+        const char* description;
     } cases[] = {
-        {"no root", "<?xml version=\"1.0\"?><!-- nothing -->"},
-        {"empty", ""},
-        {"binary", std::string("\0\xff\xfe<\x01>", 6)},
-        {"unclosed", "<Quorvanta><Formulas><Formula Name=\"F\">"},
-        {"deep", std::string(100000, '<')},
-        {"nested a million deep", [] {
-             std::string s;
-             for (int i = 0; i < 1000000; ++i) s += "<a>";
-             return s;
-         }()},
+        {"", "", 16, "No document element found"},
+        {"<?xml version=\"1.0\"?><!-- nothing -->", "", 16, "No document element found"},
+        {"not xml", "", 16, "No document element found"},
+        {std::string("\0\xff\xfe<\x01>", 6), "", 16, "No document element found"},
+        {"<Quorvanta><Formulas><Formula Name=\"F\">", "", 14, "Start-end tags mismatch"},
+        {"<Quorvanta><a></b></Quorvanta>", "", 14, "Start-end tags mismatch"},
+        {std::string(100000, '<'), "", 5, "Could not determine tag type"},
+        {million, "", 14, "Start-end tags mismatch"},
+        {"", "absent.xml", 1, "File was not found"},
+        {"", ".", 2, "Error reading from file/stream"},  // a directory
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        write(c.text);
-        EXPECT_GT(failure([&] { getArgumentCount("F", path_); }), 0);
-        EXPECT_NE(failure([&] { isExistFormula("F", path_); }), 0);
+        SCOPED_TRACE(c.description);
+        const std::string path = c.path.empty() ? write(c.text) : (dir_ / c.path).string();
+        const NemroError e = errorOf([&] { getArgumentCount("F", path); });
+        EXPECT_EQ(e.number(), c.number);
+        EXPECT_EQ(e.source(), "frmFormulaSet.getArgumentCount()\\getArgumentCount");
+        EXPECT_EQ(e.description(), c.description);
+        EXPECT_EQ(errorOf([&] { isExistFormula("F", path); }).number(), c.number);
+        const NemroError lint = errorOf([&] { lintCatalogue(path); });
+        EXPECT_EQ(lint.source() + " " + lint.description(), "lintCatalogue " + e.description());
     }
-}
-
-TEST_F(HostileCatalogue, WrongRootOrMissingSectionsAreUnsetObjects) {
-    const char* documents[] = {"<Other><Formulas><Formula Name=\"F\" MaxArgNum=\"1\"/></Formulas></Other>",
-                               "<Quorvanta/>", "<Quorvanta>text only</Quorvanta>"};
-    for (const char* document : documents) {
-        SCOPED_TRACE(document);
-        write(document);
-        EXPECT_EQ(failure([&] { getArgumentCount("F", path_); }), err::ObjectNotSet);
-        EXPECT_EQ(failure([&] { isExistFormula("F", path_); }), err::ObjectNotSet);
-    }
-}
-
-TEST_F(HostileCatalogue, MissingUnreadableOrDirectoryFiles) {
-    EXPECT_GT(failure([&] { getArgumentCount("F", path_); }), 0);  // missing
-    EXPECT_GT(failure([&] { getArgumentCount("F", dir_.string()); }), 0);  // a directory
-    write("<Quorvanta><Formulas><Formula Name=\"F\" MaxArgNum=\"1\"/></Formulas></Quorvanta>");
+    writeInner("<Formulas><Formula Name=\"F\" MaxArgNum=\"1\"/></Formulas>");
     fs::permissions(path_, fs::perms::none);
     if (::geteuid() != 0) {  // the superuser reads it anyway
-        EXPECT_GT(failure([&] { getArgumentCount("F", path_); }), 0);
+        EXPECT_EQ(errorOf([&] { getArgumentCount("F", path_); }).number(), 1);
     }
     fs::permissions(path_, fs::perms::owner_all);
     EXPECT_EQ(getArgumentCount("F", path_), 1);
+}
+
+TEST_F(HostileCatalogue, WrongRootOrMissingSectionsAreUnsetObjects) {
+    for (const char* document :
+         {"<Other><Formulas><Formula Name=\"F\" MaxArgNum=\"1\"/></Formulas></Other>",
+          "<Quorvanta/>", "<Quorvanta>text only</Quorvanta>"}) {
+        write(document);
+        EXPECT_EQ(errorOf([&] { getArgumentCount("F", path_); }).number(), err::ObjectNotSet);
+        EXPECT_EQ(errorOf([&] { isExistFormula("F", path_); }).number(), err::ObjectNotSet);
+    }
 }
 
 }  // namespace

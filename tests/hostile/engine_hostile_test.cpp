@@ -20,48 +20,30 @@ std::int32_t errorNumber(const std::string& formula) {
     }
 }
 
-struct SilentBox {
-    std::vector<std::string> shown;
-    MessageBoxFunction old = setMessageBox(
-        [this](const std::string& t, MsgIcon, const std::string&) { shown.push_back(t); });
-    ~SilentBox() { setMessageBox(old); }
-};
+std::string repeat(const std::string& s, std::size_t n) {
+    std::string out;
+    out.reserve(s.size() * n);
+    while (n--) out += s;
+    return out;
+}
 
 }  // namespace
 
-TEST(HostileEngine, TenMegabyteFormulaConverts) {
-    std::string f;
-    f.reserve(10u << 20);
-    while (f.size() < (10u << 20)) f += "A1+2*\"x\"&";
-    f += "1";
-    EXPECT_EQ(errorNumber(f), 0);
-}
-
-TEST(HostileEngine, MillionDeepParenthesesDoNotRecurse) {
+TEST(HostileEngine, HugeDeepAndWideFormulasConvertWithoutRecursing) {
     const size_t n = 1'000'000;
+    EXPECT_EQ(errorNumber(repeat("A1+2*\"x\"&", (10u << 20) / 9 + 1) + "1"), 0);  // ten megabytes
     EXPECT_EQ(errorNumber(std::string(n, '(') + "1" + std::string(n, ')')), 0);
     EXPECT_EQ(errorNumber(std::string(n, '(') + "1"), 35);
-    std::string calls;
-    for (size_t i = 0; i < n; ++i) calls += "f(";
-    EXPECT_EQ(errorNumber(calls + "1" + std::string(n, ')')), 0);
-}
-
-TEST(HostileEngine, MillionArgumentsAndOmittedArguments) {
-    std::string f = "f(";
-    for (int i = 0; i < 1'000'000; ++i) f += "1,";
-    f += "1)";
-    EXPECT_EQ(errorNumber(f), 0);
-    EXPECT_EQ(errorNumber("f(" + std::string(1'000'000, ',') + ")"), 0);
+    EXPECT_EQ(errorNumber(repeat("f(", n) + "1" + std::string(n, ')')), 0);
+    EXPECT_EQ(errorNumber("f(" + repeat("1,", n) + "1)"), 0);
+    EXPECT_EQ(errorNumber("f(" + std::string(n, ',') + ")"), 0);
 }
 
 TEST(HostileEngine, NulAndInvalidUtf8AreOrdinaryCharacters) {
-    const std::string cases[] = {
-        std::string("1+\0" "2", 4), std::string("\"a\0b\"", 5), "a\xff\xfe+1", "\xc3", "\"\xed\xa0\x80\"",
-        std::string("\0", 1)};
-    for (const auto& c : cases) {
-        const std::int32_t n = errorNumber(c);
-        EXPECT_TRUE(n == 0 || n == 34 || n == 35) << n;
-    }
+    for (const std::string& c : {std::string("1+\0" "2", 4), std::string("\"a\0b\"", 5),
+                                 std::string("a\xff\xfe+1"), std::string("\xc3"),
+                                 std::string("\"\xed\xa0\x80\""), std::string("\0", 1)})
+        EXPECT_EQ(errorNumber(c), 0) << ::testing::PrintToString(c);
     CExpElmStack s = CGNTExpression().InfixToPostfix("\"a\xff\"");
     ExpElement e;
     s.Pop(e);
@@ -69,11 +51,12 @@ TEST(HostileEngine, NulAndInvalidUtf8AreOrdinaryCharacters) {
 }
 
 TEST(HostileEngine, EvaluateNeverThrowsOnHugeInput) {
-    SilentBox box;
+    std::vector<std::string> shown;
+    const MessageBoxFunction old = setMessageBox(
+        [&](const std::string& t, MsgIcon, const std::string&) { shown.push_back(t); });
     bool ok = true;
-    std::string f(1'000'000, '(');
-    EXPECT_NO_THROW(CGNTExpression().Evaluate(f, &ok));
+    EXPECT_NO_THROW(CGNTExpression().Evaluate(std::string(1'000'000, '('), &ok));
+    setMessageBox(old);
     EXPECT_FALSE(ok);
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0], "期望配对的右括号。");
+    EXPECT_EQ(shown, std::vector<std::string>{"期望配对的右括号。"});
 }

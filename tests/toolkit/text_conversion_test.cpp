@@ -78,7 +78,7 @@ TEST(TextConversion, ValidityAgreesWithIcu) {
 
 TEST(TextConversion, CaseOperationsOnAsciiAgreeWithIcu) {
     const std::vector<std::string> words = {"", "true", "TRUE", "TrUe", "truex", "a_b", "[x]", "@`{~", "Z9z", "ab", "aB",
-                                            "É", "é", "ß", "SS", "中"};  // and a few that are not ASCII
+                                            "É", "é", "ß", "SS", "中", "istanbul straße"};  // and a few that are not ASCII
     for (const auto& a : words) {
         icu::UnicodeString u = icu::UnicodeString::fromUTF8(a);
         std::string up, low;
