@@ -10,23 +10,25 @@
 namespace nemro::testing {
 namespace {
 
+// The value of "A" or the error number, and what the editor reads it writes back so that it
+// reads the same again.
 TEST(HostileLists, StraySeparatorsGiveAnAnswerOrAClearError) {
     const std::string E(1, kEntrySeparator), F(1, kFieldSeparator);
-    const char* name = "A";
-    const std::string lists[] = {
-        E, E + E + E, F, F + F + F + F, "A" + F + "1" + F + E + E, E + "A" + F + "1" + F,
-        "A" + F + F + F + F + F + E, "A" + E + F + "1", std::string(1000, kEntrySeparator),
-        std::string(1000, kFieldSeparator), "A" + F + "1" + F + "d" + E + std::string("\0", 1),
+    const std::pair<std::string, const char*> cases[] = {
+        {E, "error 9 said"}, {E + E + E, "error 9 said"}, {F, "value "}, {F + F + F + F, "value "},
+        {"A" + F + "1" + F + E + E, "value 1"}, {E + "A" + F + "1" + F, "error 9 said"},
+        {"A" + F + F + F + F + F + E, "value "}, {"A" + E + F + "1", "error 9 said"},
+        {std::string(1000, kEntrySeparator), "error 9 said"}, {std::string(1000, kFieldSeparator), "value "},
+        {"A" + F + "1" + F + "d" + E + std::string("\0", 1), "value 1"},
     };
-    for (const std::string& list : lists) {
-        SCOPED_TRACE(::testing::PrintToString(list));
+    for (const auto& [list, expected] : cases) {
+        std::string outcome;
         try {
-            (void)CArgumentSet().GetValueByName(list, name);
+            outcome = "value " + CArgumentSet().GetValueByName(list, "A");
         } catch (const NemroError& e) {
-            EXPECT_NE(e.number(), 0);
-            EXPECT_FALSE(e.description().empty());
+            outcome = "error " + std::to_string(e.number()) + (e.description().empty() ? "" : " said");
         }
-        // What the editor reads, it writes back so that it reads the same again.
+        EXPECT_EQ(outcome, expected) << ::testing::PrintToString(list);
         const ArgumentListReading reading = readArgumentList(list);
         EXPECT_EQ(readArgumentList(writeArgumentList(reading.entries)).entries, reading.entries);
     }
