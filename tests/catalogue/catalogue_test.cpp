@@ -222,11 +222,6 @@ protected:
     }
 };
 
-TEST_F(Bundled, IsLintClean) {
-    const std::vector<LintProblem> problems = lintCatalogue(kBundledCatalogue);
-    EXPECT_THAT(problems, ::testing::IsEmpty()) << describe(problems);
-}
-
 TEST_F(Bundled, ListsEveryEngineFunctionAndEachComposesToAnAcceptedFormula) {
     FillFunctionCategory(metrics, categories, kBundledCatalogue);
     ASSERT_THAT(categories.items, ::testing::Contains("全部函数"));

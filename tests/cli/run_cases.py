@@ -7,7 +7,8 @@ words = {"n": "\n", "t": "\t", "r": "\r", "fs": "\x0e", "es": "\x0f",
          "bundled": os.path.join(os.path.dirname(cli), "FormulaSet.xml"),
          "missing": os.path.join(tempfile.mkdtemp(prefix="nemro-cli-"), "no_such_catalogue.xml"),
          "faulty": os.path.join(here, "faulty_catalogue.xml"),
-         "check": os.path.join(here, "check", "FormulaSet.xml"), "data": os.path.join(here, "..", "catalogue")}
+         "check": os.path.join(here, "check", "FormulaSet.xml"), "here": here,
+         "data": os.path.join(here, "..", "catalogue")}
 failed = []
 for number, line in enumerate(open(sys.argv[2], encoding="utf-8"), 1):
     if line.strip() and not line.startswith("#"):

@@ -131,16 +131,6 @@ TEST_F(HostileCatalogue, BrokenFilesFailWithTheParserStatus) {
     EXPECT_EQ(getArgumentCount("F", path_), 1);
 }
 
-TEST_F(HostileCatalogue, WrongRootOrMissingSectionsAreUnsetObjects) {
-    for (const char* document :
-         {"<Other><Formulas><Formula Name=\"F\" MaxArgNum=\"1\"/></Formulas></Other>",
-          "<Quorvanta/>", "<Quorvanta>text only</Quorvanta>"}) {
-        write(document);
-        EXPECT_EQ(errorOf([&] { getArgumentCount("F", path_); }).number(), err::ObjectNotSet);
-        EXPECT_EQ(errorOf([&] { isExistFormula("F", path_); }).number(), err::ObjectNotSet);
-    }
-}
-
 // The value of "A" or the error number, and what the editor reads it writes back so that it
 // reads the same again.
 TEST(HostileLists, StraySeparatorsGiveAnAnswerOrAClearError) {
