@@ -57,16 +57,14 @@ TEST(CInterface, EvaluatesWithTheHostsVariablesOrFailsWithTheTriple) {
 TEST(CInterface, PrintsAndChecks) {
     char *text = nullptr, *message = nullptr, *title = nullptr;
     int32_t type = 0, icon = 0;
+    int passed = -1;
     ASSERT_EQ(nemro_expression_print(nullptr, "round( 1 , 2 )", &text, &type, nullptr), 0);
     EXPECT_EQ(take(text) + " " + std::to_string(type), "ROUND(1, 2) 14");
-    int passed = -1;
     ASSERT_EQ(nemro_check_formula("ROUND(1,2", nullptr, &passed, &message, &title, &icon, nullptr), 0);
-    EXPECT_EQ(passed, 0);
-    EXPECT_EQ(take(message) + take(title) + std::to_string(icon), "左右括号数目不一致!公式输入有误!16");
+    EXPECT_EQ(std::to_string(passed) + take(message) + take(title) + std::to_string(icon),
+              "0左右括号数目不一致!公式输入有误!16");
     ASSERT_EQ(nemro_check_formula("ROUND(1,2)", nullptr, &passed, &message, &title, &icon, nullptr), 0);
-    EXPECT_EQ(passed, 1);
-    EXPECT_EQ(take(message), "");
-    take(title);
+    EXPECT_EQ(std::to_string(passed) + take(message) + take(title), "1");
     // A catalogue that cannot be read is an error, not a failed check.
     Error error;
     EXPECT_NE(nemro_check_formula("SUM(1,2)", "/nonexistent/FormulaSet.xml", &passed, nullptr,
