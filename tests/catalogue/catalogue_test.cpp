@@ -203,8 +203,8 @@ TEST_F(LintFile, LinesCountFromTheFileStartWithAByteOrderMarkAndCrLf) {
     EXPECT_EQ(problems[0].line, 8u);
 }
 
-// The bundled catalogue: clean, and every function in it is one the formula check accepts
-// when the dialog composes it, with the optional fields empty and with all fields filled.
+// Every function of the bundled catalogue is one the formula check accepts when the dialog
+// composes it, with the optional fields empty and with all fields filled.
 class Bundled : public Catalogue, public IExpressionListener {
 protected:
     void UserFunction(const std::string& Name, CExpElmStack&, std::string& Value) override {
