@@ -3,7 +3,7 @@ its output holds the expected text; then feeds a batch one formula at a time."""
 import os, re, select, subprocess, sys, tempfile
 
 cli, here = sys.argv[1], os.path.dirname(os.path.abspath(__file__))
-words = {"n": "\n", "t": "\t", "r": "\r", "fs": "\x0e", "es": "\x0f",
+words = {"n": "\n", "t": "\t", "r": "\r", "fs": "\x0e", "es": "\x0f", "cb": "\udc80",
          "bundled": os.path.join(os.path.dirname(cli), "FormulaSet.xml"),
          "missing": os.path.join(tempfile.mkdtemp(prefix="nemro-cli-"), "no_such_catalogue.xml"),
          "faulty": os.path.join(here, "faulty_catalogue.xml"),
