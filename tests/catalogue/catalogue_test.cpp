@@ -193,9 +193,7 @@ TEST_P(Lint, ReportsTheFaultOnItsLine) {
 INSTANTIATE_TEST_SUITE_P(OneFault, Lint, ::testing::ValuesIn(lintCases()),
                          [](const auto& p) { return p.param.name; });
 
-using LintFile = CatalogueFile;
-
-TEST_F(LintFile, LinesCountFromTheFileStartWithAByteOrderMarkAndCrLf) {
+TEST_F(Catalogue, LintLinesCountFromTheFileStartWithAByteOrderMarkAndCrLf) {
     EXPECT_THAT(lintCatalogue(write(kClean)), ::testing::IsEmpty());
     std::string text = replaceAll(kClean, R"(MaxArgNum="2")", R"(MaxArgNum="3")");
     text = replaceAll("\xEF\xBB\xBF" + text, "\n", "\r\n");

@@ -48,8 +48,9 @@ TEST(TextConversion, Utf8ToUtf16AgreesWithIcu) {
 }
 
 TEST(TextConversion, Utf16ToUtf8AgreesWithIcuIncludingLoneSurrogates) {
-    for (const std::u16string& s : std::vector<std::u16string>{u"", u"abc", u"公式", u"\u00E9\u07FF\u0800\uFFFF", u"\U0001F600",
-                                    u"\xD800", u"\xDC00", u"a\xD83D", u"\xD83D" u"b", u"\xDE00\xD83D"})
+    for (const std::u16string& s : std::vector<std::u16string>{
+             u"", u"abc", u"公式", u"\u00E9\u07FF\u0800\uFFFF", u"\U0001F600", u"\xD800", u"\xDC00",
+             u"a\xD83D", u"\xD83D" u"b", u"\xDE00\xD83D", u"\xDC00\xDC00"})
         EXPECT_EQ(text::toUtf8(s), icuToUtf8(s));
 }
 
