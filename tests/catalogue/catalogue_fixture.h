@@ -1,4 +1,5 @@
-// Catalogue files written to a temporary directory, and fakes of the toolkit controls.
+// Catalogue files in a temporary directory per test, fakes of the toolkit controls, and the
+// error a query raises.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,9 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "nemro/error.h"
 #include "nemro/toolkit.h"
 
 namespace nemro::testing {
@@ -16,15 +20,10 @@ namespace nemro::testing {
 class FakeList : public IListBox {
 public:
     std::vector<std::string> items;
-    int index = -1;
-    int clientHeight = 1000;
-    int scrollBarEnables = 0;
+    int index = -1, clientHeight = 1000, scrollBarEnables = 0;
     std::function<void(int)> onClick;
 
-    void Clear() override {
-        items.clear();
-        index = -1;
-    }
+    void Clear() override { items.clear(); index = -1; }
     void AddItem(const std::string& text) override { items.push_back(text); }
     std::string ItemText(int i) const override { return items.at(static_cast<size_t>(i)); }
     int ListCount() const override { return static_cast<int>(items.size()); }
@@ -35,26 +34,37 @@ public:
         if (onClick) onClick(i);
     }
     std::string Text() const override { return index < 0 ? "" : items[static_cast<size_t>(index)]; }
-    void EnableVerticalScrollBar(bool enable) override {
-        if (enable) ++scrollBarEnables;
-    }
+    void EnableVerticalScrollBar(bool enable) override { scrollBarEnables += enable ? 1 : 0; }
     int ClientHeight() const override { return clientHeight; }
 };
 
-class FakeLabel : public ILabel {
-public:
+struct FakeLabel : ILabel {
     std::string caption = "old";
     std::string Caption() const override { return caption; }
     void SetCaption(const std::string& c) override { caption = c; }
 };
 
-class FakeMetrics : public ITextMetrics {
-public:
-    int height = 195;
-    int TextHeight(const std::string&) const override { return height; }
+struct FakeMetrics : ITextMetrics {
+    int TextHeight(const std::string&) const override { return 195; }
 };
 
-// A catalogue document around the given inner XML, in a file of its own per test.
+// Runs fn and returns the error it raises; fails the test when it raises none.
+inline NemroError errorOf(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const NemroError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no error raised";
+    return NemroError(0, "", "");
+}
+
+// The text of a file beside these tests.
+inline std::string dataFile(const std::string& name) {
+    std::ifstream in(std::string(NEMRO_TEST_DATA) + "/" + name, std::ios::binary);
+    return (std::ostringstream() << in.rdbuf()).str();
+}
+
 class CatalogueFile : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -67,11 +77,13 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
-    // Writes <Quorvanta>inner</Quorvanta> and returns the file's path.
-    const std::string& write(const std::string& inner) { return writeRaw("<Quorvanta>" + inner + "</Quorvanta>"); }
-    const std::string& writeRaw(const std::string& document) {
+    // Writes the document to FormulaSet.xml and returns its path.
+    const std::string& write(const std::string& document) {
         std::ofstream(path_, std::ios::binary | std::ios::trunc) << document;
         return path_;
+    }
+    const std::string& writeInner(const std::string& inner) {
+        return write("<Quorvanta>" + inner + "</Quorvanta>");
     }
 
     std::filesystem::path dir_;

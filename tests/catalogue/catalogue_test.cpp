@@ -2,82 +2,54 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <chrono>
+#include <map>
+#include <optional>
+#include <sstream>
 
 #include "catalogue_fixture.h"
-#include "nemro/error.h"
+#include "nemro/catalogue_lint.h"
+#include "nemro/expression.h"
+#include "nemro/formula_text.h"
 
-namespace nemro::testing {
+namespace nemro {
+// Shows a linter problem as "line: message" when a test fails.
+void PrintTo(const LintProblem& p, std::ostream* os) { *os << p.line << ": " << p.message; }
+
+namespace testing {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+namespace fs = std::filesystem;
 
-// Runs fn and returns the error it raises; fails the test when it raises none.
-template <typename Fn>
-NemroError errorOf(Fn&& fn) {
+const std::string kMain = NEMRO_TEST_DATA "/catalogue.xml";
+const std::string kFaulty = NEMRO_TEST_DATA "/faulty.xml";  // attributes left out
+
+// The count, or the error number the query raises.
+std::string outcome(const std::string& path) {
     try {
-        fn();
+        return std::to_string(getArgumentCount("F", path));
     } catch (const NemroError& e) {
-        return e;
+        return "error " + std::to_string(e.number());
     }
-    ADD_FAILURE() << "no error raised";
-    return NemroError(0, "", "");
 }
-
-const char* const kCategories = R"(
-<FormulaCategorys>
-  <Category Title="常用" Name="COMMON" Display="True"/>
-  <Category Title="Hidden" Name="COMMON" Display="true"/>
-  <Category Title="全部" Name="  totalFunction " Display="True"/>
-  <Category Title="Twice" Name="FIRST" Display="True"/>
-  <Category Title="Twice" Name="TEXT" Display="False"/>
-  <Category Title="Empty" Name="NOTHING" Display="True"/>
-  <Category Title="It's" Name="QUOTED" Display="True"/>
-</FormulaCategorys>
-<Formulas>
-  <Formula Name="ROUND" CategoryName="COMMON" Display="True" Value=" ROUND(x,n) "
-           Title=" 四舍五入 " Description=" 按位数舍入 " MaxArgNum="2">
-    <Argument Value="x" Required="True" Datatype="Single" Description="数值"/>
-    <Argument Value="n" Datatype="Integer" Description="位数"/>
-  </Formula>
-  <Formula Name="LEN" CategoryName="TEXT" Display="True" MaxArgNum="1">
-    <Argument Value="text" Required="True" Datatype="String" Description="文本"/>
-  </Formula>
-  <Formula Name="HIDDEN" CategoryName="COMMON" Display="False" MaxArgNum="0"/>
-  <Formula Name=" PAD " Display="False" MaxArgNum="0"/>
-  <Formula Name="COMMENTED" CategoryName="FIRST" Display="True" MaxArgNum="1">
-    <!-- a note -->
-    <Argument Value="a" Required="True" Datatype="Missing" Description="a"/>
-  </Formula>
-  <Formula Name="NOW" CategoryName="QUOTED" Display="True" MaxArgNum="0"/>
-  <Formula Name="O'BRIEN" CategoryName="QUOTED" Display="True" MaxArgNum="1">
-    <Argument Value="it's" Required="True" Datatype="Quote&quot;d" Description="q"/>
-  </Formula>
-</Formulas>
-<DatatypeDesc>
-  <Datatype Value="Single" Desc=" 单精度数 "/>
-  <Datatype Value="String" Desc="文本"/>
-  <Datatype Value="Quote&quot;d" Desc="引号"/>
-  <Datatype Value="Integer"/>
-</DatatypeDesc>
-)";
 
 class Catalogue : public CatalogueFile {
 protected:
-    void SetUp() override {
-        CatalogueFile::SetUp();
-        write(kCategories);
-        categories.onClick = [this](int) {
-            FillFunctionName(metrics, functions, categories.Text(), path_);
-        };
+    // Writes a catalogue of one function F with that MaxArgNum, and queries its count.
+    std::string edit(const std::string& count, std::optional<fs::file_time_type> time = {}) {
+        writeInner("<Formulas><Formula Name=\"F\" MaxArgNum=\"" + count + "\"/></Formulas>");
+        if (time) fs::last_write_time(path_, *time);
+        return outcome(path_);
     }
     FakeMetrics metrics;
     FakeList categories, functions;
 };
 
 TEST_F(Catalogue, CategoriesListOnlyDisplayTrueAndFillTheFirst) {
-    FillFunctionCategory(metrics, categories, path_);
+    categories.onClick = [&](int) { FillFunctionName(metrics, functions, categories.Text(), kMain); };
+    FillFunctionCategory(metrics, categories, kMain);
     EXPECT_THAT(categories.items, ElementsAre("常用", "全部", "Twice", "Empty", "It's"));
     EXPECT_EQ(categories.index, 0);
     // The first category's click filled the functions: hidden ones and other categories not.
@@ -86,245 +58,188 @@ TEST_F(Catalogue, CategoriesListOnlyDisplayTrueAndFillTheFirst) {
 }
 
 TEST_F(Catalogue, FunctionListsByCategoryTitle) {
-    const struct {
-        const char* title;
-        std::vector<std::string> names;
-    } cases[] = {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"全部", {"ROUND", "LEN", "COMMENTED", "NOW", "O'BRIEN"}},  // TOTALFUNCTION, any case
         {" 常用 ", {"ROUND"}},                                     // the title is trimmed
-        {"Twice", {"LEN"}},   // the last category of that title names the functions
-        {"Empty", {}},
-        {"Nowhere", {}},
+        {"Twice", {"LEN"}},  // the last category of that title names the functions
+        {"Empty", {}}, {"Nowhere", {}},
         {"It's", {"NOW", "O'BRIEN"}},  // a quote in the title selects, never breaks the path
         {"x' or '1'='1", {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.title);
+    for (const auto& [title, names] : cases) {
         functions.items = {"stale"};
         functions.index = 0;
-        FillFunctionName(metrics, functions, c.title, path_);
-        EXPECT_EQ(functions.items, c.names);
-        EXPECT_EQ(functions.index, c.names.empty() ? -1 : 0);
+        FillFunctionName(metrics, functions, title, kMain);
+        EXPECT_EQ(functions.items, names) << title;
+        EXPECT_EQ(functions.index, names.empty() ? -1 : 0) << title;
     }
 }
 
 TEST_F(Catalogue, ScrollBarIsEnabledOnceEntriesOutgrowTheClientArea) {
     functions.clientHeight = 195 * 2;
-    FillFunctionName(metrics, functions, "全部", path_);
+    FillFunctionName(metrics, functions, "全部", kMain);
     EXPECT_EQ(functions.scrollBarEnables, 3);  // after the third, fourth and fifth entries
-    FakeList roomy;
-    FillFunctionName(metrics, roomy, "全部", path_);
-    EXPECT_EQ(roomy.scrollBarEnables, 0);
+    FillFunctionName(metrics, categories, "全部", kMain);  // roomy
+    EXPECT_EQ(categories.scrollBarEnables, 0);
 }
 
-TEST_F(Catalogue, FunctionInfoJoinsTrimmedTitleAndDescription) {
+// The answers and failures of each query are cases of the command-line test on these files.
+TEST_F(Catalogue, FailedQueriesLeaveLabelsEmptyAndListedEntries) {
     FakeLabel value, description;
-    GetFunctionInfo(value, description, " ROUND ", path_);
-    EXPECT_EQ(value.caption, "ROUND(x,n)");
-    EXPECT_EQ(description.caption, "四舍五入：按位数舍入");
-}
-
-TEST_F(Catalogue, FunctionInfoLeavesLabelsEmptyOnFailure) {
-    FakeLabel value, description;
-    const NemroError e = errorOf([&] { GetFunctionInfo(value, description, "LEN", path_); });
-    EXPECT_EQ(e.number(), err::Catalogue);
-    EXPECT_EQ(e.source(), "frmFormulaSet.GetFormulaInfo()\\GetFunctionInfo");
-    EXPECT_EQ(e.description(), "Formula Value Must Be Specified.");
-    EXPECT_EQ(value.caption, "");
-    EXPECT_EQ(description.caption, "");
-}
-
-TEST_F(Catalogue, ArgumentQueries) {
-    EXPECT_EQ(getArgumentCount("ROUND", path_), 2);
-    EXPECT_EQ(getArgumentCount("NOW", path_), 0);
-    EXPECT_EQ(getArgumentPara("ROUND", "Value", 1, path_), "x");
-    EXPECT_EQ(getArgumentPara("ROUND", " Description ", 2, path_), "位数");
-    EXPECT_EQ(getArgDatatypeDesc("ROUND", "x", path_), " 单精度数 ");  // untrimmed
-    EXPECT_EQ(getArgDatatypeDesc("O'BRIEN", "it's", path_), "引号");
-    EXPECT_TRUE(CheckArgNum("ROUND", path_));
-    EXPECT_TRUE(CheckArgNum("NOW", path_));
-    EXPECT_FALSE(CheckArgNum("COMMENTED", path_));  // the comment is a child node
-}
-
-TEST_F(Catalogue, FailuresCarryNumberTaggedSourceAndDescription) {
-    const struct {
-        const char* what;
-        std::function<void()> query;
-        std::int32_t number;
-        const char* source;
-        const char* description;  // nullptr: the platform's own text
-    } cases[] = {
-        {"Required missing", [&] { getArgumentPara("ROUND", "Required", 2, path_); },
-         err::Catalogue, "frmFormulaSet.getArgumenPara()\\getArgumentPara",
-         "Argument Required Must Be Specified."},
-        {"beyond the children", [&] { getArgumentPara("ROUND", "Value", 3, path_); },
-         err::ObjectNotSet, "frmFormulaSet.getArgumenPara()\\getArgumentPara", nullptr},
-        {"the comment child", [&] { getArgumentPara("COMMENTED", "Value", 1, path_); },
-         err::NoSuchMember, "frmFormulaSet.getArgumenPara()\\getArgumentPara", nullptr},
-        {"unknown function", [&] { getArgumentCount("NOPE", path_); }, err::ObjectNotSet,
-         "frmFormulaSet.getArgumentCount()\\getArgumentCount", nullptr},
-        {"case differs", [&] { CheckArgNum("round", path_); }, err::ObjectNotSet,
-         "frmFormulaSet.CheckArgNum()\\CheckArgNum", nullptr},
-        {"no Datatype", [&] { getArgDatatypeDesc("ROUND", "nobody", path_); },
-         err::ObjectNotSet, "modCommonFunction.getArgDatatypeDesc()\\modCommonFunction.getArgDatetypeDesc",
-         nullptr},
-        {"no Desc", [&] { getArgDatatypeDesc("ROUND", "n", path_); }, err::Catalogue,
-         "modCommonFunction.getArgDatatypeDesc()\\modCommonFunction.getArgDatatypeDesc",
-         "Attribute Desc of Datatype Must be Specified."},
-        {"unknown datatype", [&] { getArgDatatypeDesc("COMMENTED", "a", path_); },
-         err::ObjectNotSet,
-         "modCommonFunction.getArgDatatypeDesc()\\modCommonFunction.getArgDatatypeDesc", nullptr},
-        {"missing file", [&] { isExistFormula("ROUND", path_ + ".none"); }, 1,
-         "modCommonFunction.isExistFormula()\\isExistFormula", "File was not found"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const NemroError e = errorOf(c.query);
-        EXPECT_EQ(e.number(), c.number);
-        EXPECT_EQ(e.source(), c.source);
-        EXPECT_EQ(e.description(), c.description ? c.description : platformDescription(c.number));
-    }
-}
-
-TEST_F(Catalogue, MissingAttributesFailWithTheirMessages) {
-    write(R"(<FormulaCategorys><Category Display="True" Name="A"/>
-               <Category Title="NoName" Display="True"/></FormulaCategorys>
-             <Formulas><Formula CategoryName="A" Display="True"/>
-               <Formula Name="F" Value="v" Description="d"/>
-               <Formula Name="G" Value="v" Title="t"/></Formulas>)");
-    FakeMetrics m;
-    FakeList list;
-    FakeLabel a, b;
-    const struct {
-        std::function<void()> query;
-        const char* source;
-        const char* description;
-    } cases[] = {
-        {[&] { FillFunctionCategory(m, list, path_); },
-         "frmFormulaSet.FillFormulaCategory()\\FillFunctionCategory",
-         "Function Category Title Must Be Specified."},
-        {[&] { FillFunctionName(m, list, "NoName", path_); },
-         "frmFormulaSet.FillFunctionName()\\FillFunctionName",
-         "Function Category Name Must Be Specified."},
-        {[&] { GetFunctionInfo(a, b, "F", path_); },
-         "frmFormulaSet.GetFormulaInfo()\\GetFunctionInfo", "Formula Title Must Be Specified."},
-        {[&] { GetFunctionInfo(a, b, "G", path_); },
-         "frmFormulaSet.GetFormulaInfo()\\GetFunctionInfo",
-         "Formula Description Must Be Specified."},
-        {[&] { getArgumentCount("F", path_); },
-         "frmFormulaSet.getArgumentCount()\\getArgumentCount",
-         "Formula MaxArgNum Must Be Specified."},
-        {[&] { CheckArgNum("F", path_); }, "frmFormulaSet.CheckArgNum()\\CheckArgNum",
-         "Argument MaxArgNum Must Be Specified."},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.description);
-        const NemroError e = errorOf(c.query);
-        EXPECT_EQ(e.number(), err::Catalogue);
-        EXPECT_EQ(e.number(), -2147221504);
-        EXPECT_EQ(e.source(), c.source);
-        EXPECT_EQ(e.description(), c.description);
-    }
-}
-
-TEST_F(Catalogue, FunctionListWithoutNameFails) {
-    write(R"(<FormulaCategorys><Category Title="A" Name="A" Display="True"/></FormulaCategorys>
-             <Formulas><Formula Name="F" CategoryName="A" Display="True"/>
-                       <Formula CategoryName="A" Display="True"/></Formulas>)");
-    FakeList list;
-    const NemroError e = errorOf([&] { FillFunctionName(metrics, list, "A", path_); });
-    EXPECT_EQ(e.description(), "Function Name Must Be Specified.");
-    EXPECT_THAT(list.items, ElementsAre("F"));  // entries added so far stay
-}
-
-TEST_F(Catalogue, NoDisplayedCategoryFailsToSelect) {
-    write(R"(<FormulaCategorys><Category Title="A" Name="A"/></FormulaCategorys><Formulas/>)");
-    const NemroError e = errorOf([&] { FillFunctionCategory(metrics, categories, path_); });
-    EXPECT_EQ(e.number(), err::InvalidPropertyValue);
-    EXPECT_THAT(categories.items, IsEmpty());
+    errorOf([&] { GetFunctionInfo(value, description, "LEN", kMain); });
+    EXPECT_EQ(value.caption + description.caption, "");
+    EXPECT_EQ(errorOf([&] { FillFunctionName(metrics, functions, "A", kFaulty); }).description(),
+              "Function Name Must Be Specified.");
+    EXPECT_THAT(functions.items, ElementsAre("E"));
+    // No name holds a NUL: the text before it must not match.
+    EXPECT_FALSE(isExistFormula(std::string("LEN\0", 4), kMain));
+    EXPECT_EQ(errorOf([&] { getArgumentCount(std::string("NOW\0", 4), kMain); }).number(), 91);
 }
 
 TEST_F(Catalogue, MaxArgNumConversion) {
-    const struct {
-        const char* text;
-        std::int16_t count;
-        std::int32_t error;  // 0: converts
-    } cases[] = {
-        {"3", 3, 0},         {" 7 ", 7, 0},     {"2.5", 2, 0},   {"3.5", 4, 0},
-        {"-1", -1, 0},       {"32767", 32767, 0}, {"32768", 0, err::Overflow},
-        {"1e9", 0, err::Overflow}, {"abc", 0, err::TypeMismatch}, {"", 0, err::TypeMismatch},
-        {"0x10", 0, err::TypeMismatch}, {"nan", 0, err::TypeMismatch},
+    const std::pair<const char*, const char*> cases[] = {
+        {"3", "3"}, {" 7 ", "7"}, {"2.5", "2"}, {"3.5", "4"}, {"-1", "-1"}, {"32767", "32767"},
+        {"-32768", "-32768"}, {"32768", "error 6"}, {"-32769", "error 6"}, {"1e9", "error 6"},
+        {"abc", "error 13"}, {"", "error 13"}, {"0x10", "error 13"}, {"nan", "error 13"},
+        {"1 2", "error 13"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        write(std::string(R"(<Formulas><Formula Name="F" MaxArgNum=")") + c.text +
-              R"("/></Formulas>)");
-        if (c.error == 0) {
-            EXPECT_EQ(getArgumentCount("F", path_), c.count);
-        } else {
-            EXPECT_EQ(errorOf([&] { getArgumentCount("F", path_); }).number(), c.error);
+    for (const auto& [text, expected] : cases) EXPECT_EQ(edit(text), expected) << text;
+}
+
+TEST_F(Catalogue, EveryEditIsSeenByTheNextQuery) {
+    const auto past = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    // Same size, times a nanosecond apart: only the identity tells the versions apart.
+    EXPECT_EQ(edit("1", past), "1");
+    EXPECT_EQ(outcome(path_), "1");
+    EXPECT_EQ(edit("2", past + std::chrono::nanoseconds(1)), "2");
+    // Rewritten at once, within one tick of the file clock.
+    EXPECT_EQ(edit("3"), "3");
+    EXPECT_EQ(edit("4"), "4");
+    // A recent time that the edits keep: the same identity, yet each query sees the new text.
+    const auto recent = fs::file_time_type::clock::now() + std::chrono::hours(1);
+    EXPECT_EQ(edit("5", recent), "5");
+    EXPECT_EQ(edit("6", recent), "6");
+    fs::remove(path_);
+    EXPECT_EQ(outcome(path_), "error 1");
+}
+
+TEST(AppPath, IsTheDirectoryOfThisModule) {
+    EXPECT_EQ(GetAppPath(), fs::canonical("/proc/self/exe").parent_path().string() + "/");
+}
+
+TEST(DecomposeArgument, AppendsThePiecesJoinedByBarsAndFollowsDeepNesting) {
+    std::string result = "x";
+    EXPECT_TRUE(DecomposeArgument("a,,ROUND(b,c)", result));
+    EXPECT_EQ(result, "xa||ROUND(b,c)");
+    // Deeper than a 16-bit depth counter could follow.
+    const std::string deep = std::string(40000, '(') + "1,2" + std::string(40000, ')');
+    EXPECT_THAT(decomposeArguments(deep + ",3"), ElementsAre(deep, "3"));
+}
+
+// The linter, and the bundled catalogue checked against the linter and the engine.
+const std::string kBundledCatalogue = NEMRO_BUNDLED_CATALOGUE;
+
+// A clean catalogue (clean.xml); each case below breaks it in one place. Line numbers matter.
+const std::string kClean = dataFile("clean.xml");
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    std::size_t at = 0, replaced = 0;
+    while ((at = text.find(from, at)) != std::string::npos) {
+        text.replace(at, from.size(), to);
+        at += to.size();
+        ++replaced;
+    }
+    EXPECT_GT(replaced, 0u) << "'" << from << "' is not in the clean catalogue";
+    return text;
+}
+
+struct LintCase {
+    std::string name, from, to;
+    std::size_t line = 0;
+    std::string fragment;
+    std::size_t problems = 0;
+};
+
+// The cases of lint_cases.tsv; each breaks the clean catalogue in one place.
+std::vector<LintCase> lintCases() {
+    std::vector<LintCase> cases;
+    std::istringstream in(dataFile("lint_cases.tsv"));
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        LintCase c;
+        std::getline(std::getline(std::getline(fields, c.name, '\t'), c.from, '\t'), c.to, '\t');
+        std::getline((fields >> c.line).ignore(), c.fragment, '\t') >> c.problems;
+        for (std::string* text : {&c.from, &c.to})
+            for (std::size_t at; (at = text->find("{n}")) != std::string::npos;) text->replace(at, 3, "\n");
+        cases.push_back(c);
+    }
+    return cases;
+}
+
+class Lint : public CatalogueFile, public ::testing::WithParamInterface<LintCase> {};
+
+TEST_P(Lint, ReportsTheFaultOnItsLine) {
+    const LintCase& c = GetParam();
+    const std::vector<LintProblem> problems = lintCatalogue(write(replaceAll(kClean, c.from, c.to)));
+    EXPECT_EQ(problems.size(), c.problems) << ::testing::PrintToString(problems);
+    EXPECT_TRUE(std::any_of(problems.begin(), problems.end(), [&](const LintProblem& p) {
+        return p.line == c.line && p.message.find(c.fragment) != std::string::npos;
+    })) << "expected line " << c.line << ": " << c.fragment << "\ngot:\n" << ::testing::PrintToString(problems);
+    EXPECT_TRUE(std::is_sorted(problems.begin(), problems.end(),
+                               [](const auto& a, const auto& b) { return a.line < b.line; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(OneFault, Lint, ::testing::ValuesIn(lintCases()),
+                         [](const auto& p) { return p.param.name; });
+
+TEST_F(Catalogue, LintLinesCountFromTheFileStartWithAByteOrderMarkAndCrLf) {
+    EXPECT_THAT(lintCatalogue(write(kClean)), ::testing::IsEmpty());
+    std::string text = replaceAll(kClean, R"(MaxArgNum="2")", R"(MaxArgNum="3")");
+    text = replaceAll("\xEF\xBB\xBF" + text, "\n", "\r\n");
+    const std::vector<LintProblem> problems = lintCatalogue(write(text));
+    ASSERT_EQ(problems.size(), 1u) << ::testing::PrintToString(problems);
+    EXPECT_EQ(problems[0].line, 8u);
+}
+
+// Every function of the bundled catalogue is one the formula check accepts when the dialog
+// composes it, with the optional fields empty and with all fields filled.
+class Bundled : public Catalogue, public IExpressionListener {
+protected:
+    void UserFunction(const std::string& Name, CExpElmStack&, std::string& Value) override {
+        Value = isExistFormula(Name, kBundledCatalogue) ? "0" : "-1";
+    }
+};
+
+TEST_F(Bundled, ListsEveryEngineFunctionAndEachComposesToAnAcceptedFormula) {
+    FillFunctionCategory(metrics, categories, kBundledCatalogue);
+    ASSERT_THAT(categories.items, ::testing::Contains("全部函数"));
+    FillFunctionName(metrics, functions, "全部函数", kBundledCatalogue);
+    for (const char* builtIn :
+         {"AND", "CHAR", "CODE", "EXACT", "FIND", "FINDB", "IF", "INT", "LEFT", "LEFTB", "LEN",
+          "LENB", "MID", "MIDB", "MOD", "NOT", "OR", "RIGHT", "RIGHTB", "RMBDX", "ROUND", "SIGN",
+          "TRUNC", "ABS"})
+        EXPECT_THAT(functions.items, ::testing::Contains(builtIn));
+
+    const std::map<std::string, std::string> sample = {
+        {"Boolean", "1>0"}, {"Integer", "2"},  {"Long", "2"},         {"Single", "1.5"},
+        {"Date", "TODAY()"}, {"Object", "1"}, {"String", "\"ab\""}, {"Range", "A1"}};
+    for (const std::string& name : functions.items) {
+        ASSERT_TRUE(CheckArgNum(name, kBundledCatalogue)) << name;
+        const std::int16_t count = getArgumentCount(name, kBundledCatalogue);
+        for (const bool fillOptional : {false, true}) {
+            std::vector<std::string> fields;
+            for (std::int16_t i = 1; i <= count; ++i) {
+                const bool required = getArgumentPara(name, "Required", i, kBundledCatalogue) == "True";
+                const std::string type = getArgumentPara(name, "Datatype", i, kBundledCatalogue);
+                fields.push_back(required || fillOptional ? sample.at(type) : "");
+            }
+            const std::string formula = buildFormula(name, fields, kBundledCatalogue);
+            EXPECT_NO_THROW(CGNTExpression(this).EvaluateOrThrow(formula)) << formula;
         }
     }
 }
 
-TEST_F(Catalogue, ExistenceIsExactAndSkipsNonElements) {
-    const struct {
-        const char* name;
-        bool exists;
-    } cases[] = {
-        {"LEN", true}, {"len", false}, {" LEN", false}, {" PAD ", true}, {"PAD", false},
-        {"O'BRIEN", true}, {"HIDDEN", true}, {"", false},
-    };
-    // A comment among the functions must not break the check.
-    write(std::string(kCategories).replace(std::string(kCategories).find("<Formulas>"), 10,
-                                           "<Formulas><!-- functions --><?pi x?>"));
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(isExistFormula(c.name, path_), c.exists);
-    }
-    EXPECT_FALSE(isExistFormula(std::string("LEN\0", 4), path_));
-}
-
-TEST_F(Catalogue, UnparsableFilesFailWithTheParserStatus) {
-    const char* documents[] = {"", "<Quorvanta>", "<Quorvanta><a></b></Quorvanta>", "not xml"};
-    for (const char* document : documents) {
-        SCOPED_TRACE(document);
-        writeRaw(document);
-        const NemroError e = errorOf([&] { getArgumentCount("F", path_); });
-        EXPECT_GT(e.number(), 0);
-        EXPECT_EQ(e.source(), "frmFormulaSet.getArgumentCount()\\getArgumentCount");
-        EXPECT_FALSE(e.description().empty());
-    }
-    // A directory in the file's place.
-    EXPECT_GT(errorOf([&] { isExistFormula("F", dir_.string()); }).number(), 0);
-}
-
-TEST_F(Catalogue, EveryEditIsSeenByTheNextQuery) {
-    namespace fs = std::filesystem;
-    const auto past = fs::file_time_type::clock::now() - std::chrono::hours(1);
-    // Same size, times a nanosecond apart: only the identity tells the versions apart.
-    write(R"(<Formulas><Formula Name="F" MaxArgNum="1"/></Formulas>)");
-    fs::last_write_time(path_, past);
-    EXPECT_EQ(getArgumentCount("F", path_), 1);
-    EXPECT_EQ(getArgumentCount("F", path_), 1);
-    write(R"(<Formulas><Formula Name="F" MaxArgNum="2"/></Formulas>)");
-    fs::last_write_time(path_, past + std::chrono::nanoseconds(1));
-    EXPECT_EQ(getArgumentCount("F", path_), 2);
-    // Rewritten at once, within one tick of the file clock.
-    write(R"(<Formulas><Formula Name="F" MaxArgNum="3"/></Formulas>)");
-    EXPECT_EQ(getArgumentCount("F", path_), 3);
-    write(R"(<Formulas><Formula Name="F" MaxArgNum="4"/></Formulas>)");
-    EXPECT_EQ(getArgumentCount("F", path_), 4);
-    fs::remove(path_);
-    EXPECT_EQ(errorOf([&] { getArgumentCount("F", path_); }).number(), 1);
-}
-
-TEST(AppPath, IsTheDirectoryOfThisModule) {
-    const std::string dir = GetAppPath();
-    ASSERT_FALSE(dir.empty());
-    EXPECT_EQ(dir.back(), '/');
-    EXPECT_TRUE(std::filesystem::exists(dir + "catalogue_test"));
-}
-
 }  // namespace
-}  // namespace nemro::testing
+}  // namespace testing
+}  // namespace nemro

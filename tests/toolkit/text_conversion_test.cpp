@@ -7,8 +7,10 @@
 
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "nemro/message_box.h"
 #include "nemro/text.h"
 
 namespace nemro {
@@ -25,67 +27,61 @@ std::string icuToUtf8(const std::u16string& s) {
     return out;
 }
 
-int sign(int v) { return (v > 0) - (v < 0); }
-
-const std::vector<std::string> kUtf8 = {
-    "", "A1+2", "公式 ÄÖ 😀", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xEF\xBF\xBF",
-    "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF",
-    // ill-formed: overlong, surrogates, beyond U+10FFFF, cut short, stray continuation
-    "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xED\xA0\x80", "\xF0\x80\x80\x80", "\xF4\x90\x80\x80",
-    "\xF5\x80\x80\x80", "a\xE4\xB8", "\xE4\xB8" "b", "\x80", "x\xBFy", "\xFF", "\xF0\x9F\x98",
-    std::string("a\0b", 3)};
+// Both ways and the validity of s as ICU sees them; well-formed exactly when ICU's
+// conversion gives the bytes back.
+void expectAgreement(const std::string& s) {
+    const std::u16string u = icuToUtf16(s);
+    ASSERT_EQ(text::toUtf16(s), u) << ::testing::PrintToString(s);
+    ASSERT_EQ(text::toUtf8(u), icuToUtf8(u)) << ::testing::PrintToString(s);
+    ASSERT_EQ(text::isValidUtf8(s), icuToUtf8(u) == s) << ::testing::PrintToString(s);
+}
 
 TEST(TextConversion, Utf8ToUtf16AgreesWithIcu) {
-    for (const auto& s : kUtf8) EXPECT_EQ(text::toUtf16(s), icuToUtf16(s)) << s;
+    for (const std::string& s : std::vector<std::string>{
+             "", "A1+2", "公式 ÄÖ 😀", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xEF\xBF\xBF",
+             "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF",
+             // ill-formed: overlong, surrogates, beyond U+10FFFF, cut short, stray continuation
+             "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xED\xA0\x80", "\xF0\x80\x80\x80",
+             "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "a\xE4\xB8", "\xE4\xB8" "b", "\x80", "x\xBFy",
+             "\xFF", "\xF0\x9F\x98", std::string("a\0b", 3)})
+        expectAgreement(s);
 }
 
 TEST(TextConversion, Utf16ToUtf8AgreesWithIcuIncludingLoneSurrogates) {
-    const std::vector<std::u16string> cases = {
-        u"", u"abc", u"公式", u"\u00E9\u07FF\u0800\uFFFF", u"\U0001F600", u"\xD800", u"\xDC00",
-        u"a\xD83D", u"\xD83D" u"b", u"\xDE00\xD83D"};
-    for (const auto& s : cases) EXPECT_EQ(text::toUtf8(s), icuToUtf8(s));
+    for (const std::u16string& s : std::vector<std::u16string>{
+             u"", u"abc", u"公式", u"\u00E9\u07FF\u0800\uFFFF", u"\U0001F600", u"\xD800", u"\xDC00",
+             u"a\xD83D", u"\xD83D" u"b", u"\xDE00\xD83D", u"\xDC00\xDC00"})
+        EXPECT_EQ(text::toUtf8(s), icuToUtf8(s));
 }
 
-// Random bytes biased towards lead and continuation bytes reach every branch.
+// Random bytes biased towards lead and continuation bytes reach every branch; longer texts
+// of mostly well-formed characters put sequences across the validator's 16-byte steps.
 TEST(TextConversion, RandomBytesAgreeWithIcu) {
     std::mt19937 rng(7);
-    const unsigned char pool[] = {'a', 0x7F, 0x80, 0xBF, 0xC2, 0xDF, 0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xA0, 0x90, 0x8F};
-    for (int i = 0; i < 20000; ++i) {
+    const unsigned char pool[] = {'a', 0x7F, 0x80, 0xBF, 0xC2, 0xDF, 0xE0, 0xE4, 0xED, 0xEF,
+                                  0xF0, 0xF4, 0xF5, 0xA0, 0x90, 0x8F, 0xC0};
+    const std::string good[] = {"金", "é", "😀", "x", "a"};
+    for (int i = 0; i < 60000; ++i) {
+        const bool shortText = i % 3 == 0;
         std::string s;
-        for (int n = static_cast<int>(rng() % 8); n > 0; --n) s.push_back(static_cast<char>(pool[rng() % sizeof pool]));
-        ASSERT_EQ(text::toUtf16(s), icuToUtf16(s));
-        const std::u16string u = icuToUtf16(s);
-        ASSERT_EQ(text::toUtf8(u), icuToUtf8(u));
-    }
-}
-
-// Well-formed exactly when ICU's conversion gives the bytes back. Longer texts of mostly
-// ASCII put characters across the validator's 16-byte steps.
-TEST(TextConversion, ValidityAgreesWithIcu) {
-    for (const auto& s : kUtf8) EXPECT_EQ(text::isValidUtf8(s), icuToUtf8(icuToUtf16(s)) == s) << s;
-    std::mt19937 rng(11);
-    const unsigned char pool[] = {'a', 'a', 'a', 'a', 0x80, 0xBF, 0xC2, 0xDF, 0xE0, 0xE4, 0xED, 0xF0, 0xF4, 0xF5, 0xA0, 0x90, 0x8F, 0xC0};
-    const std::string good[] = {"金", "é", "😀", "x"};
-    for (int i = 0; i < 40000; ++i) {
-        std::string s;
-        for (int n = static_cast<int>(rng() % 48); n > 0; --n) {
-            if (rng() % 3) s += good[rng() % 4];
+        for (int n = static_cast<int>(rng() % (shortText ? 8 : 48)); n > 0; --n) {
+            if (!shortText && rng() % 3) s += good[rng() % 5];
             else s.push_back(static_cast<char>(pool[rng() % sizeof pool]));
         }
-        ASSERT_EQ(text::isValidUtf8(s), icuToUtf8(icuToUtf16(s)) == s) << i;
+        expectAgreement(s);
     }
 }
 
 TEST(TextConversion, CaseOperationsOnAsciiAgreeWithIcu) {
     const std::vector<std::string> words = {"", "true", "TRUE", "TrUe", "truex", "a_b", "[x]", "@`{~", "Z9z", "ab", "aB",
-                                            "É", "é", "ß", "SS", "中"};  // and a few that are not ASCII
+                                            "É", "é", "ß", "SS", "中", "istanbul straße"};  // and a few that are not ASCII
+    const auto sign = [](int v) { return (v > 0) - (v < 0); };
     for (const auto& a : words) {
         icu::UnicodeString u = icu::UnicodeString::fromUTF8(a);
         std::string up, low;
         icu::UnicodeString(u).toUpper(icu::Locale::getRoot()).toUTF8String(up);
         icu::UnicodeString(u).toLower(icu::Locale::getRoot()).toUTF8String(low);
-        EXPECT_EQ(text::upper(a), up);
-        EXPECT_EQ(text::lower(a), low);
+        EXPECT_EQ(text::upper(a) + " " + text::lower(a), up + " " + low);
         for (const auto& b : words) {
             const int expected = sign(u.caseCompare(icu::UnicodeString::fromUTF8(b), U_FOLD_CASE_DEFAULT));
             EXPECT_EQ(sign(text::compareNoCase(text::toUtf16(a), text::toUtf16(b))), expected) << a << " " << b;
@@ -93,6 +89,29 @@ TEST(TextConversion, CaseOperationsOnAsciiAgreeWithIcu) {
             EXPECT_EQ(text::equalsNoCase(a, b), expected == 0) << a << " " << b;
         }
     }
+}
+
+// A thread's own message sink takes that thread's messages; the others go to the global one.
+TEST(MessageBox, ThreadSinkCatchesOnlyItsOwnThreadsMessages) {
+    std::vector<std::string> seen;
+    const auto sink = [&](const char* name) {
+        return [&seen, name](const std::string& t, MsgIcon i, const std::string& title) {
+            seen.push_back(std::string(name) + " " + t + "|" + std::to_string(static_cast<int>(i)) + "|" + title);
+        };
+    };
+    const MessageBoxFunction old = setMessageBox(sink("global"));
+    setThreadMessageBox(sink("mine"));
+    showMessage("a", MsgIcon::Critical, "t");
+    std::thread([&] {
+        showMessage("b", MsgIcon::Critical, "t");
+        setThreadMessageBox(sink("other"));
+        showMessage("c", MsgIcon::Critical, "t");
+    }).join();
+    setThreadMessageBox(nullptr);
+    showMessage("d", MsgIcon::Information, kApplicationTitle);
+    setMessageBox(old);
+    EXPECT_EQ(seen, (std::vector<std::string>{"mine a|16|t", "global b|16|t", "other c|16|t",
+                                              "global d|64|NemroFormulaSet"}));
 }
 
 }  // namespace
