@@ -18,21 +18,17 @@ struct ScriptedListener : IExpressionListener {
     std::map<std::string, std::int32_t> variableTypes, functionTypes;
     std::vector<std::string> calls;  // "Callback:Name" in the order raised
 
-    static void answer(const auto& map, const std::string& name, auto& out) {
-        if (auto it = map.find(name); it != map.end()) out = it->second;
+    void answer(const char* callback, const auto& map, const std::string& name, auto& out) {
+        calls.push_back(callback + name);
+        if (map.contains(name)) out = map.at(name);
     }
-    void UserVariable(const std::string& name, std::string& value) override {
-        calls.push_back("UserVariable:" + name), answer(variables, name, value);
+    void UserVariable(const std::string& n, std::string& v) override { answer("UserVariable:", variables, n, v); }
+    void UserFunction(const std::string& n, CExpElmStack&, std::string& v) override { answer("UserFunction:", functions, n, v); }
+    void CheckVariable(const std::string& n, std::int32_t& t, std::int32_t&, std::string&) override {
+        answer("CheckVariable:", variableTypes, n, t);
     }
-    void UserFunction(const std::string& name, CExpElmStack&, std::string& value) override {
-        calls.push_back("UserFunction:" + name), answer(functions, name, value);
-    }
-    void CheckVariable(const std::string& name, std::int32_t& type, std::int32_t&, std::string&) override {
-        calls.push_back("CheckVariable:" + name), answer(variableTypes, name, type);
-    }
-    void CheckUserFunction(const std::string& name, CExpElmStack&, std::int32_t& type, std::int32_t&,
-                           std::string&) override {
-        calls.push_back("CheckUserFunction:" + name), answer(functionTypes, name, type);
+    void CheckUserFunction(const std::string& n, CExpElmStack&, std::int32_t& t, std::int32_t&, std::string&) override {
+        answer("CheckUserFunction:", functionTypes, n, t);
     }
 };
 
@@ -42,6 +38,10 @@ struct Outcome {
     std::int32_t kind = 0;  // the result's kind, or the printed return type
     std::int32_t number = 0;
     std::string source;
+    bool operator==(const Outcome&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const Outcome& o) {
+        return out << o.ok << " " << o.kind << " " << o.number << " [" << o.text << "] [" << o.source << "]";
+    }
 };
 
 // Runs f, which answers a text and a kind, and catches the error it raises.
@@ -87,8 +87,8 @@ struct Row {
     std::int32_t kind = 0;  // checked when nonzero
 };
 
-inline void check(const Row& r, IExpressionListener* listener = nullptr) {
-    const Outcome o = evaluate(r.formula, listener);
+inline void check(const Row& r, IExpressionListener* listener = nullptr, bool printing = false) {
+    const Outcome o = printing ? print(r.formula, listener) : evaluate(r.formula, listener);
     EXPECT_EQ(o.ok, r.number == 0) << r.formula << ": " << o.number << " " << o.text;
     EXPECT_EQ(o.number, r.number) << r.formula;
     EXPECT_EQ(o.text, r.text) << r.formula;
@@ -97,8 +97,24 @@ inline void check(const Row& r, IExpressionListener* listener = nullptr) {
     }
 }
 
-inline void checkAll(std::initializer_list<Row> rows, IExpressionListener* listener = nullptr) {
-    for (const Row& r : rows) check(r, listener);
+inline void checkAll(std::initializer_list<Row> rows, IExpressionListener* listener = nullptr,
+                     bool printing = false) {
+    for (const Row& r : rows) check(r, listener, printing);
+}
+
+// The listener callbacks that evaluating or printing each formula raises, in order.
+struct Calls {
+    const char* formula;
+    std::vector<std::string> calls;
+};
+
+inline void checkCalls(std::initializer_list<Calls> cases, bool printing = false) {
+    for (const auto& c : cases) {
+        ScriptedListener l;
+        l.variables["bad"] = "oops", l.functions["ABS"] = "0";
+        printing ? print(c.formula, &l) : evaluate(c.formula, &l);
+        EXPECT_EQ(l.calls, c.calls) << c.formula;
+    }
 }
 
 }  // namespace nemro::testing

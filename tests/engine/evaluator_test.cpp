@@ -57,21 +57,32 @@ TEST(Evaluator, NumbersBehaveAsTheirTexts) {
     for (const auto& r : rows) check(r), check(r, &l);
 }
 
+// Postfix forms no conversion makes, evaluated and printed (nullptr: printing succeeds).
 TEST(Evaluator, HandMadePostfixErrors) {
-    struct { std::vector<ExpElement> postfix; std::int32_t number; const char* description; } cases[] = {
-        {{{"1", ekNumber, 99}, {"2", ekNumber, 99}}, 34, "操作数与运算符数目不匹配。"},
-        {{{"", ekEmpty, 99}}, 35, "计算表达式中存在无效的元素。"},
-        {{{"(", ekDelimiter, 30}}, 35, "计算表达式中存在无效的元素。"},
-        {{{"x", ekVariable | vtNumber, 99}}, 35, "计算表达式中存在无效的元素。"},
-        {{{"1", ekNumber, 99}, {"", ekEmpty, 99}, {"+", ekOperator, 24}}, 35, "计算表达式中存在无效的元素。"},
-        {{{"1", ekNumber, 99}, {"LEN", ekFunction, 99}}, 34, "期望配对的右括号。"},
-        {{{"1", ekNumber, 99}, {"1", ekNumber, 99}, {"%", ekOperator, 0}}, 35, "计算表达式中存在无效的元素。"},
+    const ExpElement one{"1", ekNumber, 99}, empty{"", ekEmpty, 99};
+    struct { std::vector<ExpElement> postfix; std::int32_t number; const char* evaluated; const char* printed; } cases[] = {
+        {{one, {"2", ekNumber, 99}}, 34, "操作数与运算符数目不匹配。", "操作数与运算符数目不匹配。"},
+        {{empty}, 35, "计算表达式中存在无效的元素。", nullptr},
+        {{{"(", ekDelimiter, 30}}, 35, "计算表达式中存在无效的元素。", nullptr},
+        {{{"x", ekVariable | vtNumber, 99}}, 35, "计算表达式中存在无效的元素。", ""},
+        {{{"x", ekExpression | vtNumber, 99}}, 35, "计算表达式中存在无效的元素。", ""},
+        {{one, empty, {"+", ekOperator, 24}}, 35, "计算表达式中存在无效的元素。", "双目运算符“+”缺少操作数。"},
+        {{one, {"LEN", ekFunction, 99}}, 34, "期望配对的右括号。", "期望配对的右括号。"},
+        {{one, one, {"%", ekOperator, 0}}, 35, "计算表达式中存在无效的元素。", ""},
+        {{{")", ekDelimiter, 30}}, 35, "计算表达式中存在无效的元素。", "错误的表达式。"},
+        {{one, {",", ekDelimiter, 2}}, 34, "操作数与运算符数目不匹配。", "错误的表达式。"},
+        {{{",", ekDelimiter, 2}}, 35, "计算表达式中存在无效的元素。", "错误的表达式。"},
     };
     for (const auto& c : cases) {
         const Outcome o = outcomeOf([&] { return std::pair(CGNTExpression().DoEvaluate(stackOf(c.postfix)).Text, 0); });
-        EXPECT_EQ(o.number, c.number) << c.description;
-        EXPECT_EQ(o.text, c.description);
+        EXPECT_EQ(o.number, c.number) << c.evaluated;
+        EXPECT_EQ(o.text, c.evaluated);
         EXPECT_EQ(o.source.rfind("CGNTExpression.DoEvaluate()", 0), 0u) << o.source;
+        std::int32_t type = 77;
+        const Outcome p = outcomeOf([&] { return std::pair(CGNTExpression().PostfixToInfix(stackOf(c.postfix), type), 0); });
+        if (!c.printed) continue;
+        EXPECT_EQ(std::pair(p.number, p.text), std::pair(35, std::string(c.printed))) << c.evaluated;
+        EXPECT_EQ(type, 77);  // a failed call leaves the type alone
     }
 }
 
@@ -89,17 +100,14 @@ TEST(Evaluator, VariablesResolveThroughTheListener) {
 }
 
 TEST(Evaluator, CallbacksComeRightOperandFirstAndOncePerOccurrence) {
-    struct { const char* formula; std::vector<std::string> calls; } cases[] = {
-        {"a=b", {"UserVariable:b", "UserVariable:a"}},
-        {"x+x", {"UserVariable:x", "UserVariable:x"}},
+    checkCalls({
+        {"a=b", {"UserVariable:b", "UserVariable:a"}}, {"x+x", {"UserVariable:x", "UserVariable:x"}},
         {"bad+ok", {"UserVariable:ok", "UserVariable:bad"}},  // the right operand is resolved, then the left fails
-    };
-    for (const auto& c : cases) {
-        ScriptedListener l;
-        l.variables["bad"] = "oops";
-        evaluate(c.formula, &l);
-        EXPECT_EQ(l.calls, c.calls) << c.formula;
-    }
+        {"abs(x)", {"UserFunction:ABS"}},                      // a user function's arguments stay unresolved
+        {"AND(FALSE,a)", {}},                                  // short-circuited
+        {"OR(a,b)", {"UserVariable:a", "UserVariable:b"}},  // both unanswered: 0 is false, so both are read
+        {"IF(c,a,b)", {"UserVariable:c", "UserVariable:a", "UserVariable:b"}},  // both branches, in order
+    });
 }
 
 TEST(Evaluator, ErrorSources) {
