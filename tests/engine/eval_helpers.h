@@ -84,7 +84,8 @@ struct Row {
     const char* formula;
     std::int32_t number;    // 0: success
     const char* text;       // the result text, or the error description
-    std::int32_t kind = 0;  // checked when nonzero
+    std::int32_t kind = 0;         // checked when nonzero
+    const char* source = nullptr;  // checked when given
 };
 
 inline void check(const Row& r, IExpressionListener* listener = nullptr, bool printing = false) {
@@ -92,9 +93,8 @@ inline void check(const Row& r, IExpressionListener* listener = nullptr, bool pr
     EXPECT_EQ(o.ok, r.number == 0) << r.formula << ": " << o.number << " " << o.text;
     EXPECT_EQ(o.number, r.number) << r.formula;
     EXPECT_EQ(o.text, r.text) << r.formula;
-    if (r.kind != 0 && o.ok) {
-        EXPECT_EQ(o.kind, r.kind) << r.formula;
-    }
+    EXPECT_EQ(o.kind, r.kind && o.ok ? r.kind : o.kind) << r.formula;
+    EXPECT_EQ(o.source, r.source ? r.source : o.source) << r.formula;
 }
 
 inline void checkAll(std::initializer_list<Row> rows, IExpressionListener* listener = nullptr,

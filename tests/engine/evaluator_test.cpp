@@ -15,9 +15,11 @@ TEST(Evaluator, OperatorsAndTheirErrors) {
         {"0-0", 0, "0", ekNumber}, {"-0", 0, "0", ekNumber}, {"TRUE+1", 0, "2", ekNumber},
         {"-TRUE", 0, "-1", ekNumber}, {"-\"5\"", 0, "-5", ekNumber}, {"\"2\"*\"3\"", 0, "6", ekNumber},
         {"\"true\"+1", 0, "2", ekNumber}, {"12.5%*2", 0, "0.25", ekNumber},
-        {"-\"abc\"", 13, "无法将字符串“abc”转化为数值类型。"}, {"\"a\"+\"b\"", 13, "无法将字符串“b”转化为数值类型。"},
+        {"-\"abc\"", 13, "无法将字符串“abc”转化为数值类型。", 0, "CGNTExpression.Evaluate()\\CGNTExpression.DoEvaluate()\\CGNTExpression.p_ToNumber()"},
+        {"\"a\"+\"b\"", 13, "无法将字符串“b”转化为数值类型。"},
         {"(-8)^(1/3)", 5, "无效的过程调用或参数。"}, {"0^-1", 5, "无效的过程调用或参数。"},
-        {"10^400", 6, "溢出。"}, {"1E+300", 35, "缺乏运算符。"}, {"99999999999^30*99999999999^30", 6, "溢出。"},
+        {"10^400", 6, "溢出。", 0, "CGNTExpression.Evaluate()\\CGNTExpression.DoEvaluate()"},
+        {"1E+300", 35, "缺乏运算符。"}, {"99999999999^30*99999999999^30", 6, "溢出。"},
         // concatenation keeps the written text
         {"1.50&\"x\"", 0, "1.50x", ekString}, {"TRUE&1", 0, "True1", ekString}, {"\"a\";\"b\"", 0, "ab", ekString},
         {"1/4&\"\"", 0, "0.25", ekString}, {"\"\"&\"\"", 0, "", ekString},
@@ -31,7 +33,9 @@ TEST(Evaluator, OperatorsAndTheirErrors) {
         {"2>=2", 0, "True", ekBoolean}, {"2<>2", 0, "False", ekBoolean}, {"3>2", 0, "True", ekBoolean},
         {"1<2=TRUE", 0, "True", ekBoolean},
         // structure
-        {"1+", 34, "双目运算符“+”缺少操作数。"}, {"-", 34, "单目运算符“-”缺乏操作数。"},
+        {"1+", 34, "双目运算符“+”缺少操作数。", 0, "CGNTExpression.Evaluate()\\CGNTExpression.DoEvaluate()"},
+        {"  ", 35, "空的表达式。", 0, "CGNTExpression.Evaluate()"}, {"(1", 35, "期望配对的右括号。", 0, "CGNTExpression.Evaluate()\\位置：3 公式:\r\n(1"},
+        {"-", 34, "单目运算符“-”缺乏操作数。"},
         {"()", 34, "操作数与运算符数目不匹配。"}, {"f(,)", 35, "错误的自定义函数“F”。"},
         {"1&", 34, "双目运算符“&”缺少操作数。"}, {"1=", 34, "双目运算符“=”缺少操作数。"},
     });
@@ -93,7 +97,8 @@ TEST(Evaluator, VariablesResolveThroughTheListener) {
     checkAll({
         {"s", 0, "12", ekString}, {"n", 0, "12", ekNumber}, {"b", 0, "True", ekBoolean},
         {"q", 0, "say \"hi\"", ekString}, {"unanswered", 0, "0", ekNumber}, {"unanswered+1", 0, "1", ekNumber},
-        {"e7", 7, "变量“e7”的返回值无效。"}, {"e25", 2, "变量“e25”的返回值无效。"}, {"e0", 13, "变量“e0”的返回值无效。"},
+        {"e7", 7, "变量“e7”的返回值无效。", 0, "CGNTExpression.Evaluate()\\CGNTExpression.DoEvaluate()\\CGNTExpression.p_CheckOperand()"},
+        {"e25", 2, "变量“e25”的返回值无效。"}, {"e0", 13, "变量“e0”的返回值无效。"},
         {"eneg", 13, "变量“eneg”的返回值无效。"}, {"ex", 13, "变量“ex”的返回值无效。"}, {"w", 13, "变量“w”的返回值无效。"},
         {"lone", 5, "无效的过程调用或参数。"}, {"s&n", 0, "1212", ekString},
     }, &l);
@@ -110,38 +115,18 @@ TEST(Evaluator, CallbacksComeRightOperandFirstAndOncePerOccurrence) {
     });
 }
 
-TEST(Evaluator, ErrorSources) {
-    ScriptedListener l;
-    l.variables["v"] = "#9";
-    struct { const char* formula; const char* source; } cases[] = {
-        {"1+", "CGNTExpression.Evaluate()\\CGNTExpression.DoEvaluate()"},
-        {"v", "CGNTExpression.Evaluate()\\CGNTExpression.DoEvaluate()\\CGNTExpression.p_CheckOperand()"},
-        {"-\"a\"", "CGNTExpression.Evaluate()\\CGNTExpression.DoEvaluate()\\CGNTExpression.p_ToNumber()"},
-        {"10^400", "CGNTExpression.Evaluate()\\CGNTExpression.DoEvaluate()"},
-        {"  ", "CGNTExpression.Evaluate()"},
-        {"(1", "CGNTExpression.Evaluate()\\位置：3 公式:\r\n(1"},
-    };
-    for (auto c : cases) EXPECT_EQ(evaluate(c.formula, &l).source, c.source) << c.formula;
-}
-
 // Evaluate shows the description alone, and nothing on success.
 TEST(Evaluator, EvaluateShowsOnlyTheDescription) {
-    struct { const char* in; const char* shown; } cases[] = {
-        {"", "空的表达式。"}, {"   ", "空的表达式。"}, {"1 2", "缺乏运算符。"},
-        {"\"x", "期望配对的双引号。"}, {"MOD(5,0)", "除数为零。"}, {"1+2", nullptr},
-    };
-    for (auto c : cases) {
-        std::vector<std::string> shown;
-        auto old = setMessageBox([&](const std::string& t, MsgIcon icon, const std::string& title) {
-            EXPECT_EQ(icon, MsgIcon::Critical);
-            EXPECT_EQ(title, "公式输入有误!");
-            shown.push_back(t);
-        });
-        bool ok = c.shown != nullptr;  // the opposite of the answer
-        const ExpElement r = CGNTExpression().Evaluate(c.in, &ok);
-        setMessageBox(old);
-        EXPECT_EQ(ok, !c.shown) << c.in;
-        EXPECT_EQ(shown, c.shown ? std::vector<std::string>{c.shown} : std::vector<std::string>{}) << c.in;
-        EXPECT_EQ(r.Text, c.shown ? "" : "3") << c.in;
+    std::vector<std::string> shown;
+    auto old = setMessageBox([&](const std::string& t, MsgIcon icon, const std::string& title) {
+        EXPECT_EQ(std::pair(icon, title), std::pair(MsgIcon::Critical, std::string("公式输入有误!")));
+        shown.push_back(t);
+    });
+    for (const char* in : {"", "   ", "1 2", "\"x", "MOD(5,0)", "1+2"}) {
+        bool ok = true;
+        const std::string text = CGNTExpression().Evaluate(in, &ok).Text;
+        shown.push_back(text + (ok ? " ok" : ""));
     }
+    setMessageBox(old);
+    EXPECT_EQ(shown, (std::vector<std::string>{"空的表达式。", "", "空的表达式。", "", "缺乏运算符。", "", "期望配对的双引号。", "", "除数为零。", "", "3 ok"}));
 }

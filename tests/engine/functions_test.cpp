@@ -50,6 +50,9 @@ TEST(Functions, Text) {
         {"CHAR(3000000000)", 6, "溢出。"}, {"CHAR()", 34, "函数“CHAR”的参数个数不正确。"},
         {"CODE(\"A\")", 0, "65", ekNumber}, {"CODE(\"中文\")", 0, "54992"}, {"CODE(1)", 0, "49"},
         {"CODE(\"\")", 34, "函数“CODE”的参数值不合要求。"}, {"CODE(\"😀\")", 5, "无效的过程调用或参数。"},
+        {"CODE(\"한\")", 5, "无效的过程调用或参数。"}, {"CODE(\"文\")", 0, "52932"}, {"CHAR(52932)", 0, "文"},
+        {"CODE(\"€\")", 0, "128"}, {"CHAR(128)", 0, "€"}, {"CODE(\"　\")", 0, "41377"}, {"CHAR(41377)", 0, "　"},
+        {"CHAR(16640)", 5, "无效的过程调用或参数。"}, {"CHAR(55039)", 5, "无效的过程调用或参数。"},
         {"EXACT(\"a\",\"A\")", 0, "False", ekBoolean}, {"EXACT(\"a\",\"a\")", 0, "True"},
         {"EXACT(1,1.0)", 0, "False"}, {"EXACT(TRUE,\"True\")", 0, "True"},
         {"FIND(\"b\",\"abc\")", 0, "2", ekNumber}, {"FIND(\"B\",\"abc\")", 0, "0"}, {"FIND(\"b\",\"abc\",2)", 0, "2"},
@@ -70,7 +73,10 @@ TEST(Functions, Text) {
         // Characters, not bytes, once the text is not all ASCII.
         {"LEFT(\"中文ab\",3)", 0, "中文a"}, {"RIGHT(\"中文ab\",3)", 0, "文ab"}, {"RIGHT(\"ab中\",9)", 0, "ab中"},
         {"MID(\"中文ab\",2,2)", 0, "文a"}, {"MID(\"a中\",3,1)", 0, ""},
-        // byte-wise
+        // byte-wise, in code page 936; a character outside it counts as its substitute "?"
+        {"LENB(\"€\")", 0, "1"}, {"LENB(\"한\")", 0, "1"}, {"LENB(\"😀x\")", 0, "2"}, {"LEFTB(\"😀x\",1)", 0, "😀"},
+        {"RIGHTB(\"ab中\",2)", 0, "中"}, {"RIGHTB(\"ab中\",0)", 0, ""}, {"MIDB(\"中文字\",3,2)", 0, "文"},
+        {"MIDB(\"中文字\",2,4)", 0, "文"},  // 中 and 字 are each cut, so left out
         {"LENB(\"a中\")", 0, "3", ekNumber}, {"LENB(\"\")", 0, "0"}, {"LEFTB(\"中文\",2)", 0, "中", ekString},
         {"LEFTB(\"中文\",3)", 0, "中"}, {"LEFTB(\"中文\",1)", 0, ""}, {"LEFTB(\"a中\")", 0, "a"},
         {"LEFTB(\"abc\",-1)", 34, "函数“LEFTB”的参数值不合要求。"}, {"LEFTB(\"abc\",32768)", 6, "溢出。"},
