@@ -18,6 +18,8 @@ struct ScriptedListener : IExpressionListener {
     std::map<std::string, std::int32_t> variableTypes, functionTypes;
     std::vector<std::string> calls;  // "Callback:Name" in the order raised
 
+    explicit ScriptedListener(decltype(variables) v = {}, decltype(functions) f = {}) : variables(v), functions(f) {}
+
     void answer(const char* callback, const auto& map, const std::string& name, auto& out) {
         calls.push_back(callback + name);
         if (map.contains(name)) out = map.at(name);
@@ -110,8 +112,7 @@ struct Calls {
 
 inline void checkCalls(std::initializer_list<Calls> cases, bool printing = false) {
     for (const auto& c : cases) {
-        ScriptedListener l;
-        l.variables["bad"] = "oops", l.functions["ABS"] = "0";
+        ScriptedListener l({{"bad", "oops"}}, {{"ABS", "0"}});
         printing ? print(c.formula, &l) : evaluate(c.formula, &l);
         EXPECT_EQ(l.calls, c.calls) << c.formula;
     }

@@ -20,10 +20,7 @@ Outcome stepwise(const std::string& formula, IExpressionListener* listener) {
 }
 
 ScriptedListener answering() {
-    ScriptedListener l;
-    l.variables = {{"A1", "5"}, {"S", "\"ab\""}, {"BAD", "#11"}, {"B", "TRUE"}};
-    l.functions = {{"MYSUM", "0"}, {"NOVAL", "7"}};
-    return l;
+    return ScriptedListener({{"A1", "5"}, {"S", "\"ab\""}, {"BAD", "#11"}, {"B", "TRUE"}}, {{"MYSUM", "0"}, {"NOVAL", "7"}});
 }
 
 // A formula of more than 4096 bytes of short terms, with `middle` placed in the middle of them.

@@ -91,9 +91,8 @@ TEST(Evaluator, HandMadePostfixErrors) {
 }
 
 TEST(Evaluator, VariablesResolveThroughTheListener) {
-    ScriptedListener l;
-    l.variables = {{"s", " \"12\" "}, {"n", "12"}, {"b", "tRuE"}, {"e7", "#7"}, {"e25", "#2.5"}, {"e0", "#0"},
-                   {"eneg", "#-3"}, {"ex", "#x"}, {"w", "word"}, {"q", "\"say \"\"hi\"\"\""}, {"lone", "\""}};
+    ScriptedListener l({{"s", " \"12\" "}, {"n", "12"}, {"b", "tRuE"}, {"e7", "#7"}, {"e25", "#2.5"}, {"e0", "#0"},
+                        {"eneg", "#-3"}, {"ex", "#x"}, {"w", "word"}, {"q", "\"say \"\"hi\"\"\""}, {"lone", "\""}});
     checkAll({
         {"s", 0, "12", ekString}, {"n", 0, "12", ekNumber}, {"b", 0, "True", ekBoolean},
         {"q", 0, "say \"hi\"", ekString}, {"unanswered", 0, "0", ekNumber}, {"unanswered+1", 0, "1", ekNumber},

@@ -19,15 +19,20 @@ struct Tok {
     bool operator==(const Tok&) const = default;
 };
 
-// The elements of s; error gets the description of the error that ends the reading.
-std::vector<Tok> tokens(const std::string& s, std::string& error) {
+// The elements of s and the position after each; error gets the description of the
+// error that ends the reading. Positions count UTF-16 code units, and the end of the text
+// is one past the last.
+std::vector<Tok> tokens(const std::string& s, std::string& error, std::vector<std::int32_t>* ends = nullptr) {
     detail::Tokenizer tokenizer(s);
     detail::Token e;
     std::vector<Tok> out;
     try {
-        while (tokenizer.p_GetNextElement(e))
+        while (tokenizer.p_GetNextElement(e)) {
             out.push_back({std::string(e.Text), e.Kind, e.Priority, e.Valued ? std::optional(e.Value) : std::nullopt});
+            if (ends) ends->push_back(tokenizer.pos());
+        }
         EXPECT_TRUE(e.Text.empty() && e.Kind == ekEmpty) << s;
+        EXPECT_EQ(tokenizer.pos(), text::toUtf16(s).size() + 1) << s;
     } catch (const NemroError& err) {
         EXPECT_EQ(err.number(), 34) << s;
         EXPECT_EQ(err.source(), "CGNTExpression.p_GetNextElement()\\CGNTExpression.p_GetNextElement()") << s;
@@ -38,36 +43,24 @@ std::vector<Tok> tokens(const std::string& s, std::string& error) {
 
 }  // namespace
 
-// The texts of the elements, or the error. Only a letter that folds into ASCII makes a
-// non-ASCII name a boolean word.
+// The texts of the elements, or the error, and the positions after them. Only a letter
+// that folds into ASCII makes a non-ASCII name a boolean word.
 TEST(Tokenizer, SplitsTextsIntoElements) {
-    struct { const char* in; const char* out; } cases[] = {
+    struct { const char* in; const char* out; std::vector<std::int32_t> ends = {}; } cases[] = {
         {"a=>b", "a = > b"}, {"a><b", "a > < b"}, {"A1^2", "A1^2"}, {"2^A1", "2 ^ A1"}, {"1e5", "1 e5"},
         {"x.y%", "x.y%"}, {".5+5.", ".5 + 5."}, {"\t\r\n 1", "1"}, {"名称+1", "名称 + 1"}, {"12.5%", "0.1250"},
         {"50%", "0.5000"}, {"5%3", "0.05003"}, {"falſe&1", "False & 1"}, {"金额 true金 ｔｒｕｅ trué 가나", "金额 true金 ｔｒｕｅ trué 가나"},
         {"\"abc", "期望配对的双引号。"}, {"1.2.3", "数值中出现多个小数点。"}, {".", "数值中只有小数点。"}, {".+1", "数值中只有小数点。"},
-    };
-    for (auto c : cases) {
-        std::string error, joined;
-        for (const auto& t : tokens(c.in, error)) joined += (joined.empty() ? "" : " ") + t.text;
-        EXPECT_EQ(error.empty() ? joined : error, c.out) << c.in;
-    }
-}
-
-// Positions count UTF-16 code units, whatever the UTF-8 length of the characters.
-TEST(Tokenizer, PositionsCountUtf16Units) {
-    struct { const char* in; std::vector<std::int32_t> ends; } cases[] = {
-        {"  12.5 + x", {6, 8, 10}}, {"名称 + 1", {2, 4, 6}}, {"😀x+1", {3, 4, 5}},
-        {"\"é😀\"&\"a\"\"\"", {5, 6, 11}}, {"a<=b<>c>d", {1, 3, 4, 6, 7, 8, 9}},
-        {"12.5% >1", {5, 7, 8}}, {"ǅ😀名\t,", {4, 6}},
+        {"  12.5 + x", "12.5 + x", {6, 8, 10}}, {"名称 + 1", "名称 + 1", {2, 4, 6}}, {"😀x+1", "😀x + 1", {3, 4, 5}},
+        {"\"é😀\"&\"a\"\"\"", "é😀 & a\"", {5, 6, 11}}, {"a<=b<>c>d", "a <= b <> c > d", {1, 3, 4, 6, 7, 8, 9}},
+        {"12.5% >1", "0.1250 > 1", {5, 7, 8}}, {"ǅ😀名\t,", "ǅ😀名 ,", {4, 6}},
     };
     for (const auto& c : cases) {
-        detail::Tokenizer tokenizer(c.in);
-        detail::Token e;
+        std::string error, joined;
         std::vector<std::int32_t> ends;
-        while (tokenizer.p_GetNextElement(e)) ends.push_back(tokenizer.pos());
-        EXPECT_EQ(ends, c.ends) << c.in;
-        EXPECT_EQ(tokenizer.pos(), text::toUtf16(c.in).size() + 1) << c.in;  // one past the end
+        for (const auto& t : tokens(c.in, error, &ends)) joined += (joined.empty() ? "" : " ") + t.text;
+        EXPECT_EQ(error.empty() ? joined : error, c.out) << c.in;
+        EXPECT_EQ(ends, c.ends.empty() ? ends : c.ends) << c.in;
     }
 }
 
@@ -125,6 +118,7 @@ std::vector<Tok> byteByByte(const std::string& s, std::string& error) {
 // then with a second point), strings and boolean words, in random order.
 std::string randomFormula(std::mt19937& rng) {
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+    auto one = [&](const auto& from) { return from[pick(std::size(from))]; };
     const std::string nameBytes[] = {"a", "Z", "7", ".", "^", "_", "金", "é"};
     const std::string singles[] = {"(", ")", ",", "+", "-", "*", "/", "&", ";", "=", "^", "<", ">", "<=", ">=", "<>"};
     const std::string nameStarts[] = {"b", "X", "金"}, words[] = {"true", "FALSE", "True1"};
@@ -132,11 +126,8 @@ std::string randomFormula(std::mt19937& rng) {
     for (std::size_t parts = 1 + pick(12); parts > 0; --parts) {
         switch (pick(6)) {
             case 0: s.append(pick(70), " \t\0"[pick(3)]); break;
-            case 1: s += singles[pick(std::size(singles))]; break;
-            case 2:
-                s += nameStarts[pick(std::size(nameStarts))];
-                for (std::size_t n = pick(4) ? pick(12) : pick(140); n > 0; --n) s += nameBytes[pick(std::size(nameBytes))];
-                break;
+            case 1: s += one(singles); break;
+            case 2: for (std::size_t n = (s += one(nameStarts), pick(4) ? pick(12) : pick(140)); n > 0; --n) s += one(nameBytes); break;
             case 3: {
                 const std::size_t n = pick(4) ? 1 + pick(9) : 1 + pick(90), point = pick(3) ? pick(n + 1) : n + 1;
                 for (std::size_t d = 0; d < n; ++d) s += (d == point ? "." : "") + std::string(1, static_cast<char>('0' + pick(10)));
@@ -144,7 +135,7 @@ std::string randomFormula(std::mt19937& rng) {
                 break;
             }
             case 4: s += pick(2) ? "\"a\"\"b" + std::string(pick(70), 'q') + "\"" : "\"x\""; break;
-            default: s += words[pick(std::size(words))];
+            default: s += one(words);
         }
     }
     return s;
@@ -163,27 +154,42 @@ TEST(Tokenizer, AgreesWithAPlainReading) {
     }
 }
 
-namespace {
-
-// Postfix texts joined by blanks; an empty element shows as "_".
-std::string postfix(const std::string& s) {
-    CExpElmStack st = CGNTExpression().InfixToPostfix(s);
-    std::string out;
-    for (ExpElement e; st.Pop(e);) out += (out.empty() ? "" : " ") + (e.Kind == ekEmpty ? "_" : e.Text);
-    return out;
-}
-
-}  // namespace
-
-TEST(Postfix, ConvertsByPriorityAndAssociativity) {
-    struct { const char* in; const char* out; } cases[] = {
+// The postfix texts joined by blanks (an empty element shows as "_"), or the error with
+// the position where it was found.
+TEST(Postfix, ConvertsByPriorityOrFailsWithThePosition) {
+    struct { const char* in; const char* out; int position = 0; } cases[] = {
         {"1+2*3", "1 2 3 * +"}, {"(1+2)*3", "1 2 + 3 *"}, {"2^3^2", "2 3 ^ 2 ^"}, {"-2^2", "2 2 ^ -()"},
         {"-3*4", "3 -() 4 *"}, {"2^-3*4", "2 3 4 * -() ^"}, {"1--2", "1 2 -() -"}, {"+5", "5"},
         {"1&2=3", "1 2 & 3 ="}, {"a<>b+1", "a b 1 + <>"}, {"MID(x,2,1)", "( x 2 1 MID"}, {"f()", "( f"},
         {"f(,a)", "( _ a f"}, {"f(a,)", "( a _ f"}, {"f(,)", "( _ _ f"}, {"f(a,,b)", "( a _ b f"},
         {"f (1)", "( 1 f"}, {"IF(a>1,f(b),\"x\")", "( a 1 > ( b f x IF"}, {"1+", "1 +"}, {"()", ""}, {"", ""},
+        {"1 2", "缺乏运算符。", 3}, {"(1)(2)", "缺乏运算符。", 4}, {"True(1)", "缺乏运算符。", 5},
+        {"x y", "缺乏运算符。", 3}, {"1,2", "逗号只能出现在函数内。", 2}, {"(1,2)", "逗号只能出现在函数内。", 3},
+        {"f((1,2))", "逗号只能出现在函数内。", 5}, {"f(1+,2)", "运算符后不能有逗号。", 5},
+        {"f(1+)", "运算符后面不能是“)”。", 5}, {"(1", "期望配对的右括号。", 3}, {"f(1", "期望配对的右括号。", 4},
+        {"1)", "期望配对的右括号。", 2}, {"*2", "无效的单目运算符。", 1}, {"1*+2", "多重的运算符。", 3},
+        {"1**2", "多重的运算符。", 3},
     };
-    for (auto c : cases) EXPECT_EQ(postfix(c.in), c.out) << c.in;
+    const auto convert = [](const std::string& in) {
+        return outcomeOf([&] {
+            CExpElmStack st = CGNTExpression().InfixToPostfix(in);
+            std::string out;
+            for (ExpElement e; st.Pop(e);) out += (out.empty() ? "" : " ") + (e.Kind == ekEmpty ? "_" : e.Text);
+            return std::pair(out, 0);
+        });
+    };
+    for (auto c : cases) {
+        const Outcome o = convert(c.in);
+        EXPECT_EQ(o.text, c.out) << c.in;
+        EXPECT_EQ(o.number, c.position ? 35 : 0) << c.in;
+        EXPECT_EQ(o.source, c.position ? "位置：" + std::to_string(c.position) + " 公式:\r\n" + c.in : "") << c.in;
+    }
+    const Outcome o = convert("f(\"abc");  // the tokenizer's errors are tagged by the converter
+    EXPECT_EQ(o.number, 34);
+    EXPECT_EQ(o.source, "CGNTExpression.InfixToPostfix()\\CGNTExpression.p_GetNextElement()\\CGNTExpression.p_GetNextElement()");
+}
+
+TEST(Postfix, MarkersAndEmptyElementsHaveTheirKinds) {
     CExpElmStack st = CGNTExpression().InfixToPostfix("f(,-1)");
     std::vector<ExpElement> v;
     for (ExpElement e; st.Pop(e);) v.push_back(e);
@@ -193,25 +199,4 @@ TEST(Postfix, ConvertsByPriorityAndAssociativity) {
     ExpElement e;
     CGNTExpression().InfixToPostfix("1*-2").Peek(e, 2);
     EXPECT_EQ(e, (ExpElement{"-()", ekOperator, 24}));
-}
-
-TEST(Postfix, SyntaxErrorsAreWordedAndPositioned) {
-    struct { const char* in; const char* description; int position; } cases[] = {
-        {"1 2", "缺乏运算符。", 3}, {"(1)(2)", "缺乏运算符。", 4}, {"True(1)", "缺乏运算符。", 5},
-        {"x y", "缺乏运算符。", 3}, {"1,2", "逗号只能出现在函数内。", 2}, {"(1,2)", "逗号只能出现在函数内。", 3},
-        {"f((1,2))", "逗号只能出现在函数内。", 5}, {"f(1+,2)", "运算符后不能有逗号。", 5},
-        {"f(1+)", "运算符后面不能是“)”。", 5}, {"(1", "期望配对的右括号。", 3}, {"f(1", "期望配对的右括号。", 4},
-        {"1)", "期望配对的右括号。", 2}, {"*2", "无效的单目运算符。", 1}, {"1*+2", "多重的运算符。", 3},
-        {"1**2", "多重的运算符。", 3},
-    };
-    const auto convert = [](const char* in) { return outcomeOf([&] { return std::pair(postfix(in), 0); }); };
-    for (auto c : cases) {
-        const Outcome o = convert(c.in);
-        EXPECT_EQ(o.number, 35) << c.in;
-        EXPECT_EQ(o.text, c.description) << c.in;
-        EXPECT_EQ(o.source, "位置：" + std::to_string(c.position) + " 公式:\r\n" + c.in) << c.in;
-    }
-    const Outcome o = convert("f(\"abc");  // the tokenizer's errors are tagged by the converter
-    EXPECT_EQ(o.number, 34);
-    EXPECT_EQ(o.source, "CGNTExpression.InfixToPostfix()\\CGNTExpression.p_GetNextElement()\\CGNTExpression.p_GetNextElement()");
 }
