@@ -92,11 +92,8 @@ struct Row {
 
 inline void check(const Row& r, IExpressionListener* listener = nullptr, bool printing = false) {
     const Outcome o = printing ? print(r.formula, listener) : evaluate(r.formula, listener);
-    EXPECT_EQ(o.ok, r.number == 0) << r.formula << ": " << o.number << " " << o.text;
-    EXPECT_EQ(o.number, r.number) << r.formula;
-    EXPECT_EQ(o.text, r.text) << r.formula;
-    EXPECT_EQ(o.kind, r.kind && o.ok ? r.kind : o.kind) << r.formula;
-    EXPECT_EQ(o.source, r.source ? r.source : o.source) << r.formula;
+    EXPECT_EQ(o, (Outcome{r.number == 0, r.text, r.kind ? r.kind : o.kind, r.number, r.source ? r.source : o.source}))
+        << r.formula;
 }
 
 inline void checkAll(std::initializer_list<Row> rows, IExpressionListener* listener = nullptr,
@@ -105,10 +102,7 @@ inline void checkAll(std::initializer_list<Row> rows, IExpressionListener* liste
 }
 
 // The listener callbacks that evaluating or printing each formula raises, in order.
-struct Calls {
-    const char* formula;
-    std::vector<std::string> calls;
-};
+struct Calls { const char* formula; std::vector<std::string> calls; };
 
 inline void checkCalls(std::initializer_list<Calls> cases, bool printing = false) {
     for (const auto& c : cases) {

@@ -56,8 +56,7 @@ TEST(EvaluatePaths, LongAndShortFormulasAnswerAsTheirPostfixForm) {
 // asked of the listener, as when the postfix form is made first.
 TEST(EvaluatePaths, LongFormulaWithALateSyntaxErrorRaisesNoCallback) {
     ScriptedListener l = answering();
-    const Outcome o = evaluate(longFormula("A1", "+", "A1") + "+(", &l);
-    EXPECT_EQ(o.text, "期望配对的右括号。");
+    EXPECT_EQ(evaluate(longFormula("A1", "+", "A1") + "+(", &l).text, "期望配对的右括号。");
     EXPECT_TRUE(l.calls.empty());
 }
 

@@ -23,7 +23,7 @@ TEST(Printer, TextsAndReturnTypes) {
         {"f(,)", 0, "F(, )", 12}, {"F(())", 0, "F()", 12},
         {"MOD(5,)", 35, "函数“MOD”的必选参数不可以为空。"}, {"MOD(5)", 35, "函数“MOD”的参数个数不正确。"},
         {"ABS()", 35, "函数“ABS”的参数个数不正确。"}, {"AND()", 35, "函数“AND”的参数个数不正确。"},
-        {"FIND(,b)", 35, "函数“FIND”的必选参数不可以为空。"}, {"1+", 35, "双目运算符“+”缺少操作数。"},
+        {"FIND(,b)", 35, "函数“FIND”的必选参数不可以为空。"}, {"1+", 35, "双目运算符“+”缺少操作数。", 0, ""},
         {"-", 35, "单目运算符“-”缺乏操作数。"}, {"()", 35, "操作数与运算符数目不匹配。"},
         // An empty group leaves the omitted argument before it as an operator's operand.
         {"F(,();x)", 35, "双目运算符“;”缺少操作数。"}, {"F(,()&x)", 35, "双目运算符“&”缺少操作数。"},
@@ -54,7 +54,6 @@ TEST(Printer, ListenerErrorsAndSources) {
     } l;
     EXPECT_EQ(print("x+1", &l), (Outcome{false, "no variable", 0, 424, "CGNTExpression.PostfixToInfix()\\CGNTExpression.p_CheckVariableType()"}));
     EXPECT_EQ(print("f(1)", &l), (Outcome{false, "no function", 0, 99, ""}));
-    EXPECT_EQ(print("1+").source, "");
 }
 
 // Deep nesting prints without recursion, and long chains in linear time.
@@ -65,7 +64,5 @@ TEST(Printer, DeepNestingAndLongChains) {
     std::string f = "1";
     for (int i = 0; i < depth; ++i) f += "&\"ab\"";
     EXPECT_EQ(evaluate(f).text.size(), 1u + 2u * depth);
-    const Outcome p = print(f);
-    EXPECT_EQ(p.text.size(), 1u + 7u * depth);
-    EXPECT_EQ(p.kind, 8);
+    EXPECT_EQ(print(f).text.size(), 1u + 7u * depth);
 }

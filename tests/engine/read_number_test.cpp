@@ -100,8 +100,7 @@ TEST(ReadBackNumber, IsTheValueOfTheNumberText) {
     }
     EXPECT_GT(answered, values.size() / 2);
     double back = 1;
-    EXPECT_TRUE(readBackNumber(-0.0, back));
-    EXPECT_TRUE(sameBits(back, 0.0));
+    EXPECT_TRUE(readBackNumber(-0.0, back) && sameBits(back, 0.0));
     // Texts that do not read back as a double are left to the text route.
     EXPECT_FALSE(readBackNumber(1.7976931348623157e308, back));
 }

@@ -190,9 +190,8 @@ TEST(Postfix, ConvertsByPriorityOrFailsWithThePosition) {
 }
 
 TEST(Postfix, MarkersAndEmptyElementsHaveTheirKinds) {
-    CExpElmStack st = CGNTExpression().InfixToPostfix("f(,-1)");
     std::vector<ExpElement> v;
-    for (ExpElement e; st.Pop(e);) v.push_back(e);
+    for (auto [st, e] = std::pair(CGNTExpression().InfixToPostfix("f(,-1)"), ExpElement{}); st.Pop(e);) v.push_back(e);
     EXPECT_EQ(v, (std::vector<ExpElement>{{"(", ekDelimiter, 30}, {"", ekEmpty, 99}, {"1", ekNumber, 99},
                                           {"-()", ekOperator, 28}, {"f", ekFunction, 99}}));
     // after a binary operator the unary minus keeps the priority it was read with
