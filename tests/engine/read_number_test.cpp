@@ -83,16 +83,14 @@ std::vector<double> awkwardValues() {
     return values;
 }
 
-TEST(FormatNumber, AgreesWithThePrecise15DigitForm) {
-    for (double v : awkwardValues()) ASSERT_EQ(formatNumber(v), precise(v)) << v;
-}
-
-// A computed number is kept as the value its text reads back as; where the cheap route
-// answers, it must be that value to the bit.
-TEST(ReadBackNumber, IsTheValueOfTheNumberText) {
+// formatNumber must agree with the precise conversion; a computed number is kept as the
+// value its text reads back as, and where the cheap route answers, it must be that value
+// to the bit.
+TEST(FormatNumber, AgreesWithThePrecise15DigitFormAndReadsBackAsIt) {
     std::size_t answered = 0;
     const std::vector<double> values = awkwardValues();
     for (double v : values) {
+        ASSERT_EQ(formatNumber(v), precise(v)) << v;
         double back = 0;
         const bool answers = readBackNumber(v, back);
         answered += answers;
@@ -101,8 +99,7 @@ TEST(ReadBackNumber, IsTheValueOfTheNumberText) {
     EXPECT_GT(answered, values.size() / 2);
     double back = 1;
     EXPECT_TRUE(readBackNumber(-0.0, back) && sameBits(back, 0.0));
-    // Texts that do not read back as a double are left to the text route.
-    EXPECT_FALSE(readBackNumber(1.7976931348623157e308, back));
+    EXPECT_FALSE(readBackNumber(1.7976931348623157e308, back));  // its text reads as an overflow: left to the text route
 }
 
 }  // namespace
