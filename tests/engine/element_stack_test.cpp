@@ -18,9 +18,8 @@ TEST(ElementStack, Capacity) {
         {1, 0, 16}, {16, 0, 16}, {17, 0, 32}, {33, 0, 48}, {48, 0, 48}, {17, 17, 32}, {48, 32, 48}, {48, 33, 32}, {48, 48, 32}};
     for (auto c : cases) {
         CExpElmStack s = filled(c.pushes);
-        ExpElement e;
-        for (int i = 0; i < c.pops; ++i) s.Pop(e);
-        EXPECT_EQ(s.Capacity(), c.capacity) << c.pushes << " " << c.pops;
+        for (ExpElement e; c.pops-- > 0;) s.Pop(e);
+        EXPECT_EQ(s.Capacity(), c.capacity) << c.pushes;
     }
 }
 
@@ -32,15 +31,9 @@ TEST(ElementStack, PopPeekSetAtAndClone) {
     // index 0 and the count both address the top
     struct { int index; bool ok; const char* text; } cases[] = {
         {0, true, "3"}, {1, true, "1"}, {3, true, "3"}, {4, false, ""}, {-1, false, ""}};
-    for (auto c : cases) {
-        EXPECT_EQ(s.Peek(e, c.index), c.ok) << c.index;
-        EXPECT_EQ(e.Text, c.text) << c.index;
-    }
-    EXPECT_TRUE(s.SetAt(num(9), 1));
-    EXPECT_FALSE(s.SetAt(num(9), 4));
-    EXPECT_FALSE(CExpElmStack().SetAt(num(9), 0));
-    s.Peek(e, 1);
-    EXPECT_EQ(e.Text, "9");
+    for (auto c : cases) EXPECT_EQ(std::pair(s.Peek(e, c.index), e.Text), std::pair(c.ok, std::string(c.text))) << c.index;
+    EXPECT_FALSE(s.SetAt(num(9), 4) || CExpElmStack().SetAt(num(9), 0));
+    EXPECT_TRUE(s.SetAt(num(9), 1) && s.Peek(e, 1) && e.Text == "9");
     CExpElmStack c = s.Clone();  // independent, in the same order
     c.SetAt(num(100), 0);
     EXPECT_TRUE(s.Peek(e, 0) && e.Text == "3");
@@ -53,6 +46,5 @@ TEST(ElementStack, StackSizeOverflowsBeyond32767) {
     EXPECT_EQ(s.StackSize(), 32767);
     s.Push(num(0));
     const auto o = nemro::testing::outcomeOf([&] { return std::pair(std::string(), s.StackSize()); });
-    EXPECT_EQ(o.number, 6);
-    EXPECT_EQ(o.text, "溢出。");
+    EXPECT_EQ(std::pair(o.number, o.text), std::pair(6, std::string("溢出。")));
 }

@@ -60,19 +60,14 @@ Outcome outcomeOf(F f) {
 }
 
 inline Outcome evaluate(const std::string& formula, IExpressionListener* listener = nullptr) {
-    return outcomeOf([&] {
-        const ExpElement r = CGNTExpression(listener).EvaluateOrThrow(formula);
-        return std::pair(r.Text, r.Kind);
-    });
+    CGNTExpression e(listener);
+    return outcomeOf([&] { const ExpElement r = e.EvaluateOrThrow(formula); return std::pair(r.Text, r.Kind); });
 }
 
 inline Outcome print(const std::string& formula, IExpressionListener* listener = nullptr) {
-    return outcomeOf([&] {
-        CGNTExpression e(listener);
-        std::int32_t type = -1;
-        std::string text = e.PostfixToInfix(e.InfixToPostfix(formula), type);
-        return std::pair(text, type);
-    });
+    CGNTExpression e(listener);
+    std::int32_t type = -1;
+    return outcomeOf([&] { std::string text = e.PostfixToInfix(e.InfixToPostfix(formula), type); return std::pair(text, type); });
 }
 
 // A postfix form written first to last.

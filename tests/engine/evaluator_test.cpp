@@ -79,8 +79,7 @@ TEST(Evaluator, HandMadePostfixErrors) {
     };
     for (const auto& c : cases) {
         const Outcome o = outcomeOf([&] { return std::pair(CGNTExpression().DoEvaluate(stackOf(c.postfix)).Text, 0); });
-        EXPECT_EQ(o.number, c.number) << c.evaluated;
-        EXPECT_EQ(o.text, c.evaluated);
+        EXPECT_EQ(std::pair(o.number, o.text), std::pair(c.number, std::string(c.evaluated)));
         EXPECT_EQ(o.source.rfind("CGNTExpression.DoEvaluate()", 0), 0u) << o.source;
         std::int32_t type = 77;
         const Outcome p = outcomeOf([&] { return std::pair(CGNTExpression().PostfixToInfix(stackOf(c.postfix), type), 0); });
@@ -134,10 +133,7 @@ namespace {
 
 Outcome stepwise(const std::string& formula, IExpressionListener* listener) {
     CGNTExpression e(listener);
-    Outcome o = outcomeOf([&] {
-        const ExpElement r = e.DoEvaluate(e.InfixToPostfix(formula));
-        return std::pair(r.Text, r.Kind);
-    });
+    Outcome o = outcomeOf([&] { const ExpElement r = e.DoEvaluate(e.InfixToPostfix(formula)); return std::pair(r.Text, r.Kind); });
     if (!o.ok) o.source = "CGNTExpression.Evaluate()\\" + o.source;
     return o;
 }

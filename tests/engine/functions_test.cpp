@@ -86,9 +86,7 @@ TEST(Functions, Numeric) {
         {"TRUNC(\"1E+28\")", 6, "溢出。"}, {"TRUNC(\"1E+27\",2)", 6, "溢出。"}, {"TRUNC(1,29)", 6, "溢出。"},
         {"TRUNC(TRUE,2)", 0, "1"}, {"TRUNC(1,2,3)", 34, "函数“TRUNC”的参数个数不正确。"},
         {"SIGN(-0.5)", 0, "-1", ekNumber}, {"SIGN(0)", 0, "0"}, {"SIGN(\"3\")", 0, "1"},
-        {"RMBDX(1234.56)", 0, "壹仟贰佰叁拾肆元伍角陆分", ekString}, {"RMBDX(0.005)", 0, "壹分"},
-        {"RMBDX(-0.001)", 0, "零元整"},
-        {"RMBDX(999999999999.99)", 0, "玖仟玖佰玖拾玖亿玖仟玖佰玖拾玖万玖仟玖佰玖拾玖元玖角玖分"},
+        {"RMBDX(1234.56)", 0, "壹仟贰佰叁拾肆元伍角陆分", ekString}, {"RMBDX(0.005)", 0, "壹分"}, {"RMBDX(-0.001)", 0, "零元整"},
         {"RMBDX(1000000000000)", 34, "操作数与运算符数目不匹配。"},
         {"RMBDX(999999999999.995)", 34, "操作数与运算符数目不匹配。"},
         {"RMBDX(-1000000000000)&\"\"", 34, "双目运算符“&”缺少操作数。"},
@@ -143,11 +141,18 @@ TEST(TextOps, CaseClassesAndStringLiterals) {
     EXPECT_THROW(E::StrExp2Val("\""), NemroError);
 }
 
-TEST(TextTools, FormatTextFillsEveryPlaceholderOnce) {
+// Every placeholder is filled once; beyond what the function rows reach: the longest text
+// counted, and hostile codes.
+TEST(TextTools, FormatTextAndLimitsOfTheCodePage) {
     EXPECT_EQ(tt::FormatText("函数“%s”的参数个数不正确。", "MID"), "函数“MID”的参数个数不正确。");
     EXPECT_EQ(tt::FormatText("no placeholder", "x"), "no placeholder");
     EXPECT_EQ(tt::FormatText("%s", "%s"), "%s");  // the argument is not expanded again
     EXPECT_EQ(tt::FormatText("100%", "x"), "100%");
+    EXPECT_THROW(tt::LenBytes(std::string(40000, 'a')), NemroError);
+    EXPECT_EQ(tt::LenBytes(std::string(32767, 'a')), 32767);
+    EXPECT_EQ(tt::CharCode(-1, 0), 65535);
+    for (std::int32_t bad : {0, -1, 0x10000}) EXPECT_THROW(tt::CharOfCode(bad), NemroError) << bad;
+    EXPECT_THROW(tt::SignedCodeOf(""), NemroError);
 }
 
 TEST(TextTools, MoneyTextAcrossGroupsAndZeros) {
@@ -164,13 +169,4 @@ TEST(TextTools, MoneyTextAcrossGroupsAndZeros) {
     };
     for (auto c : cases) EXPECT_EQ(tt::MoneyText(c.amount), c.text) << c.amount;
     EXPECT_THROW(tt::MoneyText(1e12), NemroError);
-}
-
-// Beyond what the function rows reach: the longest text counted, and hostile codes.
-TEST(TextTools, LimitsOfTheCodePage) {
-    EXPECT_THROW(tt::LenBytes(std::string(40000, 'a')), NemroError);
-    EXPECT_EQ(tt::LenBytes(std::string(32767, 'a')), 32767);
-    EXPECT_EQ(tt::CharCode(-1, 0), 65535);
-    for (std::int32_t bad : {0, -1, 0x10000}) EXPECT_THROW(tt::CharOfCode(bad), NemroError) << bad;
-    EXPECT_THROW(tt::SignedCodeOf(""), NemroError);
 }
