@@ -138,9 +138,7 @@ Outcome stepwise(const std::string& formula, IExpressionListener* listener) {
     return o;
 }
 
-ScriptedListener answering() {
-    return ScriptedListener({{"A1", "5"}, {"S", "\"ab\""}, {"BAD", "#11"}, {"B", "TRUE"}}, {{"MYSUM", "0"}, {"NOVAL", "7"}});
-}
+const ScriptedListener answering({{"A1", "5"}, {"S", "\"ab\""}, {"BAD", "#11"}, {"B", "TRUE"}}, {{"MYSUM", "0"}, {"NOVAL", "7"}});
 
 // A formula of more than 4096 bytes of short terms, with `middle` placed in the middle of them.
 std::string longFormula(const std::string& term, const std::string& op, const std::string& middle) {
@@ -168,7 +166,7 @@ TEST(EvaluatePaths, LongAndShortFormulasAnswerAsTheirPostfixForm) {
             ASSERT_GT(longFormula(term, op, middle).size(), 4096u);
             for (const std::string& f : {longFormula(term, op, middle), term + op + middle, middle,
                                          middle + op + term + ")", middle + op + "\"open"}) {
-                ScriptedListener a = answering(), b = answering();
+                ScriptedListener a = answering, b = answering;
                 EXPECT_EQ(evaluate(f, &a), stepwise(f, &b)) << f.substr(0, 80);
                 EXPECT_EQ(a.calls, b.calls) << f.substr(0, 80);
                 EXPECT_EQ(evaluate(f), stepwise(f, nullptr)) << f.substr(0, 80);
@@ -180,7 +178,7 @@ TEST(EvaluatePaths, LongAndShortFormulasAnswerAsTheirPostfixForm) {
 // A syntax error at the very end of a long formula is found before any operand is
 // asked of the listener, as when the postfix form is made first.
 TEST(EvaluatePaths, LongFormulaWithALateSyntaxErrorRaisesNoCallback) {
-    ScriptedListener l = answering();
+    ScriptedListener l = answering;
     EXPECT_EQ(evaluate(longFormula("A1", "+", "A1") + "+(", &l).text, "期望配对的右括号。");
     EXPECT_TRUE(l.calls.empty());
 }

@@ -33,8 +33,7 @@ TEST(Printer, TextsAndReturnTypes) {
 
 TEST(Printer, VariableTypesAndCallbackOrder) {
     ScriptedListener l;
-    l.variableTypes = {{"s", 8}, {"n", 14}, {"b", 11}, {"odd", 3}};
-    l.functionTypes = {{"MYSTR", 8}};
+    l.variableTypes = {{"s", 8}, {"n", 14}, {"b", 11}, {"odd", 3}}, l.functionTypes = {{"MYSTR", 8}};
     checkAll({{"s", 0, "s", 8}, {"n", 0, "n", 14}, {"b", 0, "b", 11}, {"odd", 0, "odd", 12}, {"u", 0, "u", 12},
               {"IF(c,s,s)", 0, "IF(c, s, s)", 8}, {"IF(c,n,1)", 0, "IF(c, n, 1)", 14},
               {"MYSTR(n)", 0, "MYSTR(n)", 8}, {"mystr(1)&\"\"", 0, "MYSTR(1) & \"\"", 8}},

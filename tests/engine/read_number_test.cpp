@@ -15,10 +15,8 @@
 namespace nemro::detail {
 namespace {
 
-double reference(const std::string& text) {
-    const double v = std::strtod(text.c_str(), nullptr);
-    return v == 0 ? 0.0 : v;  // a zero of any sign reads as plus zero
-}
+// A zero of any sign reads as plus zero (which adding a plus zero makes of it).
+double reference(const std::string& text) { return std::strtod(text.c_str(), nullptr) + 0.0; }
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
