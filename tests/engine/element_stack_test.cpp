@@ -2,14 +2,12 @@
 
 using namespace nemro;
 
-namespace {
-ExpElement num(int i) { return {std::to_string(i), ekNumber, 99}; }
-CExpElmStack filled(int n) {
+static ExpElement num(int i) { return {std::to_string(i), ekNumber, 99}; }
+static CExpElmStack filled(int n) {
     CExpElmStack s;
     for (int i = 1; i <= n; ++i) s.Push(num(i));
     return s;
 }
-}  // namespace
 
 // The stack grows in steps of sixteen and shrinks only when more than 32 slots are free.
 TEST(ElementStack, Capacity) {

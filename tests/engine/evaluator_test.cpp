@@ -117,8 +117,7 @@ TEST(Evaluator, CallbacksComeRightOperandFirstAndOncePerOccurrence) {
 TEST(Evaluator, EvaluateShowsOnlyTheDescription) {
     std::vector<std::string> shown;
     auto old = setMessageBox([&](const std::string& t, MsgIcon icon, const std::string& title) {
-        EXPECT_EQ(std::pair(icon, title), std::pair(MsgIcon::Critical, std::string("公式输入有误!")));
-        shown.push_back(t);
+        shown.push_back(icon == MsgIcon::Critical && title == "公式输入有误!" ? t : "another box: " + t);
     });
     for (const char* in : {"", "   ", "1 2", "\"x", "MOD(5,0)", "1+2"}) {
         bool ok = true;

@@ -4,7 +4,6 @@
 using namespace nemro;
 using namespace nemro::testing;
 namespace tt = nemro::TextTools;
-using E = CGNTExpression;
 
 TEST(Functions, LogicalAndNumeric) {
     checkAll({
@@ -120,20 +119,20 @@ TEST(Functions, DeepNestingAndManyArguments) {
 
 TEST(TextOps, CaseClassesAndStringLiterals) {
     struct { const char* in; const char* out; } cases[] = {{"", ""}, {"tRUE", "True"}, {"a", "A"}, {"äBC", "Äbc"}, {"名A", "名a"}};
-    for (auto c : cases) EXPECT_EQ(E::ICase(c.in), c.out) << c.in;
+    for (auto c : cases) EXPECT_EQ(CGNTExpression::ICase(c.in), c.out) << c.in;
     // Each text in the class of its column: B boolean, D decimal, S string, - none.
     struct { const char* in; char is; } classes[] = {
         {"True", 'B'}, {"fALSE", 'B'}, {" True", '-'}, {" 12 ", 'D'}, {"-1.5", 'D'}, {"+.5", 'D'}, {"5.", 'D'},
         {"1e5", 'D'}, {"1E-05", 'D'}, {"1e", '-'}, {".", '-'}, {"&H10", '-'}, {"1,000", '-'}, {"$1", '-'},
         {"1.2.3", '-'}, {"", '-'}, {"\"", 'S'}, {"\"ab\"", 'S'}, {"\"ab", '-'}};
     for (auto c : classes) {
-        EXPECT_EQ(E::IsBoolean(c.in), c.is == 'B') << c.in;
-        EXPECT_EQ(E::IsDecimal(c.in), c.is == 'D') << c.in;
-        EXPECT_EQ(E::IsString(c.in), c.is == 'S') << c.in;
+        EXPECT_EQ(CGNTExpression::IsBoolean(c.in), c.is == 'B') << c.in;
+        EXPECT_EQ(CGNTExpression::IsDecimal(c.in), c.is == 'D') << c.in;
+        EXPECT_EQ(CGNTExpression::IsString(c.in), c.is == 'S') << c.in;
     }
-    EXPECT_EQ(E::StrVal2Exp("a\"b"), "\"a\"\"b\"");
-    for (std::string v : {"", "\"", "\"\"", "x\"\"\"y", "公式"}) EXPECT_EQ(E::StrExp2Val(E::StrVal2Exp(v)), v) << v;
-    EXPECT_THROW(E::StrExp2Val("\""), NemroError);
+    EXPECT_EQ(CGNTExpression::StrVal2Exp("a\"b"), "\"a\"\"b\"");
+    for (std::string v : {"", "\"", "\"\"", "x\"\"\"y", "公式"}) EXPECT_EQ(CGNTExpression::StrExp2Val(CGNTExpression::StrVal2Exp(v)), v) << v;
+    EXPECT_THROW(CGNTExpression::StrExp2Val("\""), NemroError);
 }
 
 // Every placeholder is filled once; beyond what the function rows reach: the longest text
