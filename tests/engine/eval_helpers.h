@@ -1,8 +1,11 @@
-// Shared by the evaluation tests: a scripted listener and a result summary.
+// Shared by the engine tests: a scripted listener, the outcome of a call and a row check.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "nemro/error.h"
@@ -11,75 +14,97 @@
 namespace nemro::testing {
 
 struct ScriptedListener : IExpressionListener {
-    std::map<std::string, std::string> variables;  // UserVariable answers
-    std::map<std::string, std::string> functions;  // UserFunction answers
-    std::map<std::string, std::int32_t> variableTypes;
-    std::map<std::string, std::int32_t> functionTypes;
+    std::map<std::string, std::string> variables, functions;  // the answers
+    std::map<std::string, std::int32_t> variableTypes, functionTypes;
     std::vector<std::string> calls;  // "Callback:Name" in the order raised
 
-    void UserVariable(const std::string& name, std::string& value) override {
-        calls.push_back("UserVariable:" + name);
-        if (auto it = variables.find(name); it != variables.end()) value = it->second;
+    explicit ScriptedListener(decltype(variables) v = {}, decltype(functions) f = {}) : variables(v), functions(f) {}
+
+    void answer(const char* callback, const auto& map, const std::string& name, auto& out) {
+        calls.push_back(callback + name);
+        if (map.contains(name)) out = map.at(name);
     }
-    void UserFunction(const std::string& name, CExpElmStack&, std::string& value) override {
-        calls.push_back("UserFunction:" + name);
-        if (auto it = functions.find(name); it != functions.end()) value = it->second;
+    void UserVariable(const std::string& n, std::string& v) override { answer("UserVariable:", variables, n, v); }
+    void UserFunction(const std::string& n, CExpElmStack&, std::string& v) override { answer("UserFunction:", functions, n, v); }
+    void CheckVariable(const std::string& n, std::int32_t& t, std::int32_t&, std::string&) override {
+        answer("CheckVariable:", variableTypes, n, t);
     }
-    void CheckVariable(const std::string& name, std::int32_t& type, std::int32_t&,
-                       std::string&) override {
-        calls.push_back("CheckVariable:" + name);
-        if (auto it = variableTypes.find(name); it != variableTypes.end()) type = it->second;
-    }
-    void CheckUserFunction(const std::string& name, CExpElmStack&, std::int32_t& type,
-                           std::int32_t&, std::string&) override {
-        calls.push_back("CheckUserFunction:" + name);
-        if (auto it = functionTypes.find(name); it != functionTypes.end()) type = it->second;
+    void CheckUserFunction(const std::string& n, CExpElmStack&, std::int32_t& t, std::int32_t&, std::string&) override {
+        answer("CheckUserFunction:", functionTypes, n, t);
     }
 };
 
 struct Outcome {
     bool ok = false;
-    std::int32_t kind = 0;
-    std::string text;  // result text, or the error description
+    std::string text;       // the result text, or the error description
+    std::int32_t kind = 0;  // the result's kind, or the printed return type
     std::int32_t number = 0;
     std::string source;
+    bool operator==(const Outcome&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const Outcome& o) {
+        return out << o.ok << " " << o.kind << " " << o.number << " [" << o.text << "] [" << o.source << "]";
+    }
 };
 
-inline Outcome evaluate(const std::string& formula, IExpressionListener* listener = nullptr) {
+// Runs f, which answers a text and a kind, and catches the error it raises.
+template <class F>
+Outcome outcomeOf(F f) {
     Outcome o;
     try {
-        const ExpElement r = CGNTExpression(listener).EvaluateOrThrow(formula);
+        std::tie(o.text, o.kind) = f();
         o.ok = true;
-        o.kind = r.Kind;
-        o.text = r.Text;
     } catch (const NemroError& e) {
-        o.number = e.number();
-        o.text = e.description();
-        o.source = e.source();
+        o.text = e.description(), o.number = e.number(), o.source = e.source();
     }
     return o;
 }
 
-struct Printed {
-    bool ok = false;
-    std::string text;  // printed text, or the error description
-    std::int32_t returnType = -1;
-    std::int32_t number = 0;
-    std::string source;
+inline Outcome evaluate(const std::string& formula, IExpressionListener* listener = nullptr) {
+    CGNTExpression e(listener);
+    return outcomeOf([&] { const ExpElement r = e.EvaluateOrThrow(formula); return std::pair(r.Text, r.Kind); });
+}
+
+inline Outcome print(const std::string& formula, IExpressionListener* listener = nullptr) {
+    CGNTExpression e(listener);
+    std::int32_t type = -1;
+    return outcomeOf([&] { std::string text = e.PostfixToInfix(e.InfixToPostfix(formula), type); return std::pair(text, type); });
+}
+
+// A postfix form written first to last.
+inline CExpElmStack stackOf(const std::vector<ExpElement>& postfix) {
+    CExpElmStack s;
+    for (auto it = postfix.rbegin(); it != postfix.rend(); ++it) s.Push(*it);
+    return s;
+}
+
+struct Row {
+    const char* formula;
+    std::int32_t number;    // 0: success
+    const char* text;       // the result text, or the error description
+    std::int32_t kind = 0;         // checked when nonzero
+    const char* source = nullptr;  // checked when given
 };
 
-inline Printed print(const std::string& formula, IExpressionListener* listener = nullptr) {
-    Printed p;
-    try {
-        CGNTExpression e(listener);
-        p.text = e.PostfixToInfix(e.InfixToPostfix(formula), p.returnType);
-        p.ok = true;
-    } catch (const NemroError& e) {
-        p.number = e.number();
-        p.text = e.description();
-        p.source = e.source();
+inline void check(const Row& r, IExpressionListener* listener = nullptr, bool printing = false) {
+    const Outcome o = printing ? print(r.formula, listener) : evaluate(r.formula, listener);
+    EXPECT_EQ(o, (Outcome{r.number == 0, r.text, r.kind ? r.kind : o.kind, r.number, r.source ? r.source : o.source}))
+        << r.formula;
+}
+
+inline void checkAll(std::initializer_list<Row> rows, IExpressionListener* listener = nullptr,
+                     bool printing = false) {
+    for (const Row& r : rows) check(r, listener, printing);
+}
+
+// The listener callbacks that evaluating or printing each formula raises, in order.
+struct Calls { const char* formula; std::vector<std::string> calls; };
+
+inline void checkCalls(std::initializer_list<Calls> cases, bool printing = false) {
+    for (const auto& c : cases) {
+        ScriptedListener l({{"bad", "oops"}}, {{"ABS", "0"}});
+        printing ? print(c.formula, &l) : evaluate(c.formula, &l);
+        EXPECT_EQ(l.calls, c.calls) << c.formula;
     }
-    return p;
 }
 
 }  // namespace nemro::testing
