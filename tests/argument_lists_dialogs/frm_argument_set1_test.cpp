@@ -14,12 +14,15 @@
 #include "dialog_support.h"
 #include "frm_argument_set1.h"
 #include "nemro/argument_set.h"
-#include "nemro/qt_toolkit.h"
+#include "nemro/qt_argument_editor.h"
 
 namespace nemro::testing {
 namespace {
 
 using dialogs::frmArgumentSet1;
+
+// SetArgument shows the Qt editor, as the component installs it.
+[[maybe_unused]] const bool kEditorInstalled = (qt::installQtArgumentEditor(), true);
 
 const std::string kTwo = "RATE\x0e" "0.05\x0e" "税率\x0f" "BASE\x0e" "100\x0e" "基数";
 
@@ -37,10 +40,13 @@ std::vector<std::string> boxes(QWidget& d) {
             qt::ss(find<QPlainTextEdit>(d, "txtArgDesc")->toPlainText())};
 }
 
+std::vector<std::string> row(const QTreeWidgetItem& item) {
+    return {qt::ss(item.text(0)), qt::ss(item.text(1)), qt::ss(item.text(2))};
+}
+
 std::vector<std::string> row(QWidget& d, int index) {
     QTreeWidgetItem* item = list(d).topLevelItem(index);
-    if (!item) return {};
-    return {qt::ss(item->text(0)), qt::ss(item->text(1)), qt::ss(item->text(2))};
+    return item ? row(*item) : std::vector<std::string>{};
 }
 
 // A click with the mouse on the item at index (from 0), as the user makes it.
@@ -75,38 +81,31 @@ TEST(frmArgumentSet1, LoadsWithItsCaptionGeometryColumnsAndTabOrder) {
         const char* caption;
         int left, top, width, height;
     } controls[] = {
-        {"Frame1", nullptr, 0, 3240, 5655, 135},
+        {"Frame1", "", 0, 3240, 5655, 135},
         {"Label1", "参数名称", 120, 2400, 720, 180},
-        {"txtArgName", nullptr, 960, 2385, 1695, 270},
+        {"txtArgName", "", 960, 2385, 1695, 270},
         {"Label2", "参数值", 120, 2895, 540, 180},
-        {"txtArgValue", nullptr, 960, 2880, 1695, 270},
+        {"txtArgValue", "", 960, 2880, 1695, 270},
         {"Label3", "参数描述", 2880, 2160, 720, 180},
-        {"txtArgDesc", nullptr, 2880, 2400, 2775, 735},
+        {"txtArgDesc", "", 2880, 2400, 2775, 735},
         {"cmdNew", "新建(&N)", 120, 3480, 1095, 375},
         {"cmdModify", "修改(&M)", 1560, 3480, 1095, 375},
         {"cmdDelete", "删除(&D)", 3000, 3480, 1095, 375},
         {"cmdExit", "退出(&X)", 4440, 3480, 1095, 375},
-        {"lvArgument", nullptr, 0, 0, 5655, 2055},
+        {"lvArgument", "", 0, 0, 5655, 2055},
     };
     for (const auto& c : controls) {
         QWidget* w = find<QWidget>(d, c.name);
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(qt::twipsLeft(*w), c.left) << c.name;
-        EXPECT_EQ(qt::twipsTop(*w), c.top) << c.name;
-        EXPECT_EQ(qt::twipsWidth(*w), c.width) << c.name;
-        EXPECT_EQ(qt::twipsHeight(*w), c.height) << c.name;
-        if (!c.caption) continue;
-        if (auto* l = qobject_cast<QLabel*>(w)) {
-            EXPECT_EQ(l->text().toStdString(), c.caption);
-        } else if (auto* b = qobject_cast<QPushButton*>(w)) {
-            EXPECT_EQ(b->text().toStdString(), c.caption);
-        }
+        EXPECT_EQ(twips(*w), QRect(c.left, c.top, c.width, c.height)) << c.name;
+        const auto* l = qobject_cast<QLabel*>(w);
+        const auto* b = qobject_cast<QPushButton*>(w);
+        EXPECT_EQ(qt::ss(l ? l->text() : b ? b->text() : QString()), c.caption) << c.name;
     }
     QTreeWidget& lv = list(d);
     EXPECT_EQ(lv.topLevelItemCount(), 0);
     ASSERT_EQ(lv.columnCount(), 3);
-    const char* titles[] = {"参数名称", "参数值", "参数描述"};
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(lv.headerItem()->text(i).toStdString(), titles[i]);
+    EXPECT_EQ(row(*lv.headerItem()), (std::vector<std::string>{"参数名称", "参数值", "参数描述"}));
     const int inner = lv.viewport()->width() + (lv.verticalScrollBar()->isVisible() ? lv.verticalScrollBar()->width() : 0);
     EXPECT_EQ(lv.columnWidth(0), inner / 6);
     EXPECT_EQ(lv.columnWidth(1), inner / 6);
@@ -184,13 +183,9 @@ TEST(frmArgumentSet1, ClickModifyAndDeleteActOnTheClickedItem) {
 TEST(frmArgumentSet1, AShortEntryShowsTheEntriesBeforeItAndOneMessage) {
     Shown s("A\x0e" "1\x0e" "a\x0f" "B\x0e" "2\x0e" "b\x0f" "C\x0e" "3\x0f" "D\x0e" "4\x0e" "d");
     EXPECT_EQ(list(s.d()).topLevelItemCount(), 2);
-    ASSERT_EQ(s.messages.messages.size(), 1u);
-    const Message& m = s.messages.messages[0];
-    EXPECT_EQ(m.icon, MsgIcon::Information);
-    EXPECT_EQ(m.title, kApplicationTitle);
-    EXPECT_NE(m.text.find("第3项"), std::string::npos) << m.text;
-    EXPECT_NE(m.text.find("下标越界。"), std::string::npos) << m.text;
-    EXPECT_NE(m.text.find("frmArgumentSet1.ReadArgument()\\NemroFormulaSet"), std::string::npos);
+    EXPECT_EQ(s.messages.messages, std::vector<Message>{information(
+                                         "参数列表的第3项少于三个字段（名称、值、描述），这一项及其后的参数没有读入。\n\n"
+                                         "下标越界。\nfrmArgumentSet1.ReadArgument()\\NemroFormulaSet (9)")});
 }
 
 // SetArgument with one step acting on the editor; returns what SetArgument returned.
@@ -199,7 +194,6 @@ std::string setArgument(const std::string& text, std::function<void(QWidget&)> a
     driver.expect("frmArgumentSet1", std::move(act));
     std::string result;
     driver.run([&] { result = CArgumentSet().SetArgument(text); });
-    EXPECT_TRUE(driver.ok()) << driver.failure();
     return result;
 }
 

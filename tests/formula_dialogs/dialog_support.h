@@ -1,29 +1,34 @@
-// What the dialog tests share: the test catalogue beside the test program, a recorder
-// of message boxes, and a driver that acts on each modal dialog as it comes up.
+// What the dialog tests share: a recorder of message boxes, and a driver that acts on
+// each modal dialog as it comes up.
 #pragma once
 
-#include <QObject>
-#include <QString>
 #include <QTimer>
+#include <QWidget>
 #include <deque>
 #include <functional>
+#include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "nemro/message_box.h"
+#include "nemro/qt_toolkit.h"
 
-class QWidget;
+inline void PrintTo(const QString& s, std::ostream* o) { *o << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QRect& r, std::ostream* o) {
+    *o << "(" << r.x() << ", " << r.y() << ", " << r.width() << ", " << r.height() << ")";
+}
 
 namespace nemro::testing {
-
-// Writes the test catalogue as FormulaSet.xml into GetAppPath(). Every test program
-// writes the same text, replacing the file atomically, so parallel runs agree.
-void installTestCatalogue();
 
 struct Message {
     std::string text;
     MsgIcon icon;
     std::string title;
+    bool operator==(const Message&) const = default;
+    friend std::ostream& operator<<(std::ostream& o, const Message& m) {
+        return o << "{" << m.text << ", " << static_cast<int>(m.icon) << ", " << m.title << "}";
+    }
 };
 
 // Records every message instead of showing it, for as long as it lives.
@@ -31,33 +36,30 @@ class MessageRecorder {
 public:
     MessageRecorder();
     ~MessageRecorder();
-    MessageRecorder(const MessageRecorder&) = delete;
-    MessageRecorder& operator=(const MessageRecorder&) = delete;
-
     std::vector<Message> messages;
 
 private:
     MessageBoxFunction previous_;
 };
 
+// The message box of the component, the text it is built from and its title.
+Message critical(const std::string& text, const std::string& title = "NemroFormulaSet");
+Message information(const std::string& text, const std::string& title = "NemroFormulaSet");
+
 // Acts on the modal dialogs of an exchange in turn. Each step names the dialog it
 // expects (its object name); a zero timer runs the step once that dialog is the
 // active modal window. A dialog that no step expects, or a step whose dialog does not
 // come, fails the run, and whatever is open is then closed so that the call returns.
-class DialogDriver : public QObject {
+class DialogDriver {
 public:
     DialogDriver();
-    ~DialogDriver() override;
-
     void expect(const QString& dialog, std::function<void(QWidget&)> act);
-    // Runs fn (which shows the dialogs) while the steps are played.
+    // Runs fn (which shows the dialogs) while the steps are played, and fails the
+    // test when they did not all run.
     void run(const std::function<void()>& fn);
     // The same in two halves, for dialogs that something else shows.
-    void start();
+    void start() { timer_.start(); }
     void finish();
-
-    bool ok() const { return failure_.empty() && steps_.empty(); }
-    std::string failure() const;
 
 private:
     struct Step {
@@ -69,18 +71,27 @@ private:
 
     QTimer timer_;
     std::deque<Step> steps_;
-    std::string failure_;
     int idleTicks_ = 0;
     bool inStep_ = false;  // a step that waits runs the event loop, and with it tick()
 };
 
-// Helpers on a dialog's children by object name; they fail the test (and return
-// nullptr) when the child is missing.
+// A dialog's child by object name; a missing one fails the test.
 template <typename T>
-T* find(QWidget& dialog, const QString& name);
+T* find(QWidget& dialog, const QString& name) {
+    T* child = dialog.findChild<T*>(name);
+    EXPECT_NE(child, nullptr) << "no " << name.toStdString() << " in " << dialog.objectName().toStdString();
+    return child;
+}
 
 void click(QWidget& dialog, const QString& button);
 
-}  // namespace nemro::testing
+// A widget's geometry in the twips it was placed in.
+inline QRect twips(const QWidget& w) {
+    return {qt::twipsLeft(w), qt::twipsTop(w), qt::twipsWidth(w), qt::twipsHeight(w)};
+}
 
-#include "dialog_support_impl.h"
+// The test programs' main: one offscreen QApplication with the component's message box
+// and a guard that fails the test of a modal window nobody answers.
+int runDialogTests(int argc, char** argv);
+
+}  // namespace nemro::testing
