@@ -51,8 +51,7 @@ void act(QWidget& d, const std::vector<QString>& ops) {
             bool clicked = false;
             QObject::connect(button, &QPushButton::clicked, &d, [&] { clicked = true; }, Qt::SingleShotConnection);
             QApplication::setActiveWindow(&d);
-            const QChar key = button->text().at(button->text().indexOf('&') + 1);
-            QTest::keyClick(&d, key.toLatin1(), Qt::AltModifier);
+            QTest::keyClick(&d, button->text().at(button->text().indexOf('&') + 1).toLatin1(), Qt::AltModifier);
             // An accelerator clicks its button a moment later, as a mouse would.
             EXPECT_TRUE(QTest::qWaitFor([&] { return clicked; }, 2000)) << op.toStdString();
         } else if (op == "Enter") {
@@ -72,8 +71,7 @@ struct Shown {
     ArgumentEditorFields fields;
     MessageRecorder messages;
     std::unique_ptr<dialogs::frmArgumentSet1> dialog;
-    explicit Shown(const std::string& text) {
-        fields.m_sArgument = text;
+    explicit Shown(const std::string& text) : fields{text} {
         dialog = std::make_unique<dialogs::frmArgumentSet1>(fields);
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));

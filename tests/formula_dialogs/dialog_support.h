@@ -15,9 +15,6 @@
 #include "nemro/qt_toolkit.h"
 
 inline void PrintTo(const QString& s, std::ostream* o) { *o << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QRect& r, std::ostream* o) {
-    *o << "(" << r.x() << ", " << r.y() << ", " << r.width() << ", " << r.height() << ")";
-}
 
 namespace nemro::testing {
 

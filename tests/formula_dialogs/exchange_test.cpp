@@ -1,37 +1,57 @@
-// Complete exchanges through the real dialogs: OK, keys, nesting to any depth, Cancel at
-// each level, failing checks in a nested dialog, re-editing; and the modal guard.
+// The chooser, the argument dialog and complete exchanges through the real dialogs:
+// captions, lists, layout and scrolling, keys, failures and their messages, nesting to
+// any depth, Cancel at each level; and the modal guard.
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 #include <gtest/gtest-spi.h>
+#include <thread>
 
 #include "dialog_support.h"
 #include "frm_argument_set.h"
 #include "modal_guard.h"
+#include "nemro/error.h"
 #include "nemro/formula_set.h"
 #include "nemro/formula_state.h"
-#include "nemro/qt_toolkit.h"
 
 namespace nemro::testing {
 namespace {
 
 using dialogs::frmArgumentSet;
+using Act = std::function<void(QWidget&)>;
+const QString kChooser = "frmFormulaSet", kArguments = "frmArgumentSet";
+
+frmArgumentSet& args(QWidget& w) { return dynamic_cast<frmArgumentSet&>(w); }
+QListWidget& list(QWidget& d, const char* name) { return *find<QListWidget>(d, name); }
+QString label(QWidget& d, const char* name) { return find<QLabel>(d, name)->text(); }
+
+void select(QWidget& d, const char* name, const QString& text) {
+    const auto items = list(d, name).findItems(text, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1) << text.toStdString();
+    list(d, name).setCurrentItem(items.front());
+}
+
+QStringList items(QWidget& d, const char* name) {
+    QStringList texts;
+    for (int i = 0; i < list(d, name).count(); ++i) texts << list(d, name).item(i)->text();
+    return texts;
+}
 
 // Chooses `function` in the chooser (through the all-functions category) and presses OK.
-std::function<void(QWidget&)> choose(const QString& function) {
+Act choose(const QString& function) {
     return [function](QWidget& d) {
-        auto* categories = find<QListWidget>(d, "lstFormulaCategory");
-        categories->setCurrentItem(categories->findItems("全部函数", Qt::MatchExactly).front());
-        const auto found = find<QListWidget>(d, "lstFormulaName")->findItems(function, Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1) << function.toStdString();
-        found.front()->listWidget()->setCurrentItem(found.front());
+        select(d, "lstFormulaCategory", "全部函数");
+        select(d, "lstFormulaName", function);
         click(d, "cmdOK");
     };
 }
-
-frmArgumentSet& args(QWidget& w) { return dynamic_cast<frmArgumentSet&>(w); }
 
 void fill(QWidget& w, const QStringList& texts) {
     for (int i = 0; i < texts.size(); ++i) args(w).txtArgumentValue(i + 1)->setText(texts[i]);
@@ -48,12 +68,229 @@ struct Outcome {
     bool isCancel;
 };
 
-Outcome play(DialogDriver& driver, const std::string& former = "") {
+// One setFormula call with a step for each dialog in turn.
+Outcome play(const std::string& former, const std::vector<std::pair<QString, Act>>& steps) {
+    DialogDriver driver;
+    for (const auto& [dialog, act] : steps) driver.expect(dialog, act);
     CFormulaSet service;
     Outcome o{"unset", false};
     driver.run([&] { o.result = service.setFormula(former); });
     o.isCancel = service.isCancel();
     return o;
+}
+
+// The argument dialog of `formula`, checked, then cancelled.
+void withArguments(const std::string& formula, const std::function<void(frmArgumentSet&)>& check) {
+    const Outcome o = play(formula, {{kArguments, [&](QWidget& d) { check(args(d)), click(d, "cmdCancel"); }}});
+    EXPECT_TRUE(o.isCancel);
+}
+
+TEST(Chooser, OpensOnTheFirstCategoryItsFirstFunctionAndItsInformation) {
+    MessageRecorder messages;
+    play("", {{kChooser, [](QWidget& d) {
+                       EXPECT_EQ(d.size(), QSize(446, 303));  // 6690 x 4545 twips
+                       EXPECT_EQ(items(d, "lstFormulaCategory"),
+                                 QStringList({"文本函数", "逻辑函数", "空分类", "多参数", "有误", "全部函数"}));
+                       EXPECT_EQ(list(d, "lstFormulaCategory").currentRow() + list(d, "lstFormulaName").currentRow(), 0);
+                       EXPECT_EQ(QStringList({d.windowTitle(), label(d, "lblFormulaValue"), label(d, "lblFormulaTitleAnsDesc"),
+                                              label(d, "Label1")}),
+                                 QStringList({"粘贴函数", "LEFT(...)", "LEFT：LEFT的说明。", "函数分类(&C)"}));
+                       EXPECT_EQ(find<QLabel>(d, "Label1")->buddy(), &list(d, "lstFormulaCategory"));
+                       click(d, "cmdCancel");
+                   }}});
+    EXPECT_EQ(messages.messages, std::vector<Message>{});
+}
+
+TEST(Chooser, CategoryClicksListTheirDisplayedFunctionsInCatalogueOrder) {
+    const std::pair<QString, QStringList> cases[] = {
+        {"逻辑函数", {"IF", "MARKS", "TODAY"}},
+        {"全部函数", {"LEFT", "MID", "MYTRIM", "Sum", "IF", "MARKS", "TODAY", "ARGS2", "ARGS4", "ARGS5",
+                      "ARGS6", "ARGS10", "ARGS40", "BADCOUNT", "NOINFO", "NOVALUE", "NODESC"}},
+        {"文本函数", {"LEFT", "MID", "MYTRIM", "Sum"}},
+        {"有误", {"BADCOUNT", "NOINFO", "NOVALUE", "NODESC"}},
+    };
+    play("", {{kChooser, [&](QWidget& d) {
+                       for (const auto& [category, functions] : cases) {
+                           select(d, "lstFormulaCategory", category);
+                           EXPECT_EQ(items(d, "lstFormulaName"), functions);
+                           EXPECT_EQ(list(d, "lstFormulaName").currentRow(), 0);
+                       }
+                       // An empty category keeps the information shown, and OK does nothing.
+                       select(d, "lstFormulaCategory", "空分类");
+                       EXPECT_EQ(list(d, "lstFormulaName").count(), 0);
+                       EXPECT_EQ(label(d, "lblFormulaValue") + label(d, "lblFormulaTitleAnsDesc"),
+                                 "BADCOUNT(...)BADCOUNT：BADCOUNT的说明。");
+                       click(d, "cmdOK");
+                       EXPECT_TRUE(d.isVisible());
+                       click(d, "cmdCancel");
+                   }}});
+}
+
+TEST(Chooser, OkDoubleClickEnterAndAltOOpenTheArgumentDialogEscapeAndTheFrameCancel) {
+    const Act ways[] = {
+        [](QWidget& d) { click(d, "cmdOK"); },
+        [](QWidget& d) { emit list(d, "lstFormulaName").itemDoubleClicked(list(d, "lstFormulaName").currentItem()); },
+        [](QWidget& d) { QTest::keyClick(&list(d, "lstFormulaName"), Qt::Key_Return); },
+        [](QWidget& d) { QTest::keyClick(&d, Qt::Key_O, Qt::AltModifier); },
+        [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+        [](QWidget& d) { d.close(); },
+    };
+    for (int way = 0; way < 6; ++way) {
+        std::vector<std::pair<QString, Act>> steps = {{kChooser, [&](QWidget& d) {
+            QApplication::setActiveWindow(&d);
+            select(d, "lstFormulaCategory", "逻辑函数");
+            list(d, "lstFormulaName").setFocus();
+            ways[way](d);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));  // an accelerator clicks later
+        }}};
+        if (way < 4) steps.push_back({kArguments, [](QWidget& d) { EXPECT_EQ(d.windowTitle(), "参数设置(IF)"); click(d, "cmdCancel"); }});
+        EXPECT_TRUE(play("", steps).isCancel) << way;
+    }
+}
+
+// Each failure shows its message; the dialog stays and goes on working.
+TEST(Dialogs, AFailureInAClickOkOrFocusIsShownAndTheDialogStaysUsable) {
+    const auto fromChooser = [](const QString& function, bool ok, const QString& value) {
+        return std::vector<std::pair<QString, Act>>{
+            {kChooser, [=](QWidget& d) {
+                 select(d, "lstFormulaCategory", "有误");
+                 select(d, "lstFormulaName", function);
+                 if (ok) click(d, "cmdOK");
+                 EXPECT_EQ(label(d, "lblFormulaValue"), value);
+                 choose("IF")(d);
+             }},
+            {kArguments, [](QWidget& d) { click(d, "cmdCancel"); }}};
+    };
+    const struct {
+        std::string former;
+        std::vector<std::pair<QString, Act>> steps;
+        Message message;
+    } cases[] = {
+        {"", fromChooser("NOINFO", false, ""),
+         critical("Formula Value Must Be Specified.\n\nfrmFormulaSet.GetFormulaInfo()\\GetFunctionInfo (-2147221504)")},
+        {"", fromChooser("BADCOUNT", true, "BADCOUNT(...)"),
+         information("公式(BADCOUNT)定义的参数个数和实际的参数个数不一致！")},
+        {"", fromChooser("NOVALUE", true, "NOVALUE(...)"),
+         critical("Argument Value Must Be Specified.\n\nfrmArgumentSet.Load()\\frmFormulaSet.getArgumenPara()"
+                  "\\getArgumentPara (-2147221504)")},
+        {"NODESC", {{kArguments, [](QWidget& d) {
+             QApplication::setActiveWindow(&d);
+             args(d).txtArgumentValue(1)->setFocus();
+             args(d).txtArgumentValue(1)->setText("typed");
+             EXPECT_EQ(args(d).lblArgumentDesc()->text() + args(d).txtArgumentValue(1)->text(), "typed");
+             click(d, "cmdCancel");
+         }}},
+         critical("Argument Description Must Be Specified.\n\nfrmFormulaSet.getArgumenPara()\\getArgumentPara (-2147221504)")},
+        // A parked level the catalogue cannot name.
+        {"LEFT(\"a\",1)", {{kArguments, [](QWidget& d) { gFormulaStack.Push("01NOSUCH|x"), click(d, "cmdOK"), click(d, "cmdCancel"); }}},
+         critical("对象变量或 With 块变量未设置。\n\nfrmArgumentSet.cmdOK_Click()\\frmFormulaSet.getArgumentCount()"
+                  "\\getArgumentCount (91)")},
+    };
+    for (const auto& c : cases) {
+        MessageRecorder messages;
+        EXPECT_TRUE(play(c.former, c.steps).isCancel);
+        EXPECT_EQ(messages.messages, std::vector<Message>{c.message});
+    }
+}
+
+TEST(Service, ACallFromAnotherThreadFailsWithAClearError) {
+    std::string description;
+    std::thread([&] {
+        try {
+            CFormulaSet().setFormula();
+        } catch (const NemroError& e) {
+            description = e.description();
+        }
+    }).join();
+    EXPECT_EQ(description, "The formula dialogs must be called on the thread that runs the Qt application.");
+}
+
+TEST(ArgumentDialog, RowsAndScrollBarsFollowTheArgumentCount) {
+    // 585 twips a row (555 + 2 pixels); the 2715-twip viewport holds four rows.
+    const struct {
+        int arguments;
+        bool bar;
+        int max, largeChange;  // of the vertical bar, when shown
+    } cases[] = {{2, false, 0, 0}, {4, false, 0, 0}, {5, true, 14, 14}, {6, true, 53, 53},
+                 {10, true, 209, 209}, {40, true, 1379, 275}};
+    for (const auto& c : cases) {
+        withArguments("ARGS" + std::to_string(c.arguments), [&](frmArgumentSet& d) {
+            // Later resizes do not move the rows again.
+            QResizeEvent e(d.size(), d.size());
+            QApplication::sendEvent(&d, &e);
+            ASSERT_EQ(d.rowCount(), c.arguments);
+            for (int i = 1; i <= c.arguments; ++i) {
+                EXPECT_EQ(QList<QRect>({twips(*d.fraArgument(i)), twips(*d.cmdFormula(i))}),
+                          QList<QRect>({{0, (i - 1) * 585, 4995, 555}, {c.bar ? 4335 : 4535, 100, 315, 315}}));
+                EXPECT_EQ(QList<QPoint>({twips(*d.lblArgumentValue(i)).topLeft(), twips(*d.txtArgumentValue(i)).topLeft()}),
+                          QList<QPoint>({{100, 200}, {c.bar ? 1700 : 1900, 100}}));
+                EXPECT_EQ(d.lblArgumentValue(i)->text() + d.cmdFormula(i)->toolTip(), QString("arg%1(可选)选择公式").arg(i));
+                EXPECT_FALSE(d.cmdFormula(i)->autoDefault());
+            }
+            EXPECT_EQ(QList<int>({qt::twipsHeight(*d.picClient()), d.scrollBars().SmallChange(SB_VERT),
+                                  c.bar ? d.scrollBars().Max(SB_VERT) : 0, c.bar ? d.scrollBars().LargeChange(SB_VERT) : 0}),
+                      QList<int>({c.arguments * 585, 39, c.max, c.largeChange}));
+            EXPECT_EQ(QList<bool>({d.scrollBars().Visible(SB_VERT), d.findChild<QScrollBar*>("Picture1VScroll")->isVisible(),
+                                   d.findChild<QScrollBar*>("Picture1HScroll")->isVisible()}),
+                      QList<bool>({c.bar, c.bar, false}));
+            EXPECT_EQ(d.lblArgumentDesc()->text(), "");
+        });
+    }
+}
+
+void wheel(QWidget& over, int angle) {
+    QWheelEvent e(QPointF(5, 5), over.mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, angle), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&e);  // as from the window system: only such climb to the parents
+    qApp->notify(&over, &e);
+}
+
+TEST(ArgumentDialog, ScrollingMovesTheClientPanelByPixels) {
+    withArguments("ARGS10", [](frmArgumentSet& d) {
+        auto* bar = d.findChild<QScrollBar*>("Picture1VScroll");
+        const auto action = [bar](QAbstractSlider::SliderAction a) { return [=] { bar->triggerAction(a); }; };
+        const std::pair<std::function<void()>, int> steps[] = {
+            {[&] { d.scrollBars().Value(SB_VERT, 20); }, 20},
+            {action(QAbstractSlider::SliderSingleStepAdd), 59},
+            {action(QAbstractSlider::SliderSingleStepSub), 20},
+            {action(QAbstractSlider::SliderSingleStepSub), 0},
+            {action(QAbstractSlider::SliderToMaximum), 209},
+            {action(QAbstractSlider::SliderToMinimum), 0},
+            {[&] { bar->setSliderPosition(120); }, 120},  // dragging the scroll box
+            {action(QAbstractSlider::SliderPageStepAdd), 210},  // the platform lets a page start one past Max
+            {action(QAbstractSlider::SliderPageStepSub), 1},
+            // The wheel over a field: three lines of 39 pixels a notch; half a notch is nothing.
+            {[&] { wheel(*d.txtArgumentValue(2), -120); }, 1 + 3 * 39},
+            {[&] { wheel(*d.txtArgumentValue(2), -60); }, 1 + 3 * 39},
+            {[&] { wheel(*d.txtArgumentValue(2), 120); }, 1},
+        };
+        for (const auto& [act, value] : steps) {
+            act();
+            EXPECT_EQ(QList<int>({d.scrollBars().Value(SB_VERT), qt::twipsTop(*d.picClient()), bar->value()}),
+                      QList<int>({value, -value * 15, value}));
+        }
+    });
+}
+
+TEST(ArgumentDialog, LabelsMarkOnlyExactlyTrueAsRequired) {
+    withArguments("MARKS", [](frmArgumentSet& d) {
+        QStringList labels;
+        for (int i = 1; i <= 4; ++i) labels << d.lblArgumentValue(i)->text();
+        EXPECT_EQ(labels, QStringList({"a(必选)", "b(可选)", "c(可选)", "d(可选)"}));
+        EXPECT_EQ(d.lblArgumentValue(1)->buddy(), d.txtArgumentValue(1));
+    });
+}
+
+TEST(ArgumentDialog, FormerFormulaWithTooManyArgumentsFailsTheCallOnce) {
+    try {
+        play("LEFT(1,2,3)", {});
+        ADD_FAILURE() << "no failure";
+    } catch (const NemroError& e) {
+        EXPECT_EQ(e.number(), 340);
+        EXPECT_EQ(e.source(), "frmArgumentSet.Load()\\frmArgumentSet");
+    }
+    // The failed formula is not kept for the next call, which opens the chooser.
+    EXPECT_TRUE(play("", {{kChooser, [](QWidget& d) { click(d, "cmdCancel"); }}}).isCancel);
 }
 
 TEST(Exchange, OkComposesTheFormulaFromTheFieldsAndLeavesTheMarker) {
@@ -67,7 +304,6 @@ TEST(Exchange, OkComposesTheFormulaFromTheFieldsAndLeavesTheMarker) {
         {"", "TODAY", {}, {}, "TODAY()"},
         {"TODAY()", "", {}, {}, "TODAY()"},
         {"MID", "", {"", "", ""}, {"\"a\"", "1", "2"}, "MID(\"a\",1,2)"},
-        {"LEFT(A1,3)", "", {"A1", "3"}, {}, "LEFT(A1,3)"},
         {"IF( a , b ,c)", "", {" a ", " b ", "c"}, {}, "IF(a,b,c)"},
         {"IF(,x)", "", {"", "x", ""}, {"1>0", "\"x\"", "2"}, "IF(1>0,\"x\",2)"},
         {"IF()", "", {"", "", ""}, {"1", "2", "3"}, "IF(1,2,3)"},
@@ -77,84 +313,38 @@ TEST(Exchange, OkComposesTheFormulaFromTheFieldsAndLeavesTheMarker) {
          "IF(LEFT(A1,2)=\"b\",1,2)"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.former + c.chosen.toStdString());
         MessageRecorder messages;
-        DialogDriver driver;
-        if (!c.chosen.isEmpty()) driver.expect("frmFormulaSet", choose(c.chosen));
-        driver.expect("frmArgumentSet", [&](QWidget& d) {
+        std::vector<std::pair<QString, Act>> steps = {{kArguments, [&](QWidget& d) {
             EXPECT_EQ(d.windowTitle().toStdString(), "参数设置(" + c.result.substr(0, c.result.find('(')) + ")");
             EXPECT_EQ(fields(d), c.shown);
-            EXPECT_EQ(gsFormerFormula, "");
-            fill(d, c.typed);
-            click(d, "cmdOK");
-        });
-        const Outcome o = play(driver, c.former);
-        EXPECT_EQ(o.result, c.result);
-        EXPECT_FALSE(o.isCancel);
-        EXPECT_EQ(gFormulaStack.Count(), 1);
-        EXPECT_EQ(gFormulaStack.Pop(), "00" + c.result);
+            fill(d, c.typed), click(d, "cmdOK");
+        }}};
+        if (!c.chosen.isEmpty()) steps.insert(steps.begin(), {kChooser, choose(c.chosen)});
+        const Outcome o = play(c.former, steps);
+        EXPECT_EQ(o.result + (o.isCancel ? " cancelled" : ""), c.result);
+        EXPECT_EQ(gFormulaStack.Count() == 1 ? gFormulaStack.Pop() : "", "00" + c.result);
         EXPECT_EQ(messages.messages, std::vector<Message>{});
     }
 }
 
 TEST(Exchange, EnterInAFieldAndAltOMeanOkAndEscapeCancels) {
-    const struct {
-        Qt::Key key;
-        Qt::KeyboardModifier modifier;
-        bool ok;
-    } cases[] = {{Qt::Key_Return, Qt::NoModifier, true}, {Qt::Key_O, Qt::AltModifier, true},
-                 {Qt::Key_Escape, Qt::NoModifier, false}};
-    for (const auto& c : cases) {
-        DialogDriver driver;
-        driver.expect("frmArgumentSet", [&](QWidget& d) {
-            QApplication::setActiveWindow(&d);
-            args(d).txtArgumentValue(2)->setFocus();
-            QTest::keyClick(QApplication::focusWidget(), c.key, c.modifier);
-            // An accelerator clicks its button a moment later, as a mouse would.
-            EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));
-        });
-        const Outcome o = play(driver, "LEFT(\"ab\",1)");
-        EXPECT_EQ(o.result, c.ok ? "LEFT(\"ab\",1)" : "") << c.key;
-        EXPECT_EQ(o.isCancel, !c.ok) << c.key;
+    const std::pair<Qt::Key, Qt::KeyboardModifier> keys[] = {
+        {Qt::Key_Return, Qt::NoModifier}, {Qt::Key_O, Qt::AltModifier}, {Qt::Key_Escape, Qt::NoModifier}};
+    for (const auto& [key, modifier] : keys) {
+        const Outcome o = play("LEFT(\"ab\",1)", {{kArguments, [&](QWidget& d) {
+                                                           QApplication::setActiveWindow(&d);
+                                                           args(d).txtArgumentValue(2)->setFocus();
+                                                           QTest::keyClick(QApplication::focusWidget(), key, modifier);
+                                                           EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));
+                                                       }}});
+        EXPECT_EQ(o.result, key == Qt::Key_Escape ? "" : "LEFT(\"ab\",1)");
+        EXPECT_EQ(o.isCancel, key == Qt::Key_Escape);
     }
     gFormulaStack.RemoveAll();
 }
 
-TEST(Exchange, EnterInANestedFieldClimbsOneLevel) {
-    DialogDriver driver;
-    driver.expect("frmArgumentSet", [](QWidget& d) { click(d, "cmdFormula1"); });
-    driver.expect("frmFormulaSet", choose("MYTRIM"));
-    driver.expect("frmArgumentSet", [](QWidget& d) {
-        QApplication::setActiveWindow(&d);
-        fill(d, {"\"x\""});
-        args(d).txtArgumentValue(1)->setFocus();
-        QTest::keyClick(args(d).txtArgumentValue(1), Qt::Key_Return);
-        EXPECT_EQ(fields(d), QStringList({"MYTRIM(\"x\")", "1"}));
-        QTest::keyClick(args(d).txtArgumentValue(1), Qt::Key_Return);
-    });
-    EXPECT_EQ(play(driver, "LEFT(,1)").result, "LEFT(MYTRIM(\"x\"),1)");
-    gFormulaStack.RemoveAll();
-}
-
-TEST(Exchange, AFailureDuringOkIsShownWithItsSource) {
-    MessageRecorder messages;
-    DialogDriver driver;
-    driver.expect("frmArgumentSet", [&](QWidget& d) {
-        gFormulaStack.Push("01NOSUCHFUNCTION|x");  // a parked level the catalogue cannot name
-        fill(d, {"\"a\"", "1"});
-        click(d, "cmdOK");
-        EXPECT_TRUE(d.isVisible());
-        EXPECT_EQ(messages.messages, std::vector<Message>{critical("对象变量或 With 块变量未设置。\n\nfrmArgumentSet.cmdOK_Click()"
-                                                                  "\\frmFormulaSet.getArgumentCount()\\getArgumentCount (91)")});
-        click(d, "cmdCancel");
-    });
-    const Outcome o = play(driver, "LEFT");
-    EXPECT_EQ(o.result, "");
-    EXPECT_TRUE(o.isCancel);
-}
-
 // Each level chooses a function, fills its fields and nests into a row, the last presses
-// OK; each OK then climbs to the level around, whose window is rebuilt for its function.
+// OK (or Enter); each then climbs to the level around, whose window is rebuilt for it.
 TEST(Exchange, NestedOksClimbLevelByLevelIntoTheRowsTheyCameFrom) {
     struct Level {
         QString function;
@@ -165,134 +355,101 @@ TEST(Exchange, NestedOksClimbLevelByLevelIntoTheRowsTheyCameFrom) {
         std::vector<Level> levels;
         std::vector<QStringList> climbs;  // the fields of each level around, innermost first
         std::string result;
+        bool enter;
     } cases[] = {
         {{{"IF", {"1>0", " 1& ", "\"z\""}, 2}, {"LEFT", {"\"ab\"", "1"}, 0}},
-         {{"1>0", " 1& LEFT(\"ab\",1)", "\"z\""}},
-         "IF(1>0,1& LEFT(\"ab\",1),\"z\")"},
+         {{"1>0", " 1& LEFT(\"ab\",1)", "\"z\""}}, "IF(1>0,1& LEFT(\"ab\",1),\"z\")", false},
         {{{"IF", {"1>0", "", "\"y\""}, 2}, {"LEFT", {"\"abc\"", ""}, 2}, {"ARGS2", {"1", "2"}, 0}},
          {{"\"abc\"", "ARGS2(1,2)"}, {"1>0", "LEFT(\"abc\",ARGS2(1,2))", "\"y\""}},
-         "IF(1>0,LEFT(\"abc\",ARGS2(1,2)),\"y\")"},
+         "IF(1>0,LEFT(\"abc\",ARGS2(1,2)),\"y\")", true},
         // Few rows around many and many around few: the bar and the scrolling go.
         {{{"LEFT", {"\"x\""}, 2}, {"ARGS6", {"1", "2", "3", "4", "5", "6"}, 0}},
-         {{"\"x\"", "ARGS6(1,2,3,4,5,6)"}},
-         "LEFT(\"x\",ARGS6(1,2,3,4,5,6))"},
-        {{{"ARGS6", {"\"x\""}, 6}, {"LEFT", {"\"ab\"", "1"}, 0}},
-         {{"\"x\"", "", "", "", "", "LEFT(\"ab\",1)"}},
-         "ARGS6(\"x\",,,,,LEFT(\"ab\",1))"},
+         {{"\"x\"", "ARGS6(1,2,3,4,5,6)"}}, "LEFT(\"x\",ARGS6(1,2,3,4,5,6))", false},
+        {{{"ARGS6", {"\"x\""}, 6}, {"MYTRIM", {"\"ab\""}, 0}},
+         {{"\"x\"", "", "", "", "", "MYTRIM(\"ab\")"}}, "ARGS6(\"x\",,,,,MYTRIM(\"ab\"))", true},
+        // A "|" typed into an outer field comes back as typed.
+        {{{"LEFT", {"a|b", ""}, 2}, {"MID", {"\"abc\"", "1", "1"}, 0}},
+         {{"a|b", "MID(\"abc\",1,1)"}}, "", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.result);
         MessageRecorder messages;
-        DialogDriver driver;
+        std::vector<std::pair<QString, Act>> steps;
         const int depth = static_cast<int>(c.levels.size());
         for (int k = 0; k < depth; ++k) {
-            driver.expect("frmFormulaSet", [&, k](QWidget& d) {
-                EXPECT_EQ(gFormulaStack.Count(), k);
-                choose(c.levels[k].function)(d);
-            });
-            if (k + 1 < depth) {
-                driver.expect("frmArgumentSet", [&, k](QWidget& d) {
-                    fill(d, c.levels[k].typed);
-                    click(d, QString("cmdFormula%1").arg(c.levels[k].row));
-                });
-            }
+            steps.push_back({kChooser, [&, k](QWidget& d) { EXPECT_EQ(gFormulaStack.Count(), k); choose(c.levels[k].function)(d); }});
+            if (k + 1 < depth)
+                steps.push_back({kArguments, [&, k](QWidget& d) { fill(d, c.levels[k].typed), click(d, QString("cmdFormula%1").arg(c.levels[k].row)); }});
         }
-        driver.expect("frmArgumentSet", [&](QWidget& w) {
+        steps.push_back({kArguments, [&](QWidget& w) {
             frmArgumentSet& d = args(w);
             QApplication::setActiveWindow(&d);
             fill(w, c.levels.back().typed);
+            d.txtArgumentValue(static_cast<int>(c.levels.back().typed.size()))->setFocus();  // where the typing ended
             if (d.scrollBars().Visible(SB_VERT)) d.scrollBars().Value(SB_VERT, 20);
             for (int k = depth - 2; k >= 0; --k) {
-                click(w, "cmdOK");
-                const QString outer = c.levels[k].function;
-                EXPECT_EQ(gsFunctionName, outer.toStdString());
-                EXPECT_EQ(d.windowTitle(), "参数设置(" + outer + ")");
+                if (c.enter) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                else click(w, "cmdOK");
+                EXPECT_EQ(QString::fromStdString(gsFunctionName) + d.windowTitle(),
+                          c.levels[k].function + "参数设置(" + c.levels[k].function + ")");
                 EXPECT_EQ(fields(w), c.climbs[depth - 2 - k]);
                 EXPECT_EQ(gFormulaStack.Count(), k);
                 EXPECT_EQ(QApplication::focusWidget(), d.txtArgumentValue(c.levels[k].row));
                 EXPECT_TRUE(d.lblArgumentDesc()->text().startsWith("参数描述："));
                 const bool bar = d.rowCount() > 4;
-                EXPECT_EQ(d.scrollBars().Visible(SB_VERT), bar);
-                EXPECT_EQ(qt::twipsTop(*d.picClient()), 0);
-                EXPECT_EQ(qt::twipsLeft(*d.txtArgumentValue(1)), bar ? 1700 : 1900);
+                EXPECT_EQ(QList<int>({d.scrollBars().Visible(SB_VERT), qt::twipsTop(*d.picClient()), qt::twipsLeft(*d.txtArgumentValue(1))}),
+                          QList<int>({bar, 0, bar ? 1700 : 1900}));
             }
-            click(w, "cmdOK");
-        });
-        const Outcome o = play(driver);
-        EXPECT_EQ(o.result, c.result);
-        EXPECT_FALSE(o.isCancel);
+            click(w, c.result.empty() ? "cmdCancel" : "cmdOK");
+        }});
+        const Outcome o = play("", steps);
+        EXPECT_EQ(o.result + (o.isCancel ? " cancelled" : ""), c.result.empty() ? " cancelled" : c.result);
         EXPECT_EQ(messages.messages, std::vector<Message>{});
         gFormulaStack.RemoveAll();
     }
 }
 
 TEST(Exchange, CancelAtAnyLevelEndsTheWholeExchangeEvenAfterACompletedCall) {
-    DialogDriver completed;
-    completed.expect("frmArgumentSet", [](QWidget& d) { click(d, "cmdOK"); });
-    EXPECT_EQ(play(completed, "LEFT(\"a\",1)").result, "LEFT(\"a\",1)");
-    // 0: the first chooser, 1: the outer dialog, 2: the nested chooser, 3: the nested dialog.
+    EXPECT_EQ(play("LEFT(\"a\",1)", {{kArguments, [](QWidget& d) { click(d, "cmdOK"); }}}).result, "LEFT(\"a\",1)");
+    // The first chooser, the outer dialog, the nested chooser, the nested dialog.
+    const std::pair<QString, Act> levels[] = {{kChooser, choose("LEFT")},
+                                              {kArguments, [](QWidget& d) { click(d, "cmdFormula1"); }},
+                                              {kChooser, choose("LEFT")},
+                                              {kArguments, [](QWidget&) {}}};
     for (int level = 0; level < 4; ++level) {
-        SCOPED_TRACE(level);
-        DialogDriver driver;
-        auto cancelOr = [level](int here, std::function<void(QWidget&)> act) {
-            return [=](QWidget& d) {
-                if (level == here) click(d, "cmdCancel");
-                else act(d);
-            };
-        };
-        driver.expect("frmFormulaSet", cancelOr(0, choose("LEFT")));
-        if (level >= 1) driver.expect("frmArgumentSet", cancelOr(1, [](QWidget& d) { click(d, "cmdFormula1"); }));
-        if (level >= 2) driver.expect("frmFormulaSet", cancelOr(2, choose("LEFT")));
-        if (level >= 3) driver.expect("frmArgumentSet", cancelOr(3, [](QWidget&) {}));
-        const Outcome o = play(driver);
-        EXPECT_EQ(o.result, "");
-        EXPECT_TRUE(o.isCancel);
+        std::vector<std::pair<QString, Act>> steps(levels, levels + level);
+        steps.push_back({levels[level].first, [](QWidget& d) { click(d, "cmdCancel"); }});
+        const Outcome o = play("", steps);
+        EXPECT_EQ(o.result, "") << level;
+        EXPECT_TRUE(o.isCancel) << level;
     }
 }
 
 TEST(Exchange, AFailingCheckInANestedDialogKeepsItOpenAndTheEntryParked) {
     MessageRecorder messages;
-    DialogDriver driver;
-    driver.expect("frmFormulaSet", choose("LEFT"));
-    driver.expect("frmArgumentSet", [](QWidget& d) {
-        fill(d, {"a|b", ""});
-        click(d, "cmdFormula2");
-    });
-    driver.expect("frmFormulaSet", choose("MID"));
-    driver.expect("frmArgumentSet", [&](QWidget& d) {
-        QApplication::setActiveWindow(&d);
-        fill(d, {"\"abc\"", "", "1"});
-        click(d, "cmdOK");  // start_num is required
-        EXPECT_EQ(QApplication::focusWidget(), args(d).txtArgumentValue(2));
-        EXPECT_EQ(args(d).lblArgumentDesc()->text().toStdString(),
-                  "参数描述：起始位置\r\n参数类型：Integer\r\n类型描述：整数值");
-        fill(d, {"\"abc\"", "1:2", "1"});
-        click(d, "cmdOK");  // the colon is illegal
-        EXPECT_EQ(messages.messages, (std::vector<Message>{information("参数(start_num)没有填写！"),
-                                                           critical("不得包含非法字符' : '", "公式输入有误!")}));
-        EXPECT_EQ(gFormulaStack.Count(), 1);
-        EXPECT_EQ(d.windowTitle(), "参数设置(MID)");
-        fill(d, {"\"abc\"", "1", "1"});
-        click(d, "cmdOK");
-        // The "|" typed into the outer field comes back as typed.
-        EXPECT_EQ(fields(d), QStringList({"a|b", "MID(\"abc\",1,1)"}));
-        click(d, "cmdCancel");
-    });
-    const Outcome o = play(driver);
-    EXPECT_TRUE(o.isCancel);
-    EXPECT_EQ(o.result, "");
+    play("LEFT", {{kArguments, [](QWidget& d) { click(d, "cmdFormula2"); }},
+                      {kChooser, choose("MID")},
+                      {kArguments, [&](QWidget& d) {
+                           QApplication::setActiveWindow(&d);
+                           fill(d, {"\"abc\"", "", "1"});
+                           click(d, "cmdOK");  // start_num is required
+                           EXPECT_EQ(QApplication::focusWidget(), args(d).txtArgumentValue(2));
+                           EXPECT_EQ(args(d).lblArgumentDesc()->text(), "参数描述：起始位置\r\n参数类型：Integer\r\n类型描述：整数值");
+                           fill(d, {"\"abc\"", "1:2", "1"});
+                           click(d, "cmdOK");  // the colon is illegal
+                           EXPECT_EQ(gFormulaStack.Count(), 1);
+                           EXPECT_EQ(d.windowTitle(), "参数设置(MID)");
+                           click(d, "cmdCancel");
+                       }}});
+    EXPECT_EQ(messages.messages, (std::vector<Message>{information("参数(start_num)没有填写！"),
+                                                       critical("不得包含非法字符' : '", "公式输入有误!")}));
 }
 
 // Without a recorder the check's message shows as a real box, which no step answers.
 TEST(ModalGuard, AMessageNobodyAnswersIsClosedAndFailsTheTestWithItsText) {
     const demo::ModalGuard quick(1, [](const std::string& text) { ADD_FAILURE() << "left open: " << text; });
-    DialogDriver driver;
-    driver.expect("frmArgumentSet", [](QWidget& d) {
-        fill(d, {"\"abc\"", "1:2", "1"});
-        click(d, "cmdOK");
-        click(d, "cmdCancel");
-    });
-    EXPECT_NONFATAL_FAILURE(play(driver, "MID"), "left open: 公式输入有误! | 不得包含非法字符' : '");
+    const auto act = [](QWidget& d) { fill(d, {"\"abc\"", "1:2", "1"}), click(d, "cmdOK"), click(d, "cmdCancel"); };
+    EXPECT_NONFATAL_FAILURE(play("MID", {{kArguments, act}}), "left open: 公式输入有误! | 不得包含非法字符' : '");
 }
 
 }  // namespace
