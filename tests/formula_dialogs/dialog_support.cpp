@@ -4,42 +4,17 @@
 #include <QApplication>
 
 #include "modal_guard.h"
-#include "nemro/qt_toolkit.h"
 
 namespace nemro::testing {
-
-MessageRecorder::MessageRecorder()
-    : previous_(setMessageBox([this](const std::string& text, MsgIcon icon, const std::string& title) {
-          messages.push_back({text, icon, title});
-      })) {}
-
-MessageRecorder::~MessageRecorder() { setMessageBox(previous_); }
-
-Message critical(const std::string& text, const std::string& title) {
-    return {text, MsgIcon::Critical, title};
-}
-Message information(const std::string& text, const std::string& title) {
-    return {text, MsgIcon::Information, title};
-}
 
 DialogDriver::DialogDriver() {
     timer_.setInterval(0);
     QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
 }
 
-void DialogDriver::expect(const QString& dialog, std::function<void(QWidget&)> act) {
-    steps_.push_back({dialog, std::move(act)});
-}
-
-void DialogDriver::run(const std::function<void()>& fn) {
-    start();
-    fn();
-    finish();
-}
-
 void DialogDriver::finish() {
     timer_.stop();
-    if (!steps_.empty()) fail("the dialogs closed before the step for " + steps_.front().dialog.toStdString());
+    if (!steps_.empty()) fail("the dialogs closed before the step for " + steps_.front().first.toStdString());
 }
 
 void DialogDriver::fail(const std::string& why) {
@@ -58,13 +33,12 @@ void DialogDriver::tick() {
         return;
     }
     idleTicks_ = 0;
-    if (steps_.empty() || w->objectName() != steps_.front().dialog)
-        return fail("expected " + (steps_.empty() ? std::string("no dialog") : steps_.front().dialog.toStdString()) +
-                    ", found " + demo::modalText(*w));
-    Step step = std::move(steps_.front());
+    if (steps_.empty() || w->objectName() != steps_.front().first)
+        return fail("expected " + (steps_.empty() ? "no dialog" : steps_.front().first.toStdString()) + ", found " + demo::modalText(*w));
+    const auto step = std::move(steps_.front());
     steps_.pop_front();
     inStep_ = true;
-    step.act(*w);
+    step.second(*w);
     inStep_ = false;
 }
 

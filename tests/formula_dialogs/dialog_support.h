@@ -27,47 +27,37 @@ struct Message {
         return o << "{" << m.text << ", " << static_cast<int>(m.icon) << ", " << m.title << "}";
     }
 };
+inline Message critical(const std::string& text, const std::string& title = "NemroFormulaSet") { return {text, MsgIcon::Critical, title}; }
+inline Message information(const std::string& text) { return {text, MsgIcon::Information, "NemroFormulaSet"}; }
 
 // Records every message instead of showing it, for as long as it lives.
-class MessageRecorder {
-public:
-    MessageRecorder();
-    ~MessageRecorder();
+struct MessageRecorder {
     std::vector<Message> messages;
-
-private:
-    MessageBoxFunction previous_;
+    MessageBoxFunction previous = setMessageBox(
+        [this](const std::string& text, MsgIcon icon, const std::string& title) { messages.push_back({text, icon, title}); });
+    ~MessageRecorder() { setMessageBox(previous); }
 };
-
-// The message box of the component, the text it is built from and its title.
-Message critical(const std::string& text, const std::string& title = "NemroFormulaSet");
-Message information(const std::string& text, const std::string& title = "NemroFormulaSet");
 
 // Acts on the modal dialogs of an exchange in turn. Each step names the dialog it
 // expects (its object name); a zero timer runs the step once that dialog is the
 // active modal window. A dialog that no step expects, or a step whose dialog does not
-// come, fails the run, and whatever is open is then closed so that the call returns.
+// come, fails the test, and whatever is open is then closed so that the call returns.
 class DialogDriver {
 public:
     DialogDriver();
-    void expect(const QString& dialog, std::function<void(QWidget&)> act);
-    // Runs fn (which shows the dialogs) while the steps are played, and fails the
-    // test when they did not all run.
-    void run(const std::function<void()>& fn);
+    void expect(const QString& dialog, std::function<void(QWidget&)> act) { steps_.push_back({dialog, std::move(act)}); }
+    // Runs fn (which shows the dialogs) while the steps are played.
+    void run(const std::function<void()>& fn) { start(), fn(), finish(); }
     // The same in two halves, for dialogs that something else shows.
     void start() { timer_.start(); }
     void finish();
 
 private:
-    struct Step {
-        QString dialog;
-        std::function<void(QWidget&)> act;
-    };
     void tick();
     void fail(const std::string& why);
 
     QTimer timer_;
-    std::deque<Step> steps_;
+    std::deque<std::pair<QString, std::function<void(QWidget&)>>> steps_;
     int idleTicks_ = 0;
     bool inStep_ = false;  // a step that waits runs the event loop, and with it tick()
 };
@@ -83,11 +73,9 @@ T* find(QWidget& dialog, const QString& name) {
 void click(QWidget& dialog, const QString& button);
 
 // A widget's geometry in the twips it was placed in.
-inline QRect twips(const QWidget& w) {
-    return {qt::twipsLeft(w), qt::twipsTop(w), qt::twipsWidth(w), qt::twipsHeight(w)};
-}
+inline QRect twips(const QWidget& w) { return {qt::twipsLeft(w), qt::twipsTop(w), qt::twipsWidth(w), qt::twipsHeight(w)}; }
 
-// The test programs' main: one offscreen QApplication with the component's message box
+// The test program's main: one offscreen QApplication with the component's message box
 // and a guard that fails the test of a modal window nobody answers.
 int runDialogTests(int argc, char** argv);
 
