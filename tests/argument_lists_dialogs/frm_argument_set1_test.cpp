@@ -96,17 +96,15 @@ TEST(frmArgumentSet1, LoadsWithItsCaptionGeometryColumnsAndTabOrder) {
         QWidget* w = find<QWidget>(d, controls[i].name);
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(twips(*w), controls[i].twips) << controls[i].name;
-        const auto* l = qobject_cast<QLabel*>(w);
-        const auto* b = qobject_cast<QPushButton*>(w);
-        EXPECT_EQ(l ? l->text() : b ? b->text() : QString(), controls[i].caption) << controls[i].name;
+        EXPECT_EQ(w->property("text").toString(), controls[i].caption) << controls[i].name;  // empty boxes too
         if (i >= 8) continue;
         EXPECT_EQ(QApplication::focusWidget(), w) << controls[i].name;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     QTreeWidget& lv = list(d);
-    EXPECT_EQ(lv.topLevelItemCount(), 0);
     const QTreeWidgetItem& header = *lv.headerItem();
-    EXPECT_EQ(QStringList({header.text(0), header.text(1), header.text(2)}), QStringList({"参数名称", "参数值", "参数描述"}));
+    EXPECT_EQ(QStringList({header.text(0), header.text(1), header.text(2), QString::number(lv.topLevelItemCount())}),
+              QStringList({"参数名称", "参数值", "参数描述", "0"}));
     // A sixth of the width each for name and value, the rest for the description; no
     // horizontal scroll bar.
     const int inner = lv.viewport()->width() + (lv.verticalScrollBar()->isVisible() ? lv.verticalScrollBar()->width() : 0);

@@ -1,16 +1,10 @@
 #include "dialog_support.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 
 #include "modal_guard.h"
 
 namespace nemro::testing {
-
-DialogDriver::DialogDriver() {
-    timer_.setInterval(0);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
-}
 
 void DialogDriver::finish() {
     timer_.stop();
@@ -40,10 +34,6 @@ void DialogDriver::tick() {
     inStep_ = true;
     step.second(*w);
     inStep_ = false;
-}
-
-void click(QWidget& dialog, const QString& button) {
-    if (auto* b = find<QAbstractButton>(dialog, button)) b->click();
 }
 
 int runDialogTests(int argc, char** argv) {

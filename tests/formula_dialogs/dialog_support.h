@@ -2,6 +2,7 @@
 // each modal dialog as it comes up.
 #pragma once
 
+#include <QAbstractButton>
 #include <QTimer>
 #include <QWidget>
 #include <deque>
@@ -44,7 +45,7 @@ struct MessageRecorder {
 // come, fails the test, and whatever is open is then closed so that the call returns.
 class DialogDriver {
 public:
-    DialogDriver();
+    DialogDriver() { timer_.setInterval(0), QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); }); }
     void expect(const QString& dialog, std::function<void(QWidget&)> act) { steps_.push_back({dialog, std::move(act)}); }
     // Runs fn (which shows the dialogs) while the steps are played.
     void run(const std::function<void()>& fn) { start(), fn(), finish(); }
@@ -70,7 +71,9 @@ T* find(QWidget& dialog, const QString& name) {
     return child;
 }
 
-void click(QWidget& dialog, const QString& button);
+inline void click(QWidget& dialog, const QString& button) {
+    if (auto* b = find<QAbstractButton>(dialog, button)) b->click();
+}
 
 // A widget's geometry in the twips it was placed in.
 inline QRect twips(const QWidget& w) { return {qt::twipsLeft(w), qt::twipsTop(w), qt::twipsWidth(w), qt::twipsHeight(w)}; }
