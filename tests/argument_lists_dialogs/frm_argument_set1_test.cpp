@@ -1,7 +1,6 @@
 // frmArgumentSet1 offscreen: its layout, its buttons and the list click, and complete
 // SetArgument calls driven as a user would.
-#include <QHeaderView>
-#include <QKeyEvent>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -9,56 +8,66 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
 #include "dialog_support.h"
 #include "frm_argument_set1.h"
 #include "nemro/argument_set.h"
-#include "nemro/qt_toolkit.h"
+#include "nemro/qt_argument_editor.h"
 
 namespace nemro::testing {
 namespace {
 
-using dialogs::frmArgumentSet1;
+// SetArgument shows the Qt editor, as the component installs it.
+[[maybe_unused]] const bool kEditorInstalled = (qt::installQtArgumentEditor(), true);
 
 const std::string kTwo = "RATE\x0e" "0.05\x0e" "税率\x0f" "BASE\x0e" "100\x0e" "基数";
 
 QTreeWidget& list(QWidget& d) { return *find<QTreeWidget>(d, "lvArgument"); }
 
-void type(QWidget& d, const std::string& name, const std::string& value, const std::string& desc) {
-    find<QLineEdit>(d, "txtArgName")->setText(qt::qs(name));
-    find<QLineEdit>(d, "txtArgValue")->setText(qt::qs(value));
-    find<QPlainTextEdit>(d, "txtArgDesc")->setPlainText(qt::qs(desc));
+QStringList boxes(QWidget& d) {
+    return {find<QLineEdit>(d, "txtArgName")->text(), find<QLineEdit>(d, "txtArgValue")->text(),
+            find<QPlainTextEdit>(d, "txtArgDesc")->toPlainText()};
 }
 
-std::vector<std::string> boxes(QWidget& d) {
-    return {qt::ss(find<QLineEdit>(d, "txtArgName")->text()),
-            qt::ss(find<QLineEdit>(d, "txtArgValue")->text()),
-            qt::ss(find<QPlainTextEdit>(d, "txtArgDesc")->toPlainText())};
+QStringList row(QWidget& d, int index) {
+    const QTreeWidgetItem* item = list(d).topLevelItem(index);
+    return item ? QStringList{item->text(0), item->text(1), item->text(2)} : QStringList{};
 }
 
-std::vector<std::string> row(QWidget& d, int index) {
-    QTreeWidgetItem* item = list(d).topLevelItem(index);
-    if (!item) return {};
-    return {qt::ss(item->text(0)), qt::ss(item->text(1)), qt::ss(item->text(2))};
-}
-
-// A click with the mouse on the item at index (from 0), as the user makes it.
-void clickItem(QWidget& d, int index) {
-    QTreeWidget& lv = list(d);
-    const QRect r = lv.visualItemRect(lv.topLevelItem(index));
-    QTest::mouseClick(lv.viewport(), Qt::LeftButton, {}, r.center());
+// Acts as the user: "name|value|desc" types into the boxes, "item N" clicks the Nth
+// item (from 0) with the mouse, "&cmdX" presses the accelerator of button cmdX,
+// "Enter" and "Esc" are keys, "frame" closes the window, any other name clicks it.
+void act(QWidget& d, const std::vector<QString>& ops) {
+    for (const QString& op : ops) {
+        if (op.count('|') == 2) {
+            find<QLineEdit>(d, "txtArgName")->setText(op.section('|', 0, 0));
+            find<QLineEdit>(d, "txtArgValue")->setText(op.section('|', 1, 1));
+            find<QPlainTextEdit>(d, "txtArgDesc")->setPlainText(op.section('|', 2, 2));
+        } else if (op.startsWith("item ")) {
+            const QRect r = list(d).visualItemRect(list(d).topLevelItem(op.mid(5).toInt()));
+            QTest::mouseClick(list(d).viewport(), Qt::LeftButton, {}, r.center());
+        } else if (op.startsWith('&')) {
+            auto* button = find<QPushButton>(d, op.mid(1));
+            bool clicked = false;
+            QObject::connect(button, &QPushButton::clicked, &d, [&] { clicked = true; }, Qt::SingleShotConnection);
+            QApplication::setActiveWindow(&d);
+            QTest::keyClick(&d, button->text().at(button->text().indexOf('&') + 1).toLatin1(), Qt::AltModifier);
+            // An accelerator clicks its button a moment later, as a mouse would.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return clicked; }, 2000)) << op.toStdString();
+        } else if (op == "Enter") QTest::keyClick(find<QLineEdit>(d, "txtArgName"), Qt::Key_Return);
+        else if (op == "Esc") QTest::keyClick(&d, Qt::Key_Escape);
+        else if (op == "frame") d.close();
+        else click(d, op);
+    }
 }
 
 // The editor shown (not modally) over its own fields, for the tests of single clicks.
 struct Shown {
     ArgumentEditorFields fields;
     MessageRecorder messages;
-    std::unique_ptr<frmArgumentSet1> dialog;
-    explicit Shown(const std::string& text, int curIndex = 0) {
-        fields.m_sArgument = text;
-        fields.m_iCurIndex = curIndex;
-        dialog = std::make_unique<frmArgumentSet1>(fields);
+    std::unique_ptr<dialogs::frmArgumentSet1> dialog;
+    explicit Shown(const std::string& text) : fields{text} {
+        dialog = std::make_unique<dialogs::frmArgumentSet1>(fields);
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     }
@@ -68,215 +77,112 @@ struct Shown {
 TEST(frmArgumentSet1, LoadsWithItsCaptionGeometryColumnsAndTabOrder) {
     Shown s("");
     QWidget& d = s.d();
-    EXPECT_EQ(d.windowTitle().toStdString(), "变量设置");
+    EXPECT_EQ(d.windowTitle(), "变量设置");
     EXPECT_EQ(d.size(), QSize(qt::twipsToPixels(5700), qt::twipsToPixels(4065)));
+    // In the tab order.
     const struct {
         const char* name;
-        const char* caption;
-        int left, top, width, height;
+        QString caption;
+        QRect twips;
     } controls[] = {
-        {"Frame1", nullptr, 0, 3240, 5655, 135},
-        {"Label1", "参数名称", 120, 2400, 720, 180},
-        {"txtArgName", nullptr, 960, 2385, 1695, 270},
-        {"Label2", "参数值", 120, 2895, 540, 180},
-        {"txtArgValue", nullptr, 960, 2880, 1695, 270},
-        {"Label3", "参数描述", 2880, 2160, 720, 180},
-        {"txtArgDesc", nullptr, 2880, 2400, 2775, 735},
-        {"cmdNew", "新建(&N)", 120, 3480, 1095, 375},
-        {"cmdModify", "修改(&M)", 1560, 3480, 1095, 375},
-        {"cmdDelete", "删除(&D)", 3000, 3480, 1095, 375},
-        {"cmdExit", "退出(&X)", 4440, 3480, 1095, 375},
-        {"lvArgument", nullptr, 0, 0, 5655, 2055},
+        {"txtArgName", "", {960, 2385, 1695, 270}},   {"txtArgValue", "", {960, 2880, 1695, 270}},
+        {"txtArgDesc", "", {2880, 2400, 2775, 735}},  {"cmdNew", "新建(&N)", {120, 3480, 1095, 375}},
+        {"cmdModify", "修改(&M)", {1560, 3480, 1095, 375}}, {"cmdDelete", "删除(&D)", {3000, 3480, 1095, 375}},
+        {"cmdExit", "退出(&X)", {4440, 3480, 1095, 375}}, {"lvArgument", "", {0, 0, 5655, 2055}},
+        {"Frame1", "", {0, 3240, 5655, 135}},        {"Label1", "参数名称", {120, 2400, 720, 180}},
+        {"Label2", "参数值", {120, 2895, 540, 180}},  {"Label3", "参数描述", {2880, 2160, 720, 180}},
     };
-    for (const auto& c : controls) {
-        QWidget* w = find<QWidget>(d, c.name);
+    for (int i = 0; i < 12; ++i) {
+        QWidget* w = find<QWidget>(d, controls[i].name);
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(qt::twipsLeft(*w), c.left) << c.name;
-        EXPECT_EQ(qt::twipsTop(*w), c.top) << c.name;
-        EXPECT_EQ(qt::twipsWidth(*w), c.width) << c.name;
-        EXPECT_EQ(qt::twipsHeight(*w), c.height) << c.name;
-        if (!c.caption) continue;
-        if (auto* l = qobject_cast<QLabel*>(w)) {
-            EXPECT_EQ(l->text().toStdString(), c.caption);
-        } else if (auto* b = qobject_cast<QPushButton*>(w)) {
-            EXPECT_EQ(b->text().toStdString(), c.caption);
-        }
+        EXPECT_EQ(twips(*w), controls[i].twips) << controls[i].name;
+        EXPECT_EQ(w->property("text").toString(), controls[i].caption) << controls[i].name;  // empty boxes too
+        if (i >= 8) continue;
+        EXPECT_EQ(QApplication::focusWidget(), w) << controls[i].name;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     QTreeWidget& lv = list(d);
-    EXPECT_EQ(lv.topLevelItemCount(), 0);
-    ASSERT_EQ(lv.columnCount(), 3);
-    const char* titles[] = {"参数名称", "参数值", "参数描述"};
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(lv.headerItem()->text(i).toStdString(), titles[i]);
+    const QTreeWidgetItem& header = *lv.headerItem();
+    EXPECT_EQ(QStringList({header.text(0), header.text(1), header.text(2), QString::number(lv.topLevelItemCount())}),
+              QStringList({"参数名称", "参数值", "参数描述", "0"}));
+    // A sixth of the width each for name and value, the rest for the description; no
+    // horizontal scroll bar.
     const int inner = lv.viewport()->width() + (lv.verticalScrollBar()->isVisible() ? lv.verticalScrollBar()->width() : 0);
-    EXPECT_EQ(lv.columnWidth(0), inner / 6);
-    EXPECT_EQ(lv.columnWidth(1), inner / 6);
-    EXPECT_EQ(lv.columnWidth(0) + lv.columnWidth(1) + lv.columnWidth(2), lv.viewport()->width())
-        << "no horizontal scroll bar";
-
-    const char* order[] = {"txtArgName", "txtArgValue", "txtArgDesc", "cmdNew",
-                           "cmdModify",  "cmdDelete",   "cmdExit",    "lvArgument"};
-    EXPECT_EQ(QApplication::focusWidget(), find<QWidget>(d, order[0]));
-    for (int i = 1; i < 8; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), order[i]);
-    }
+    EXPECT_EQ(QList<int>({lv.columnWidth(0), lv.columnWidth(1), lv.columnWidth(2)}),
+              QList<int>({inner / 6, inner / 6, lv.viewport()->width() - 2 * (inner / 6)}));
 }
 
 TEST(frmArgumentSet1, NewAddsTrimmedTextsUnderANameNotYetTaken) {
-    const struct {
-        const char* what;
-        std::vector<std::string> typed;
-        bool added;
-    } cases[] = {
-        {"a new name", {"  TAX ", " 7 ", " 税 "}, true},
-        {"an existing name in another case", {"rate", "1", "x"}, false},
-        {"an existing name with blanks", {" BASE  ", "1", "x"}, false},
-        {"an empty name", {"", "1", "x"}, false},
-    };
-    for (const auto& c : cases) {
-        Shown s(kTwo);
-        type(s.d(), c.typed[0], c.typed[1], c.typed[2]);
-        click(s.d(), "cmdNew");
-        if (c.added) {
-            EXPECT_EQ(row(s.d(), 2), (std::vector<std::string>{"TAX", "7", "税"})) << c.what;
-            EXPECT_EQ(boxes(s.d()), (std::vector<std::string>{"", "", ""})) << c.what;
-        } else {
-            EXPECT_EQ(list(s.d()).topLevelItemCount(), 2) << c.what;
-            EXPECT_EQ(boxes(s.d()), c.typed) << c.what << ": the boxes keep their texts";
-        }
-        EXPECT_TRUE(s.messages.messages.empty()) << c.what;
+    Shown s(kTwo);
+    // Refused: a name taken in another case or with blanks, an empty name; the boxes keep their texts.
+    for (const QString typed : {"rate|1|x", " BASE  |1|x", "|1|x", "  TAX | 7 | 税 "}) {
+        act(s.d(), {typed, "cmdNew"});
+        const bool added = typed.contains("TAX");
+        EXPECT_EQ(row(s.d(), 2), added ? QStringList({"TAX", "7", "税"}) : QStringList()) << typed.toStdString();
+        EXPECT_EQ(boxes(s.d()), added ? QStringList({"", "", ""}) : typed.split('|'));
     }
+    EXPECT_EQ(s.messages.messages, std::vector<Message>{});
 }
 
 TEST(frmArgumentSet1, ClickModifyAndDeleteActOnTheClickedItem) {
     Shown s(kTwo);
     QWidget& d = s.d();
-    click(d, "cmdDelete");
-    type(d, "X", "1", "");
-    click(d, "cmdModify");
-    EXPECT_EQ(list(d).topLevelItemCount(), 2) << "nothing clicked: nothing changes";
-    EXPECT_EQ(row(d, 0), (std::vector<std::string>{"RATE", "0.05", "税率"}));
-
-    clickItem(d, 1);
-    EXPECT_EQ(s.fields.m_iCurIndex, 2);
-    EXPECT_EQ(boxes(d), (std::vector<std::string>{"BASE", "100", "基数"}));
-    type(d, " base ", " 200", "基数 ");
-    click(d, "cmdModify");
-    EXPECT_EQ(row(d, 1), (std::vector<std::string>{" base ", " 200", "基数 "})) << "stored as typed";
-    EXPECT_EQ(boxes(d), (std::vector<std::string>{" base ", " 200", "基数 "}));
-    type(d, "Rate", "9", "");
-    click(d, "cmdModify");
-    EXPECT_EQ(row(d, 1)[0], " base ") << "another item's name is refused";
-
-    click(d, "cmdDelete");
-    EXPECT_EQ(list(d).topLevelItemCount(), 1);
-    EXPECT_EQ(boxes(d), (std::vector<std::string>{"", "", ""}));
-    type(d, "Y", "1", "");
-    click(d, "cmdModify");
-    click(d, "cmdDelete");
-    EXPECT_EQ(row(d, 0), (std::vector<std::string>{"RATE", "0.05", "税率"}))
-        << "the position lies beyond the last item";
+    act(d, {"cmdDelete", "X|1|", "cmdModify"});  // nothing clicked: nothing changes
+    EXPECT_EQ(row(d, 0) << QString::number(list(d).topLevelItemCount()), QStringList({"RATE", "0.05", "税率", "2"}));
+    act(d, {"item 1"});
+    EXPECT_EQ(boxes(d) << QString::number(s.fields.m_iCurIndex), QStringList({"BASE", "100", "基数", "2"}));
+    act(d, {" base | 200|基数 ", "cmdModify"});
+    EXPECT_EQ(row(d, 1), QStringList({" base ", " 200", "基数 "}));  // stored as typed
+    EXPECT_EQ(boxes(d), row(d, 1));
+    act(d, {"Rate|9|", "cmdModify"});  // another item's name is refused
+    EXPECT_EQ(row(d, 1)[0], " base ");
+    act(d, {"cmdDelete"});
+    EXPECT_EQ(boxes(d) << QString::number(list(d).topLevelItemCount()), QStringList({"", "", "", "1"}));
+    act(d, {"Y|1|", "cmdModify", "cmdDelete"});  // the position lies beyond the last item
+    EXPECT_EQ(row(d, 0), QStringList({"RATE", "0.05", "税率"}));
     EXPECT_EQ(boxes(d)[0], "Y");
-    click(d, "cmdExit");
+    act(d, {"cmdExit"});
     EXPECT_EQ(s.fields.m_sArgument, "RATE\x0e" "0.05\x0e" "税率");
 }
 
 TEST(frmArgumentSet1, AShortEntryShowsTheEntriesBeforeItAndOneMessage) {
     Shown s("A\x0e" "1\x0e" "a\x0f" "B\x0e" "2\x0e" "b\x0f" "C\x0e" "3\x0f" "D\x0e" "4\x0e" "d");
     EXPECT_EQ(list(s.d()).topLevelItemCount(), 2);
-    ASSERT_EQ(s.messages.messages.size(), 1u);
-    const Message& m = s.messages.messages[0];
-    EXPECT_EQ(m.icon, MsgIcon::Information);
-    EXPECT_EQ(m.title, kApplicationTitle);
-    EXPECT_NE(m.text.find("第3项"), std::string::npos) << m.text;
-    EXPECT_NE(m.text.find("下标越界。"), std::string::npos) << m.text;
-    EXPECT_NE(m.text.find("frmArgumentSet1.ReadArgument()\\NemroFormulaSet"), std::string::npos);
+    EXPECT_EQ(s.messages.messages, std::vector<Message>{information(
+                                         "参数列表的第3项少于三个字段（名称、值、描述），这一项及其后的参数没有读入。\n\n"
+                                         "下标越界。\nfrmArgumentSet1.ReadArgument()\\NemroFormulaSet (9)")});
 }
 
-// SetArgument with one step acting on the editor; returns what SetArgument returned.
-std::string setArgument(const std::string& text, std::function<void(QWidget&)> act) {
+std::string setArgument(const std::string& text, const std::vector<QString>& ops) {
     DialogDriver driver;
-    driver.expect("frmArgumentSet1", std::move(act));
+    driver.expect("frmArgumentSet1", [&](QWidget& d) { act(d, ops); });
     std::string result;
     driver.run([&] { result = CArgumentSet().SetArgument(text); });
-    EXPECT_TRUE(driver.ok()) << driver.failure();
     return result;
 }
 
 TEST(SetArgument, ReturnsTheSavedListAfterExitAndTheHandedTextOtherwise) {
     MessageRecorder messages;
     const struct {
-        const char* what;
         std::string handed;
-        std::function<void(QWidget&)> act;
+        std::vector<QString> ops;
         std::string returned;
     } cases[] = {
-        {"exit saves in display order", kTwo,
-         [](QWidget& d) {
-             type(d, "TAX", "7", "");
-             click(d, "cmdNew");
-             click(d, "cmdExit");
-         },
-         kTwo + "\x0f" "TAX\x0e" "7\x0e"},
-        {"exit with an empty list", "A\x0e" "1\x0e" "a",
-         [](QWidget& d) {
-             clickItem(d, 0);
-             click(d, "cmdDelete");
-             click(d, "cmdExit");
-         },
-         ""},
-        {"the window frame keeps the text handed in", kTwo,
-         [](QWidget& d) {
-             type(d, "TAX", "7", "");
-             click(d, "cmdNew");
-             d.close();
-         },
-         kTwo},
-        {"Esc keeps the text handed in", kTwo,
-         [](QWidget& d) {
-             clickItem(d, 0);
-             click(d, "cmdDelete");
-             QTest::keyClick(&d, Qt::Key_Escape);
-         },
-         kTwo},
-        {"a short entry is not saved back", "A\x0e" "1\x0e" "a\x0f" "B",
-         [](QWidget& d) { click(d, "cmdExit"); }, "A\x0e" "1\x0e" "a"},
-        {"the accelerators of New and Exit", "",
-         [](QWidget& d) {
-             type(d, "TAX", "7", "");
-             QApplication::setActiveWindow(&d);
-             // An accelerator clicks its button a moment later, as a mouse would.
-             QTest::keyClick(&d, Qt::Key_N, Qt::AltModifier);
-             EXPECT_TRUE(QTest::qWaitFor([&] { return list(d).topLevelItemCount() == 1; }, 2000));
-             QTest::keyClick(&d, Qt::Key_X, Qt::AltModifier);
-             EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));
-         },
-         "TAX\x0e" "7\x0e"},
-        {"Enter in a text box adds nothing", "",
-         [](QWidget& d) {
-             type(d, "TAX", "7", "");
-             QTest::keyClick(find<QLineEdit>(d, "txtArgName"), Qt::Key_Return);
-             click(d, "cmdExit");
-         },
-         ""},
+        {kTwo, {"TAX|7|", "cmdNew", "cmdExit"}, kTwo + "\x0f" "TAX\x0e" "7\x0e"},  // in display order
+        {"A\x0e" "1\x0e" "a", {"item 0", "cmdDelete", "cmdExit"}, ""},
+        {kTwo, {"TAX|7|", "cmdNew", "frame"}, kTwo},
+        {kTwo, {"item 0", "cmdDelete", "Esc"}, kTwo},
+        {"A\x0e" "1\x0e" "a\x0f" "B", {"cmdExit"}, "A\x0e" "1\x0e" "a"},  // a short entry is not saved back
+        {"", {"TAX|7|", "&cmdNew", "&cmdExit"}, "TAX\x0e" "7\x0e"},
+        {"", {"TAX|7|", "Enter", "cmdExit"}, ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(setArgument(c.handed, c.act), c.returned) << c.what;
-}
-
-TEST(SetArgument, KeepsTheClickedPositionFromOneShowingToTheNext) {
-    MessageRecorder messages;
-    setArgument(kTwo, [](QWidget& d) {
-        clickItem(d, 1);
-        click(d, "cmdExit");
-    });
+    for (const auto& c : cases) EXPECT_EQ(setArgument(c.handed, c.ops), c.returned) << c.ops.back().toStdString();
+    // The clicked position stays from one showing to the next, and Argument keeps the saved list.
+    setArgument(kTwo, {"item 1", "cmdExit"});
     EXPECT_EQ(argumentEditorFields().m_iCurIndex, 2);
-    const std::string result = setArgument("P\x0e\x0e\x0f" "Q\x0e\x0e\x0f" "R\x0e\x0e", [](QWidget& d) {
-        type(d, "Z", "26", "");
-        click(d, "cmdModify");
-        click(d, "cmdExit");
-    });
+    const std::string result = setArgument("P\x0e\x0e\x0f" "Q\x0e\x0e\x0f" "R\x0e\x0e", {"Z|26|", "cmdModify", "cmdExit"});
     EXPECT_EQ(result, "P\x0e\x0e\x0f" "Z\x0e" "26\x0e\x0f" "R\x0e\x0e");
-    EXPECT_EQ(argumentEditorFields().m_sArgument, result) << "Argument keeps the saved list";
+    EXPECT_EQ(argumentEditorFields().m_sArgument, result);
 }
 
 }  // namespace

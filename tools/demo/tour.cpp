@@ -19,6 +19,7 @@
 #include "nemro/catalogue.h"
 #include "nemro/error.h"
 #include "host_window.h"
+#include "modal_guard.h"
 #include "nemro/formula_set.h"
 #ifdef NEMRO_HAVE_ARGUMENT_LISTS
 #include <QPlainTextEdit>
@@ -76,10 +77,7 @@ public:
         steps_.clear();
         // Close whatever is open so that the exchange unwinds.
         QTimer::singleShot(0, [] {
-            while (QWidget* w = modal()) {
-                w->close();
-                if (modal() == w) w->hide();
-            }
+            while (QWidget* w = modal()) closeModal(*w);
         });
     }
 
@@ -229,6 +227,8 @@ void setField(int row, const std::string& text) {
 int runTour(const QString& directory) {
     QDir().mkpath(directory);
     Script s(directory);
+    // A step that waits in an unexpected message box would never come back.
+    const ModalGuard guard(5, [&](const std::string& text) { s.failed("left open: " + text); });
     Catalogue cat;
     auto chooser = [] { return showing("frmFormulaSet"); };
     auto arguments = [] { return showing("frmArgumentSet"); };
