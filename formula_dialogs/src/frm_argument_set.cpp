@@ -176,13 +176,16 @@ void frmArgumentSet::Form_Load() {
 
 void frmArgumentSet::buildRows() {
     // The old rows may be in the middle of their own event (Enter in a field means OK):
-    // they leave the dialog now and are deleted once that event is done.
-    for (Row& row : rows_) {
+    // they leave the dialog now and are deleted once that event is done. They leave
+    // rows_ first: hiding a focused field passes the focus to the next old field, whose
+    // description must not be looked up for the function the window now shows.
+    const std::vector<Row> old = std::move(rows_);
+    rows_.clear();
+    for (const Row& row : old) {
         row.fra->hide();
         row.fra->setParent(nullptr);
         row.fra->deleteLater();
     }
-    rows_.clear();
     rowsClearOfBar_ = false;
 
     const std::int16_t n = getArgumentCount(gsFunctionName);
