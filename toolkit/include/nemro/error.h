@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "nemro/export.h"
+
 namespace nemro {
 
 // Error numbers shared across layers.
@@ -24,7 +26,7 @@ inline constexpr std::int32_t ArgumentNotFound = static_cast<std::int32_t>(0x800
 inline constexpr std::int32_t ArgumentList = static_cast<std::int32_t>(0x80040002u);
 }  // namespace err
 
-class NemroError : public std::runtime_error {
+class NEMRO_API NemroError : public std::runtime_error {
 public:
     NemroError(std::int32_t number, std::string source, std::string description)
         : std::runtime_error(description),
@@ -49,9 +51,9 @@ private:
 };
 
 // The standard description of a platform error number, "" when it has none.
-const char* platformDescription(std::int32_t number) noexcept;
+NEMRO_API const char* platformDescription(std::int32_t number) noexcept;
 
 // Raises a platform error (5, 6, 9, 11, 13, 91, 380, 438) with its standard description.
-[[noreturn]] void raisePlatform(std::int32_t number, std::string source);
+[[noreturn]] NEMRO_API void raisePlatform(std::int32_t number, std::string source);
 
 }  // namespace nemro
