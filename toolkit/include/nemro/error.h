@@ -19,6 +19,7 @@ inline constexpr std::int32_t TypeMismatch = 13;
 inline constexpr std::int32_t ObjectNotSet = 91;          // a node that is not there
 inline constexpr std::int32_t InvalidPropertyValue = 380;  // e.g. selecting in an empty list
 inline constexpr std::int32_t NoSuchMember = 438;          // an attribute asked of a non-element
+inline constexpr std::int32_t NoSuchControl = 340;          // a control array element that is not there
 inline constexpr std::int32_t Tokenizer = 34;
 inline constexpr std::int32_t Syntax = 35;
 inline constexpr std::int32_t Catalogue = static_cast<std::int32_t>(0x80040000u);
@@ -49,6 +50,18 @@ private:
     std::string source_;
     std::string description_;
 };
+
+// Runs fn on behalf of a trapping routine: a failure passes on with the routine's tag
+// ("Class.Routine()\\") in front of its source.
+template <typename Fn>
+auto trapped(const char* tag, Fn&& fn) -> decltype(fn()) {
+    try {
+        return fn();
+    } catch (NemroError& e) {
+        e.prefixSource(tag);
+        throw;
+    }
+}
 
 // The standard description of a platform error number, "" when it has none.
 NEMRO_API const char* platformDescription(std::int32_t number) noexcept;
