@@ -1,4 +1,5 @@
-// Queries on the formula catalogue FormulaSet.xml. Each query parses the file afresh.
+// Queries on the formula catalogue FormulaSet.xml. The parsed document is kept per file
+// identity (device, inode, size and modification time), so an edited file is read again.
 // An empty path means FormulaSet.xml in GetAppPath().
 #pragma once
 
