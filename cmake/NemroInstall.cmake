@@ -26,10 +26,19 @@ endif()
 target_compile_features(NemroFormulaSet PUBLIC cxx_std_20)
 install(TARGETS NemroFormulaSet EXPORT NemroFormulaSetTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
-foreach(dir toolkit/include engine/include catalogue/include formula_dialogs/include
-            formula_dialogs/logic/include argument_lists/include c_api/include)
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/nemro DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-endforeach()
+# Exactly the headers a host includes; module state, dialog internals and the scroll-bar
+# messages stay private.
+install(FILES
+  ${PROJECT_SOURCE_DIR}/toolkit/include/nemro/export.h
+  ${PROJECT_SOURCE_DIR}/toolkit/include/nemro/error.h
+  ${PROJECT_SOURCE_DIR}/toolkit/include/nemro/message_box.h
+  ${PROJECT_SOURCE_DIR}/toolkit/include/nemro/toolkit.h
+  ${PROJECT_SOURCE_DIR}/engine/include/nemro/expression.h
+  ${PROJECT_SOURCE_DIR}/catalogue/include/nemro/catalogue.h
+  ${PROJECT_SOURCE_DIR}/formula_dialogs/include/nemro/formula_set.h
+  ${PROJECT_SOURCE_DIR}/argument_lists/include/nemro/argument_set.h
+  ${PROJECT_SOURCE_DIR}/c_api/include/nemro/nemro_c.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/nemro)
 
 if(TARGET nemro-formula-demo)
   set_target_properties(nemro-formula-demo PROPERTIES

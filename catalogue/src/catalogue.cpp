@@ -17,17 +17,6 @@ using text::trimBlanks;
     throw NemroError(err::Catalogue, source, std::move(description));
 }
 
-// Runs a query and passes any failure on with the query's tag in front of its source.
-template <typename Fn>
-auto trapped(const char* tag, Fn&& fn) -> decltype(fn()) {
-    try {
-        return fn();
-    } catch (NemroError& e) {
-        e.prefixSource(tag);
-        throw;
-    }
-}
-
 // An attribute that the catalogue requires; absent fails with the query's own message.
 std::string requiredAttribute(const pugi::xml_node& node, const char* name, const char* source,
                               const std::string& message) {

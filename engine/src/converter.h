@@ -12,6 +12,7 @@
 #include "engine_internal.h"
 #include "nemro/error.h"
 #include "nemro/text.h"
+#include "messages.h"
 
 namespace nemro::detail {
 namespace conversion {
@@ -97,14 +98,14 @@ private:
 
     // operand: an operand may not follow an operand
     void operand(const Token& el) {
-        if (state_ == AfterOperand) fail("缺乏运算符。");
+        if (state_ == AfterOperand) fail(msg::MissingOperator);
         out_.Push(el);
         state_ = AfterOperand;
     }
 
     // name "(" starts a call; a name without "(" is a variable
     void name(const Token& el) {
-        if (state_ == AfterOperand) fail("缺乏运算符。");
+        if (state_ == AfterOperand) fail(msg::MissingOperator);
         aheadFound_ = next(ahead_);
         if (aheadFound_ && ahead_.Kind == ekDelimiter && ahead_.Text == "(") {
             out_.Push(ahead_);
@@ -120,17 +121,17 @@ private:
 
     // "(" opens a plain group
     void openParen(const Token& el) {
-        if (state_ == AfterOperand) fail("缺乏运算符。");
+        if (state_ == AfterOperand) fail(msg::MissingOperator);
         ops_.Push(el);
         state_ = Start;
     }
 
     // "," closes an argument: flush operators down to the call's marker or last comma
     void comma(const Token& el) {
-        if (afterOperator(state_)) fail("运算符后不能有逗号。");
+        if (afterOperator(state_)) fail(msg::CommaAfterOperator);
         Token top;
         for (;;) {
-            if (ops_.Empty()) fail("逗号只能出现在函数内。");
+            if (ops_.Empty()) fail(msg::CommaOutsideFunction);
             const Token& peeked = ops_.Top();
             if (peeked.Kind == ekFunction || beginsWith(peeked.Text, ',')) {
                 if (entry_ == Start) out_.Push(Token{{}, ekEmpty, kOperandPriority});
@@ -138,7 +139,7 @@ private:
                 state_ = Start;
                 return;
             }
-            if (beginsWith(peeked.Text, '(')) fail("逗号只能出现在函数内。");
+            if (beginsWith(peeked.Text, '(')) fail(msg::CommaOutsideFunction);
             ops_.Pop(top);
             out_.Push(top);
         }
@@ -146,11 +147,11 @@ private:
 
     // ")" closes a group or a call; a call's marker follows its arguments
     void closeParen() {
-        if (afterOperator(state_)) fail("运算符后面不能是“)”。");
+        if (afterOperator(state_)) fail(msg::BracketAfterOperator);
         Token top;
         bool firstComma = true;
         for (;;) {
-            if (!ops_.Pop(top)) fail("期望配对的右括号。");
+            if (!ops_.Pop(top)) fail(msg::UnpairedBracket);
             if (top.Kind == ekFunction) {
                 out_.Push(top);
                 break;
@@ -175,7 +176,7 @@ private:
                 p_SetPriority(el);
                 ops_.Push(el);
             } else if (el.Text != "+") {
-                fail("无效的单目运算符。");
+                fail(msg::InvalidUnary);
             }
             state_ = AfterUnary;
         } else if (state_ == AfterOperand) {
@@ -187,7 +188,7 @@ private:
             ops_.Push(el);
             state_ = AfterBinary;
         } else {
-            if (el.Text != "-") fail("多重的运算符。");
+            if (el.Text != "-") fail(msg::RepeatedOperator);
             el.Text = "-()";  // keeps the binary priority it was read with
             ops_.Push(el);
         }
@@ -197,7 +198,7 @@ private:
     void finish() {
         Token top;
         while (ops_.Pop(top)) {
-            if (beginsWith(top.Text, '(') || isFunctionKind(top.Kind)) fail("期望配对的右括号。");
+            if (beginsWith(top.Text, '(') || isFunctionKind(top.Kind)) fail(msg::UnpairedBracket);
             out_.Push(top);
         }
     }

@@ -10,6 +10,20 @@
 
 namespace nemro::detail {
 
+// Priorities of operators and delimiters: the higher binds tighter; operands have
+// kOperandPriority.
+namespace priority {
+inline constexpr std::int32_t Bracket = 30;
+inline constexpr std::int32_t Power = 29;
+inline constexpr std::int32_t UnaryMinus = 28;  // "-()", the negation the converter makes
+inline constexpr std::int32_t Multiply = 27;    // * and /
+inline constexpr std::int32_t Add = 24;         // + and -
+inline constexpr std::int32_t Concatenate = 23;
+inline constexpr std::int32_t Compare = 19;
+inline constexpr std::int32_t Comma = 2;
+inline constexpr std::int32_t None = 0;
+}  // namespace priority
+
 // An element as the tokenizer finds it. Its text is a slice of the formula, a fixed
 // word, or the tokenizer's own buffer (a literal with doubled quotes, a percentage),
 // which the tokenizer's next element of that sort overwrites.

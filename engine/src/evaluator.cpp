@@ -13,6 +13,7 @@
 #include "nemro/text.h"
 #include "text_tools.h"
 #include "values.h"
+#include "messages.h"
 
 namespace nemro {
 namespace {
@@ -85,7 +86,7 @@ bool compare(Relation r, Value& left, Value& right, IExpressionListener* listene
 
 // unary: "-()" value, worked out in the operand's own record
 void applyUnaryMinus(ValueStack& values, IExpressionListener* listener) {
-    if (values.empty()) fail(kStructure, "单目运算符“-”缺乏操作数。");
+    if (values.empty()) fail(kStructure, msg::UnaryMinusWithoutOperand);
     Value& operand = values.back();
     p_ToNumber(operand, listener);
     setComputed(operand, -numberOf(operand));
@@ -94,7 +95,7 @@ void applyUnaryMinus(ValueStack& values, IExpressionListener* listener) {
 // binary: left right op. The result has the right operand's kind and priority; it is
 // written over the left operand's record, and the right one is dropped.
 void applyBinary(const Token& op, ValueStack& values, IExpressionListener* listener) {
-    if (values.size() < 2) fail(kStructure, "双目运算符“%s”缺少操作数。", std::string(op.Text));
+    if (values.size() < 2) fail(kStructure, msg::BinaryWithoutOperand, std::string(op.Text));
     Value& right = values.back();
     Value& left = values[values.size() - 2];
     const std::string_view o = op.Text;
@@ -123,7 +124,7 @@ void applyBinary(const Token& op, ValueStack& values, IExpressionListener* liste
         }
         setComputed(left, result);
     } else {
-        fail(err::Syntax, "计算表达式中存在无效的元素。");
+        fail(err::Syntax, msg::InvalidElement);
     }
     left.el.Kind = right.el.Kind;
     left.el.Priority = right.el.Priority;
@@ -135,12 +136,10 @@ void callUserFunction(const std::string& name, CExpElmStack& arguments, ValueSta
                       IExpressionListener* listener) {
     std::string value = "-1";
     if (listener) listener->UserFunction(name, arguments, value);
-    const auto first = value.find_first_not_of(' ');
-    const std::string status =
-        first == std::string::npos ? std::string() : value.substr(first, value.find_last_not_of(' ') - first + 1);
-    if (status == "-1") fail(err::Syntax, "错误的自定义函数“%s”。", name);
-    if (status == "1") fail(err::Syntax, "函数“%s”的参数个数不正确。", name);
-    if (status == "2") fail(err::Syntax, "函数“%s”的必选参数不可以为空。", name);
+    const std::string_view status = text::trimBlanks(value);
+    if (status == "-1") fail(err::Syntax, msg::UnknownFunction, name);
+    if (status == "1") fail(err::Syntax, msg::WrongArgumentCount, name);
+    if (status == "2") fail(err::Syntax, msg::RequiredArgumentEmpty, name);
     if (status == "0") values.push_back(Value{ExpElement{value, ekString, kOperandPriority}});
     // any other status: the call yields no value
 }
@@ -150,7 +149,7 @@ void callUserFunction(const std::string& name, CExpElmStack& arguments, ValueSta
 void callFunction(const Token& marker, ValueStack& values, IExpressionListener* listener) {
     std::size_t first = values.size();
     while (first > 0 && !isArgumentMarker(values[first - 1].el)) --first;
-    if (first == 0) fail(kStructure, "期望配对的右括号。");
+    if (first == 0) fail(kStructure, msg::UnpairedBracket);
     // Built-in names are ASCII; the case mapping of other text can still make one.
     const bool ascii = text::isAscii(marker.Text);
     std::string upperName = ascii ? std::string() : text::upper(marker.Text);
@@ -168,7 +167,7 @@ void callFunction(const Token& marker, ValueStack& values, IExpressionListener* 
     if (values.size() - first > 32767) raisePlatform(err::Overflow, "CExpElmStack.StackSize");
     const auto n = static_cast<std::int32_t>(values.size() - first);
     if (n < f->minArgs || (f->maxArgs != kUnbounded && n > f->maxArgs))
-        fail(kStructure, "函数“%s”的参数个数不正确。", std::string(f->name));
+        fail(kStructure, msg::WrongArgumentCount, std::string(f->name));
     const std::size_t end = values.size();
     FunctionCall call(f->name, values, first, listener);
     f->handler(call);
@@ -205,7 +204,7 @@ public:
     ExpElement finish() {
         if (error_) throw std::move(*error_);
         try {
-            if (values_->size() != 1) fail(kStructure, "操作数与运算符数目不匹配。");
+            if (values_->size() != 1) fail(kStructure, msg::OperandCountMismatch);
             ExpElement el = std::move(element(values_->back()));
             values_->pop_back();
             p_CheckOperand(el, listener_);
@@ -281,7 +280,7 @@ ExpElement CGNTExpression::DoEvaluate(const CExpElmStack& Postfix) {
 
 ExpElement CGNTExpression::EvaluateOrThrow(const std::string& Expression) {
     if (Expression.find_first_not_of(' ') == std::string::npos)
-        throw NemroError(err::Syntax, "CGNTExpression.Evaluate()", "空的表达式。");
+        throw NemroError(err::Syntax, "CGNTExpression.Evaluate()", msg::EmptyExpression);
     try {
         if (!listener_) {
             // Nothing outside sees the evaluation: it runs while the formula converts.

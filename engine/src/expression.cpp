@@ -4,6 +4,7 @@
 #include "engine_internal.h"
 #include "nemro/error.h"
 #include "nemro/message_box.h"
+#include "messages.h"
 
 namespace nemro {
 
@@ -17,7 +18,7 @@ ExpElement CGNTExpression::Evaluate(const std::string& Expression, bool* bSucces
     } catch (const NemroError& e) {
         description = e.description();
     } catch (const std::bad_alloc&) {
-        description = "内存不足。";
+        description = detail::msg::OutOfMemory;
     }
     showMessage(description, MsgIcon::Critical, "公式输入有误!");
     return ExpElement{};

@@ -9,6 +9,7 @@
 #include "nemro/error.h"
 #include "text_tools.h"
 #include "values.h"
+#include "messages.h"
 
 namespace nemro::detail {
 namespace {
@@ -138,7 +139,7 @@ bool FunctionCall::nextOptionalValue(double& out) {
 }
 
 void FunctionCall::badValue() const {
-    throw NemroError(err::Tokenizer, "", TextTools::FormatText("函数“%s”的参数值不合要求。", name_));
+    throw NemroError(err::Tokenizer, "", TextTools::FormatText(msg::UnsuitableArgument, name_));
 }
 
 void FunctionCall::pushNumber(double value) {

@@ -8,6 +8,7 @@
 #include "nemro/error.h"
 #include "nemro/text.h"
 #include "text_tools.h"
+#include "messages.h"
 
 namespace nemro {
 namespace {
@@ -67,7 +68,7 @@ public:
                     work_.Push(std::move(el));
                     break;
                 case ekDelimiter:
-                    if (el.Text != "(") fail("错误的表达式。");
+                    if (el.Text != "(") fail(detail::msg::WrongExpression);
                     work_.Push(std::move(el));
                     break;
                 case ekOperator: printOperator(el); break;
@@ -75,7 +76,7 @@ public:
                 default: fail("");
             }
         }
-        if (work_.Count() != 1) fail("操作数与运算符数目不匹配。");
+        if (work_.Count() != 1) fail(detail::msg::OperandCountMismatch);
         work_.Pop(el);
         p_CheckVariableType(el, listener_);
         return el;
@@ -86,7 +87,7 @@ private:
     void printUnaryMinus(ExpElement& op) {
         ExpElement a;
         // An omitted argument is no operand: printed as "" it would leave text that does not convert.
-        if (!work_.Pop(a) || a.Kind == ekEmpty) fail("单目运算符“-”缺乏操作数。");
+        if (!work_.Pop(a) || a.Kind == ekEmpty) fail(detail::msg::UnaryMinusWithoutOperand);
         p_CheckVariableType(a, listener_);
         op.Text = op.Priority >= a.Priority ? "-(" + a.Text + ")" : "-" + a.Text;
         op.Kind = ekExpression | vtNumber;
@@ -106,7 +107,7 @@ private:
         const bool haveRight = work_.Pop(right);
         const bool haveLeft = work_.Pop(left);
         if (!haveRight || !haveLeft || right.Kind == ekEmpty || left.Kind == ekEmpty)
-            fail("双目运算符“%s”缺少操作数。", op.Text);
+            fail(detail::msg::BinaryWithoutOperand, op.Text);
         p_CheckVariableType(right, listener_);
         p_CheckVariableType(left, listener_);
         // Built on the left text so that long chains of one operator stay linear.
@@ -123,13 +124,13 @@ private:
     // call: "(" args... NAME prints NAME(a, b, c)
     void printCall(const ExpElement& marker) {
         CExpElmStack arguments;
-        if (!detail::p_PopArguments(work_, arguments)) fail("期望配对的右括号。");
+        if (!detail::p_PopArguments(work_, arguments)) fail(detail::msg::UnpairedBracket);
         std::string name = text::upper(marker.Text);
         const std::int32_t n = arguments.StackSize();
         std::int32_t type = vtAny;
         if (const PrintedFunction* f = findPrinted(name)) {
             if (n < f->minArgs || (f->maxArgs >= 0 && n > f->maxArgs))
-                fail("函数“%s”的参数个数不正确。", name);
+                fail(detail::msg::WrongArgumentCount, name);
             if (f->maxArgs < 0) typeInPlace(arguments);
             else checkArguments(*f, name, arguments);
             type = f->resultType != 0 ? f->resultType : ifType(arguments);
@@ -161,7 +162,7 @@ private:
             p_CheckVariableType(el, listener_);
             if (el.Kind == ekEmpty) {
                 if (index == f.optional) continue;
-                fail("函数“%s”的必选参数不可以为空。", name);
+                fail(detail::msg::RequiredArgumentEmpty, name);
             }
             kept.push_back(std::move(el));
         }

@@ -23,7 +23,7 @@ bool CGNTExpression::IsBoolean(const std::string& Operand) {
 bool CGNTExpression::IsDecimal(const std::string& Operand) {
     size_t i = 0, n = Operand.size();
     auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto digit = text::isDigit;
     while (i < n && blank(Operand[i])) ++i;
     while (n > i && blank(Operand[n - 1])) --n;
     if (i < n && (Operand[i] == '+' || Operand[i] == '-')) ++i;

@@ -9,6 +9,7 @@
 
 #include "nemro/error.h"
 #include "nemro/text.h"
+#include "messages.h"
 
 namespace nemro::TextTools {
 namespace {
@@ -24,7 +25,7 @@ UConverter* gbk() {
         UErrorCode status = U_ZERO_ERROR;
         UConverter* c = ucnv_open("GBK", &status);
         if (U_FAILURE(status) || !c) throw NemroError(err::InvalidArgument, "TextTools",
-                                                      "无法打开 GBK 代码页。");
+                                                      detail::msg::NoGbkCodePage);
         ucnv_setFromUCallBack(c, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
         ucnv_setToUCallBack(c, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
         return std::unique_ptr<UConverter, ConverterCloser>(c);

@@ -6,13 +6,14 @@
 #include "nemro/error.h"
 #include "nemro/text.h"
 #include "values.h"
+#include "messages.h"
 
 namespace nemro::detail {
 namespace {
 
 constexpr const char* kTokenizerTag = "CGNTExpression.p_GetNextElement()";
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+using text::isDigit;
 
 constexpr std::array<bool, 128> kNameTerminators = [] {
     std::array<bool, 128> t{};
@@ -24,12 +25,12 @@ constexpr std::array<bool, 128> kNameTerminators = [] {
 // The priority of a one-character operator, as p_SetPriority gives it.
 constexpr std::int32_t operatorPriority(char c) {
     switch (c) {
-        case '^': return 29;
-        case '*': case '/': return 27;
-        case '+': case '-': return 24;
-        case '&': return 23;
-        case '=': case '>': case '<': return 19;
-        default: return 0;
+        case '^': return priority::Power;
+        case '*': case '/': return priority::Multiply;
+        case '+': case '-': return priority::Add;
+        case '&': return priority::Concatenate;
+        case '=': case '>': case '<': return priority::Compare;
+        default: return priority::None;
     }
 }
 
@@ -40,8 +41,8 @@ struct SingleElement {
 };
 constexpr std::array<SingleElement, 256> kSingles = [] {
     std::array<SingleElement, 256> t{};
-    for (char c : std::string_view("()")) t[static_cast<unsigned char>(c)] = {ekDelimiter, 30};
-    t[static_cast<unsigned char>(',')] = {ekDelimiter, 2};
+    for (char c : std::string_view("()")) t[static_cast<unsigned char>(c)] = {ekDelimiter, priority::Bracket};
+    t[static_cast<unsigned char>(',')] = {ekDelimiter, priority::Comma};
     for (char c : std::string_view("+-*/&;=^<>")) t[static_cast<unsigned char>(c)] = {ekOperator, operatorPriority(c)};
     return t;
 }();
@@ -167,14 +168,14 @@ bool Tokenizer::p_GetNextElement(Token& out) {
                 ++digits;
                 decimals += point;
             } else if (text[j] == '.') {
-                if (point) tokenizerError("数值中出现多个小数点。");
+                if (point) tokenizerError(msg::SeveralPoints);
                 point = true;
             } else {
                 break;
             }
         }
         if (j < n && text[j] == '%') return percentage(i, out);
-        if (j - i == 1 && c == '.') tokenizerError("数值中只有小数点。");
+        if (j - i == 1 && c == '.') tokenizerError(msg::OnlyPoint);
         element({text + i, j - i}, ekNumber, kOperandPriority, j);
         out.Valued = plainDecimalValue(mantissa, digits, decimals, out.Value);
         return true;
@@ -196,7 +197,7 @@ bool Tokenizer::quoted(std::size_t i, Token& out) {
     bool joined = false;
     for (;;) {
         const std::size_t quote = expr_.find('"', runStart);
-        if (quote == std::string_view::npos) tokenizerError("期望配对的双引号。");
+        if (quote == std::string_view::npos) tokenizerError(msg::UnpairedQuote);
         const std::string_view run = expr_.substr(runStart, quote - runStart);
         if (quote + 1 < n && expr_[quote + 1] == '"') {
             if (!joined) buffer_.clear();
@@ -227,7 +228,7 @@ bool Tokenizer::percentage(std::size_t i, Token& out) {
             if (percent) buffer_.push_back(following);
         } else if (following == '.') {
             if (percent) buffer_.push_back(following);
-            if (point) tokenizerError("数值中出现多个小数点。");
+            if (point) tokenizerError(msg::SeveralPoints);
             point = true;
         } else if (following == '%') {
             if (!percent) buffer_.assign(expr_.substr(i, j - i + 1));
@@ -266,16 +267,18 @@ void p_SetPriority(Token& e) {
                 e.Priority = operatorPriority(a);
                 return;
             }
-            if (t.size() == 3 && a == '-' && t[1] == '(' && t[2] == ')') e.Priority = 28;
-            else if (t.size() == 2 && (t == "<>" || t == ">=" || t == "<=")) e.Priority = 19;
-            else e.Priority = 0;
+            if (t.size() == 3 && a == '-' && t[1] == '(' && t[2] == ')') e.Priority = priority::UnaryMinus;
+            else if (t.size() == 2 && (t == "<>" || t == ">=" || t == "<=")) e.Priority = priority::Compare;
+            else e.Priority = priority::None;
             return;
         }
         case ekDelimiter:
-            e.Priority = (e.Text == "(" || e.Text == ")") ? 30 : e.Text == "," ? 2 : 0;
+            e.Priority = (e.Text == "(" || e.Text == ")") ? priority::Bracket
+                         : e.Text == ","                  ? priority::Comma
+                                                          : priority::None;
             return;
         default:
-            e.Priority = 0;
+            e.Priority = priority::None;
     }
 }
 

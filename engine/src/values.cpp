@@ -9,11 +9,12 @@
 #include "nemro/text.h"
 #include "engine_internal.h"
 #include "text_tools.h"
+#include "messages.h"
 
 namespace nemro::detail {
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+using text::isDigit;
 
 // A decimal number text taken apart: value = (negative ? -1 : 1) × digits × 10^scale.
 struct DecimalText {
@@ -55,8 +56,8 @@ DecimalText parseLeading(std::string_view s) {
     return d;
 }
 
-const char* kInvalidElement = "计算表达式中存在无效的元素。";
-const char* kBadVariable = "变量“%s”的返回值无效。";
+const char* kInvalidElement = msg::InvalidElement;
+const char* kBadVariable = msg::BadVariable;
 
 [[noreturn]] void fail(std::int32_t number, const char* source, const char* templ,
                        const std::string& name) {
@@ -381,10 +382,7 @@ void p_CheckOperand(ExpElement& element, IExpressionListener* listener) {
     }
     std::string value;
     if (listener) listener->UserVariable(element.Text, value);
-    const auto first = value.find_first_not_of(' ');
-    const std::string v = first == std::string::npos
-                              ? std::string()
-                              : value.substr(first, value.find_last_not_of(' ') - first + 1);
+    const std::string v(text::trimBlanks(value));
     if (v.empty()) {
         element.Text = "0";
         element.Kind = ekNumber;
@@ -422,7 +420,7 @@ void p_ToNumber(ExpElement& element, IExpressionListener* listener) {
             element.Text = text::equalsNoCase(element.Text, "True") ? "1" : "0";
             element.Kind = ekNumber;
         } else {
-            fail(err::TypeMismatch, "CGNTExpression.p_ToNumber()", "无法将字符串“%s”转化为数值类型。",
+            fail(err::TypeMismatch, "CGNTExpression.p_ToNumber()", msg::NotANumber,
                  element.Text);
         }
     } else if (element.Kind == ekBoolean) {
@@ -440,7 +438,7 @@ void p_ToBoolean(ExpElement& element, IExpressionListener* listener) {
             element.Text = booleanText(readNumber(element.Text) != 0);
         } else {
             fail(err::TypeMismatch, "CGNTExpression.p_ToBoolean()",
-                 "无法将字符串“%s”转化为 Boolean 类型。", element.Text);
+                 msg::NotABoolean, element.Text);
         }
         element.Kind = ekBoolean;
     } else if (element.Kind == ekNumber) {

@@ -74,17 +74,6 @@ protected:
         }
     }
 };
-
-// Runs a step of a trapping handler: a failure is passed on with `tag` before its source.
-template <typename F>
-void trapped(const char* tag, F&& step) {
-    try {
-        step();
-    } catch (NemroError& e) {
-        e.prefixSource(tag);
-        throw;
-    }
-}
 }  // namespace
 
 frmArgumentSet::frmArgumentSet()
@@ -266,7 +255,7 @@ void frmArgumentSet::fillFromFormerFormula() {
     for (std::size_t j = 0; j < pieces.size(); ++j) {
         QLineEdit* field = txtArgumentValue(static_cast<int>(j + 1));
         if (!field)
-            throw NemroError(340, "frmArgumentSet",
+            throw NemroError(err::NoSuchControl, "frmArgumentSet",
                              "控件数组元素 '" + std::to_string(j + 1) + "' 不存在。");
         field->setText(qt::qs(pieces[j]));
     }

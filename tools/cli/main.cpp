@@ -95,11 +95,14 @@ int main(int argc, char** argv) {
         if (args[0] != c.name) continue;
         std::vector<std::string> rest(args.begin() + 1, args.end());
         try {
-            for (const auto& a : rest)
+            // "--" ends the options: what follows is an operand, "-h" a formula.
+            for (const auto& a : rest) {
+                if (a == "--") break;
                 if (a == "--help" || a == "-h") {
                     std::cout << c.help;
                     return kOk;
                 }
+            }
             return c.run(rest, io);
         } catch (const UsageError& e) {
             std::cerr << "nemro-formula " << c.name << ": " << e.what() << "\n\n" << c.help;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "nemro/export.h"
+
 namespace nemro {
 
 // Entries are separated by code 15, the fields of an entry by code 14. There is no
@@ -33,19 +35,19 @@ struct ArgumentListReading {
     // every entry was read.
     std::size_t shortEntry = 0;
 };
-ArgumentListReading readArgumentList(std::string_view list);
+NEMRO_API ArgumentListReading readArgumentList(std::string_view list);
 
 // The list string of the entries, in order; "" for none.
-std::string writeArgumentList(const std::vector<ArgumentEntry>& entries);
+NEMRO_API std::string writeArgumentList(const std::vector<ArgumentEntry>& entries);
 
 // Shows the argument list editor modally with `list` as its list text and returns the
 // text it holds once it has closed. The Qt dialogs install one when the component is
 // loaded; the plain library has none.
 using ArgumentEditorFunction = std::function<std::string(const std::string& list)>;
 // Installs fn and returns the one it replaces; an empty function uninstalls.
-ArgumentEditorFunction setArgumentEditor(ArgumentEditorFunction fn);
+NEMRO_API ArgumentEditorFunction setArgumentEditor(ArgumentEditorFunction fn);
 
-class CArgumentSet {
+class NEMRO_API CArgumentSet {
 public:
     // Lets the user edit the list and returns the edited list. Closing the editor
     // through its window frame returns sCurArgument unchanged. Fails when no editor is

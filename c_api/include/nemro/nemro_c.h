@@ -16,6 +16,15 @@
 
 #include <stdint.h>
 
+/* The library is built with hidden visibility; these are the functions it exports. */
+#ifndef NEMRO_C_API
+#if defined(__GNUC__) || defined(__clang__)
+#define NEMRO_C_API __attribute__((visibility("default")))
+#else
+#define NEMRO_C_API
+#endif
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -26,40 +35,40 @@ typedef struct nemro_error {
     char* description;
 } nemro_error;
 
-void nemro_free(char* text);
-void nemro_error_clear(nemro_error* error);
+NEMRO_C_API void nemro_free(char* text);
+NEMRO_C_API void nemro_error_clear(nemro_error* error);
 /* The component's version, "MAJOR.MINOR.PATCH"; a static string. */
-const char* nemro_version(void);
+NEMRO_C_API const char* nemro_version(void);
 
 /* The formula service. */
 typedef struct nemro_formula_set nemro_formula_set;
-nemro_formula_set* nemro_formula_set_new(void);
-void nemro_formula_set_free(nemro_formula_set* set);
+NEMRO_C_API nemro_formula_set* nemro_formula_set_new(void);
+NEMRO_C_API void nemro_formula_set_free(nemro_formula_set* set);
 /* Opens the function chooser (former_formula NULL or "") or re-edits former_formula;
  * *result receives the completed formula, or "" when the user completed none. */
-int32_t nemro_formula_set_set_formula(nemro_formula_set* set, const char* former_formula,
+NEMRO_C_API int32_t nemro_formula_set_set_formula(nemro_formula_set* set, const char* former_formula,
                                       char** result, nemro_error* error);
 /* 1 when the last exchange of this thread ended without a completed formula, else 0. */
-int nemro_formula_set_is_cancel(const nemro_formula_set* set);
+NEMRO_C_API int nemro_formula_set_is_cancel(const nemro_formula_set* set);
 
 /* The formula stack. */
 typedef struct nemro_stack nemro_stack;
-nemro_stack* nemro_stack_new(void);
-void nemro_stack_free(nemro_stack* stack);
-int16_t nemro_stack_count(const nemro_stack* stack);
-int32_t nemro_stack_push(nemro_stack* stack, const char* formula, nemro_error* error);
+NEMRO_C_API nemro_stack* nemro_stack_new(void);
+NEMRO_C_API void nemro_stack_free(nemro_stack* stack);
+NEMRO_C_API int16_t nemro_stack_count(const nemro_stack* stack);
+NEMRO_C_API int32_t nemro_stack_push(nemro_stack* stack, const char* formula, nemro_error* error);
 /* *formula receives the top entry, "" on an empty stack. */
-int32_t nemro_stack_pop(nemro_stack* stack, char** formula, nemro_error* error);
-void nemro_stack_remove_all(nemro_stack* stack);
+NEMRO_C_API int32_t nemro_stack_pop(nemro_stack* stack, char** formula, nemro_error* error);
+NEMRO_C_API void nemro_stack_remove_all(nemro_stack* stack);
 
 /* Named argument lists. */
 typedef struct nemro_argument_set nemro_argument_set;
-nemro_argument_set* nemro_argument_set_new(void);
-void nemro_argument_set_free(nemro_argument_set* set);
+NEMRO_C_API nemro_argument_set* nemro_argument_set_new(void);
+NEMRO_C_API void nemro_argument_set_free(nemro_argument_set* set);
 /* Opens the list editor on list; *result receives the edited list. */
-int32_t nemro_argument_set_set_argument(nemro_argument_set* set, const char* list, char** result,
+NEMRO_C_API int32_t nemro_argument_set_set_argument(nemro_argument_set* set, const char* list, char** result,
                                         nemro_error* error);
-int32_t nemro_argument_set_get_value_by_name(const nemro_argument_set* set, const char* list,
+NEMRO_C_API int32_t nemro_argument_set_get_value_by_name(const nemro_argument_set* set, const char* list,
                                              const char* name, char** value, nemro_error* error);
 
 /* The expression engine. Unknown variables and functions are answered by the host's
@@ -68,28 +77,28 @@ int32_t nemro_argument_set_get_value_by_name(const nemro_argument_set* set, cons
  * ("0" accepted, "-1" unknown, "1" wrong argument count, "2" required argument empty).
  * A callback that sets nothing leaves the engine's default. */
 typedef struct nemro_answer nemro_answer;
-void nemro_answer_set(nemro_answer* answer, const char* text);
+NEMRO_C_API void nemro_answer_set(nemro_answer* answer, const char* text);
 typedef void (*nemro_name_callback)(void* context, const char* name, nemro_answer* answer);
 typedef struct nemro_expression nemro_expression;
-nemro_expression* nemro_expression_new(void);
-void nemro_expression_free(nemro_expression* expression);
-void nemro_expression_set_variable_callback(nemro_expression* expression,
+NEMRO_C_API nemro_expression* nemro_expression_new(void);
+NEMRO_C_API void nemro_expression_free(nemro_expression* expression);
+NEMRO_C_API void nemro_expression_set_variable_callback(nemro_expression* expression,
                                             nemro_name_callback callback, void* context);
-void nemro_expression_set_function_callback(nemro_expression* expression,
+NEMRO_C_API void nemro_expression_set_function_callback(nemro_expression* expression,
                                             nemro_name_callback callback, void* context);
 /* Checks and evaluates formula without showing any message: *text receives the result
  * text and *kind its element kind (8 string, 11 boolean, 14 number). */
-int32_t nemro_expression_evaluate(nemro_expression* expression, const char* formula, char** text,
+NEMRO_C_API int32_t nemro_expression_evaluate(nemro_expression* expression, const char* formula, char** text,
                                   int32_t* kind, nemro_error* error);
 /* The formula in normalised form; *return_type receives its value type. */
-int32_t nemro_expression_print(nemro_expression* expression, const char* formula, char** text,
+NEMRO_C_API int32_t nemro_expression_print(nemro_expression* expression, const char* formula, char** text,
                                int32_t* return_type, nemro_error* error);
 
 /* The argument dialog's formula check over the catalogue at catalogue_path (NULL or ""
  * for the bundled one). Returns 0 with *passed 1 when the formula passes; with *passed 0
  * the message the user would see is in *message, *title and *icon (16 critical, 64
  * information). A failure the check cannot judge is returned as an error. */
-int32_t nemro_check_formula(const char* formula, const char* catalogue_path, int* passed,
+NEMRO_C_API int32_t nemro_check_formula(const char* formula, const char* catalogue_path, int* passed,
                             char** message, char** title, int32_t* icon, nemro_error* error);
 
 #ifdef __cplusplus

@@ -1,31 +1,33 @@
-// Queries on the formula catalogue FormulaSet.xml. Each query parses the file afresh.
+// Queries on the formula catalogue FormulaSet.xml. The parsed document is kept per file
+// identity (device, inode, size and modification time), so an edited file is read again.
 // An empty path means FormulaSet.xml in GetAppPath().
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "nemro/export.h"
 #include "nemro/toolkit.h"
 
 namespace nemro {
 
-void FillFunctionCategory(const ITextMetrics& dialog, IListBox& lstCategory,
+NEMRO_API void FillFunctionCategory(const ITextMetrics& dialog, IListBox& lstCategory,
                           const std::string& path = "");
-void FillFunctionName(const ITextMetrics& dialog, IListBox& lstName,
+NEMRO_API void FillFunctionName(const ITextMetrics& dialog, IListBox& lstName,
                       const std::string& categoryTitle, const std::string& path = "");
-void GetFunctionInfo(ILabel& lblValue, ILabel& lblTitleDescription,
+NEMRO_API void GetFunctionInfo(ILabel& lblValue, ILabel& lblTitleDescription,
                      const std::string& functionName, const std::string& path = "");
-std::int16_t getArgumentCount(const std::string& functionName, const std::string& path = "");
-std::string getArgumentPara(const std::string& functionName, const std::string& attributeName,
+NEMRO_API std::int16_t getArgumentCount(const std::string& functionName, const std::string& path = "");
+NEMRO_API std::string getArgumentPara(const std::string& functionName, const std::string& attributeName,
                             std::int16_t argumentNumber, const std::string& path = "");
-bool CheckArgNum(const std::string& functionName, const std::string& path = "");
-std::string getArgDatatypeDesc(const std::string& functionName, const std::string& argumentName,
+NEMRO_API bool CheckArgNum(const std::string& functionName, const std::string& path = "");
+NEMRO_API std::string getArgDatatypeDesc(const std::string& functionName, const std::string& argumentName,
                                const std::string& path = "");
-bool isExistFormula(const std::string& functionName, const std::string& path = "");
+NEMRO_API bool isExistFormula(const std::string& functionName, const std::string& path = "");
 // The same search with the letters of both names in any case: the engine hands its
 // callers function names upper-cased.
-bool isExistFormulaNoCase(const std::string& functionName, const std::string& path = "");
+NEMRO_API bool isExistFormulaNoCase(const std::string& functionName, const std::string& path = "");
 // Directory of the component's own module file, ending in "/".
-std::string GetAppPath();
+NEMRO_API std::string GetAppPath();
 
 }  // namespace nemro

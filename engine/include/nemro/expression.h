@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "nemro/export.h"
+
 namespace nemro {
 
 // Element kind: high 16 bits the class, low 16 bits a value type code.
@@ -35,7 +37,7 @@ struct ExpElement {
 };
 
 // LIFO stack of elements whose capacity moves in steps of 16 slots.
-class CExpElmStack {
+class NEMRO_API CExpElmStack {
 public:
     static constexpr std::int32_t kStep = 16;
 
@@ -71,7 +73,7 @@ private:
 
 // The engine's owner answers calls of unknown functions and variables through this.
 // Every callback defaults to "not handled", which leaves the preset values.
-class IExpressionListener {
+class NEMRO_API IExpressionListener {
 public:
     virtual ~IExpressionListener() = default;
     virtual void CheckUserFunction(const std::string& Name, CExpElmStack& Arguments,
@@ -92,7 +94,7 @@ public:
     }
 };
 
-class CGNTExpression {
+class NEMRO_API CGNTExpression {
 public:
     explicit CGNTExpression(IExpressionListener* listener = nullptr) : listener_(listener) {}
 

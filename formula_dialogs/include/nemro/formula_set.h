@@ -6,9 +6,11 @@
 #include <map>
 #include <string>
 
+#include "nemro/export.h"
+
 namespace nemro {
 
-class CFormulaSet {
+class NEMRO_API CFormulaSet {
 public:
     // Lets the user compose a formula; with sFormerFormula, re-edits that formula.
     // Returns the completed formula, or "" when the exchange ended without one.
@@ -18,7 +20,7 @@ public:
     bool isCancel() const;
 };
 
-class cStack {
+class NEMRO_API cStack {
 public:
     std::int16_t Count() const;
     // Adds sFormula on top; fails with an overflow error at 32767 entries.

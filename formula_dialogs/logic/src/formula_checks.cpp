@@ -10,6 +10,7 @@
 #include "nemro/expression.h"
 #include "nemro/formula_text.h"
 #include "nemro/message_box.h"
+#include "nemro/text.h"
 
 namespace nemro::dialogs {
 
@@ -60,7 +61,7 @@ std::string replacePercentS(const std::string& s) {
     return out;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+using text::isDigit;
 }  // namespace
 
 int checkRequired(const std::string& functionName, const std::vector<std::string>& fields,
@@ -132,12 +133,7 @@ bool FormulaSyntaxCheck(const std::string& formula, const std::string& catalogue
 }
 
 bool checkFormula(const std::string& formula, const std::string& catalogue) {
-    try {
-        return FormulaSyntaxCheck(formula, catalogue);
-    } catch (NemroError& e) {
-        e.prefixSource("frmArgumentSet.CheckFormula()\\");
-        throw;
-    }
+    return trapped("frmArgumentSet.CheckFormula()\\", [&] { return FormulaSyntaxCheck(formula, catalogue); });
 }
 
 std::string composeFormula(const std::string& functionName, const std::vector<std::string>& fields,

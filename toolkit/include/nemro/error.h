@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "nemro/export.h"
+
 namespace nemro {
 
 // Error numbers shared across layers.
@@ -17,6 +19,7 @@ inline constexpr std::int32_t TypeMismatch = 13;
 inline constexpr std::int32_t ObjectNotSet = 91;          // a node that is not there
 inline constexpr std::int32_t InvalidPropertyValue = 380;  // e.g. selecting in an empty list
 inline constexpr std::int32_t NoSuchMember = 438;          // an attribute asked of a non-element
+inline constexpr std::int32_t NoSuchControl = 340;          // a control array element that is not there
 inline constexpr std::int32_t Tokenizer = 34;
 inline constexpr std::int32_t Syntax = 35;
 inline constexpr std::int32_t Catalogue = static_cast<std::int32_t>(0x80040000u);
@@ -24,7 +27,7 @@ inline constexpr std::int32_t ArgumentNotFound = static_cast<std::int32_t>(0x800
 inline constexpr std::int32_t ArgumentList = static_cast<std::int32_t>(0x80040002u);
 }  // namespace err
 
-class NemroError : public std::runtime_error {
+class NEMRO_API NemroError : public std::runtime_error {
 public:
     NemroError(std::int32_t number, std::string source, std::string description)
         : std::runtime_error(description),
@@ -48,10 +51,22 @@ private:
     std::string description_;
 };
 
+// Runs fn on behalf of a trapping routine: a failure passes on with the routine's tag
+// ("Class.Routine()\\") in front of its source.
+template <typename Fn>
+auto trapped(const char* tag, Fn&& fn) -> decltype(fn()) {
+    try {
+        return fn();
+    } catch (NemroError& e) {
+        e.prefixSource(tag);
+        throw;
+    }
+}
+
 // The standard description of a platform error number, "" when it has none.
-const char* platformDescription(std::int32_t number) noexcept;
+NEMRO_API const char* platformDescription(std::int32_t number) noexcept;
 
 // Raises a platform error (5, 6, 9, 11, 13, 91, 380, 438) with its standard description.
-[[noreturn]] void raisePlatform(std::int32_t number, std::string source);
+[[noreturn]] NEMRO_API void raisePlatform(std::int32_t number, std::string source);
 
 }  // namespace nemro

@@ -18,6 +18,9 @@ bool isValidUtf8(std::string_view utf8) noexcept;
 // UTF-8; false for a lone surrogate, which the caller converts in its own way.
 bool appendUtf8(std::string& out, std::u16string_view s, std::size_t& i);
 
+// An ASCII decimal digit: formula text has no other digits.
+constexpr bool isDigit(char c) noexcept { return c >= '0' && c <= '9'; }
+
 // Without leading and trailing blanks (U+0020 only, as formula and catalogue texts mean).
 std::string_view trimBlanks(std::string_view s) noexcept;
 

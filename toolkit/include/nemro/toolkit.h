@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "nemro/export.h"
+
 namespace nemro {
 
-class IListBox {
+class NEMRO_API IListBox {
 public:
     virtual ~IListBox() = default;
     virtual void Clear() = 0;
@@ -23,14 +25,14 @@ public:
     virtual int ClientHeight() const = 0;
 };
 
-class ILabel {
+class NEMRO_API ILabel {
 public:
     virtual ~ILabel() = default;
     virtual std::string Caption() const = 0;
     virtual void SetCaption(const std::string& caption) = 0;
 };
 
-class ITextMetrics {
+class NEMRO_API ITextMetrics {
 public:
     virtual ~ITextMetrics() = default;
     // Height in twips of one line of text in the dialog's current font.
