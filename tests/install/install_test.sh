@@ -22,6 +22,13 @@ LIBDIR=$(dirname "${LIB:?no libNemroFormulaSet.so installed}")
 [ -f "$LIBDIR/FormulaSet.xml" ] || fail "no catalogue beside the library"
 [ -f "$PREFIX/share/man/man1/nemro-formula.1" ] || fail "no man page"
 readelf -d "$LIB" | grep -q 'SONAME.*libNemroFormulaSet.so.0' || fail "no soname"
+# The interface is exported and the internals are not: the headers installed are exactly
+# the public ones.
+nm -DC --defined-only "$LIB" > "$WORK/symbols"
+expect symbols "nemro::CGNTExpression::Evaluate" "nemro_expression_evaluate"
+! grep -qE 'cScrollBars|frmArgumentSet|nemro::detail' "$WORK/symbols" || fail "internal symbols exported"
+[ -f "$PREFIX/include/nemro/formula_set.h" ] && [ ! -e "$PREFIX/include/nemro/scroll_bars.h" ] &&
+    [ ! -e "$PREFIX/include/nemro/formula_state.h" ] || fail "installed headers"
 
 # shellcheck disable=SC2046
 run cc cc -o "$WORK/host_c" "$SOURCE/tests/install/host.c" $(PKG_CONFIG_PATH=$LIBDIR/pkgconfig pkg-config --cflags --libs NemroFormulaSet)
