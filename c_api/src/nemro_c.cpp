@@ -238,26 +238,11 @@ int32_t nemro_expression_print(nemro_expression* expression, const char* formula
 int32_t nemro_check_formula(const char* formula, const char* catalogue_path, int* passed,
                             char** message, char** title, int32_t* icon, nemro_error* error) {
     return guarded(error, [&] {
-        struct Shown {
-            bool any = false;
-            std::string text, title;
-            nemro::MsgIcon icon = nemro::MsgIcon::Information;
-        } shown;
-        // The check's messages are collected on this thread, not shown.
-        auto previous = nemro::setThreadMessageBox(
-            [&](const std::string& t, nemro::MsgIcon i, const std::string& caption) {
-                if (shown.any) return;
-                shown = {true, t, caption, i};
-            });
-        struct Restore {
-            nemro::MessageBoxFunction& fn;
-            ~Restore() { nemro::setThreadMessageBox(std::move(fn)); }
-        } restore{previous};
-        const bool ok = nemro::dialogs::FormulaSyntaxCheck(in(formula), in(catalogue_path));
-        if (passed) *passed = ok ? 1 : 0;
-        setOut(message, ok ? std::string() : shown.text);
-        setOut(title, ok ? std::string() : shown.title);
-        if (icon) *icon = ok ? 0 : static_cast<std::int32_t>(shown.icon);
+        const auto d = nemro::dialogs::diagnoseFormula(in(formula), in(catalogue_path));
+        if (passed) *passed = d ? 0 : 1;
+        setOut(message, d ? d->text : std::string());
+        setOut(title, d ? d->title : std::string());
+        if (icon) *icon = d ? static_cast<std::int32_t>(d->icon) : 0;
     });
 }
 

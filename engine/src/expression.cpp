@@ -8,20 +8,27 @@
 
 namespace nemro {
 
-ExpElement CGNTExpression::Evaluate(const std::string& Expression, bool* bSuccess) {
-    if (bSuccess) *bSuccess = false;
-    std::string description;
+bool CGNTExpression::TryEvaluate(const std::string& Expression, ExpElement& result,
+                                 Diagnostic& diagnostic) {
     try {
-        ExpElement result = EvaluateOrThrow(Expression);
-        if (bSuccess) *bSuccess = true;
-        return result;
+        result = EvaluateOrThrow(Expression);
+        return true;
     } catch (const NemroError& e) {
-        description = e.description();
+        diagnostic = formulaErrorDiagnostic(e.description());
     } catch (const std::bad_alloc&) {
-        description = detail::msg::OutOfMemory;
+        diagnostic = formulaErrorDiagnostic(detail::msg::OutOfMemory);
     }
-    showMessage(description, MsgIcon::Critical, "公式输入有误!");
-    return ExpElement{};
+    result = ExpElement{};
+    return false;
+}
+
+ExpElement CGNTExpression::Evaluate(const std::string& Expression, bool* bSuccess) {
+    ExpElement result;
+    Diagnostic diagnostic;
+    const bool ok = TryEvaluate(Expression, result, diagnostic);
+    if (bSuccess) *bSuccess = ok;
+    if (!ok) showDiagnostic(diagnostic);
+    return result;
 }
 
 namespace detail {

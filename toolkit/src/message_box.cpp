@@ -37,4 +37,10 @@ void showMessage(const std::string& text, MsgIcon icon, const std::string& title
     if (fn) fn(text, icon, title);
 }
 
+Diagnostic formulaErrorDiagnostic(std::string description) {
+    return {std::move(description), kFormulaErrorTitle, MsgIcon::Critical, 0};
+}
+
+void showDiagnostic(const Diagnostic& d) { showMessage(d.text, d.icon, d.title); }
+
 }  // namespace nemro

@@ -11,30 +11,6 @@ namespace nemro::cli {
 namespace {
 
 #ifdef NEMRO_CLI_HAS_FORMULA_LOGIC
-struct Shown {
-    std::string text;
-    MsgIcon icon = MsgIcon::Critical;
-    std::string title;
-};
-
-// Catches what the check would show in its message box; the first message is the
-// one the user reads.
-class MessageCapture {
-public:
-    MessageCapture()
-        : previous_(setMessageBox([this](const std::string& text, MsgIcon icon, const std::string& title) {
-              if (!shown) shown = Shown{text, icon, title};
-          })) {}
-    ~MessageCapture() { setMessageBox(previous_); }
-    MessageCapture(const MessageCapture&) = delete;
-    MessageCapture& operator=(const MessageCapture&) = delete;
-
-    std::optional<Shown> shown;
-
-private:
-    MessageBoxFunction previous_;
-};
-
 // One output line; messages of several lines are joined with blanks outside JSON.
 std::string flatten(std::string s) {
     for (char& c : s)
@@ -42,7 +18,7 @@ std::string flatten(std::string s) {
     return s;
 }
 
-bool report(const FormulaOptions& o, const Shown& m, const NemroError* failure, Io& io) {
+bool report(const FormulaOptions& o, const Diagnostic& m, const NemroError* failure, Io& io) {
     if (o.common.json) {
         nlohmann::ordered_json j = {
             {"ok", false}, {"message", m.text}, {"title", m.title}, {"icon", static_cast<int>(m.icon)}};
@@ -62,20 +38,17 @@ int run(const std::vector<std::string>& args, Io& io) {
     std::string catalogue;
     if (auto it = o.values.find("--catalogue"); it != o.values.end()) catalogue = it->second.back();
     return runFormulas(o, io, [&](const std::string& formula) {
-        MessageCapture capture;
         try {
-            if (dialogs::FormulaSyntaxCheck(formula, catalogue)) {
-                io.out << (o.common.json ? "{\"ok\":true}" : "ok") << '\n';
-                return true;
-            }
+            if (const auto d = dialogs::diagnoseFormula(formula, catalogue)) return report(o, *d, nullptr, io);
+            io.out << (o.common.json ? "{\"ok\":true}" : "ok") << '\n';
+            return true;
         } catch (const NemroError& e) {
             // What the dialog shows for a failure it cannot judge: description, source
             // and number, titled with the application title.
-            const Shown m{e.description() + "\n\n" + e.source() + " (" + std::to_string(e.number()) + ")",
-                          MsgIcon::Critical, kApplicationTitle};
+            const Diagnostic m{e.description() + "\n\n" + e.source() + " (" + std::to_string(e.number()) + ")",
+                               kApplicationTitle, MsgIcon::Critical};
             return report(o, m, &e, io);
         }
-        return report(o, capture.shown.value_or(Shown{}), nullptr, io);
     });
 }
 #else

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "nemro/export.h"
+#include "nemro/message_box.h"
 
 namespace nemro {
 
@@ -105,6 +106,10 @@ public:
     // titled "公式输入有误!" and leaves bSuccess false. Returns the result element
     // (an empty element on failure).
     ExpElement Evaluate(const std::string& Expression, bool* bSuccess = nullptr);
+
+    // Evaluate without its message box: on failure false, with the message Evaluate would
+    // show in `diagnostic`.
+    bool TryEvaluate(const std::string& Expression, ExpElement& result, Diagnostic& diagnostic);
 
     CExpElmStack InfixToPostfix(const std::string& Expression) const;
     // Normalised formula text of a postfix stack; ReturnType receives its value type.

@@ -15,7 +15,6 @@
 namespace nemro::dialogs {
 
 namespace {
-constexpr const char* kFormulaErrorTitle = "公式输入有误!";
 
 // Answers the engine's calls of functions it does not know from the catalogue. A
 // catalogue failure is kept, so that the check can tell it from a formula error.
@@ -64,19 +63,26 @@ std::string replacePercentS(const std::string& s) {
 using text::isDigit;
 }  // namespace
 
-int checkRequired(const std::string& functionName, const std::vector<std::string>& fields,
-                  const std::string& catalogue) {
+std::optional<Diagnostic> diagnoseRequired(const std::string& functionName,
+                                           const std::vector<std::string>& fields,
+                                           const std::string& catalogue) {
     const std::int16_t n = getArgumentCount(functionName, catalogue);
     for (std::int16_t i = 1; i <= n; ++i) {
         const std::size_t at = static_cast<std::size_t>(i - 1);
         const bool empty = at >= fields.size() || fields[at].empty();
-        if (empty && getArgumentPara(functionName, "Required", i, catalogue) == "True") {
-            showMessage("参数(" + getArgumentPara(functionName, "Value", i, catalogue) + ")没有填写！",
-                        MsgIcon::Information, kApplicationTitle);
-            return i;
-        }
+        if (empty && getArgumentPara(functionName, "Required", i, catalogue) == "True")
+            return Diagnostic{"参数(" + getArgumentPara(functionName, "Value", i, catalogue) + ")没有填写！",
+                              kApplicationTitle, MsgIcon::Information, i};
     }
-    return 0;
+    return std::nullopt;
+}
+
+int checkRequired(const std::string& functionName, const std::vector<std::string>& fields,
+                  const std::string& catalogue) {
+    const auto d = diagnoseRequired(functionName, fields, catalogue);
+    if (!d) return 0;
+    showDiagnostic(*d);
+    return d->row;
 }
 
 bool isLegalFormulaCharacter(std::string_view c) {
@@ -91,45 +97,39 @@ std::string catalogueFunctionStatus(const std::string& name, const std::string& 
     return isExistFormulaNoCase(name, catalogue) ? "0" : "-1";
 }
 
-bool FormulaSyntaxCheck(const std::string& formula, const std::string& catalogue) {
-    try {
+std::optional<Diagnostic> diagnoseFormula(const std::string& formula, const std::string& catalogue) {
+    return trapped("Valdren2.frmFormula.FormulaSyntaxCheck()\\", [&]() -> std::optional<Diagnostic> {
         const auto open = std::count(formula.begin(), formula.end(), '(');
         const auto close = std::count(formula.begin(), formula.end(), ')');
-        if (open != close) {
-            showMessage("左右括号数目不一致!", MsgIcon::Critical, kFormulaErrorTitle);
-            return false;
-        }
+        if (open != close) return formulaErrorDiagnostic("左右括号数目不一致!");
         for (std::size_t i = 0; i < formula.size();) {
             const std::size_t len =
                 std::min(sequenceLength(static_cast<unsigned char>(formula[i])), formula.size() - i);
             const std::string_view c(formula.data() + i, len);
-            if (!isLegalFormulaCharacter(c)) {
-                showMessage("不得包含非法字符' " + std::string(c) + " '", MsgIcon::Critical,
-                            kFormulaErrorTitle);
-                return false;
-            }
+            if (!isLegalFormulaCharacter(c))
+                return formulaErrorDiagnostic("不得包含非法字符' " + std::string(c) + " '");
             i += len;
         }
-        // The engine reports a formula error in its message box, as Evaluate does; a
-        // catalogue failure met on the way is no formula error and is passed on.
+        // A formula error is told as Evaluate tells it; a catalogue failure met on the way
+        // is no formula error and is passed on.
         CatalogueFunctions listener(catalogue);
         CGNTExpression objExp(&listener);
-        std::string description;
         try {
             objExp.EvaluateOrThrow(replacePercentS(formula));
-            return true;
+            return std::nullopt;
         } catch (const NemroError& e) {
             if (listener.failed) throw;
-            description = e.description();
+            return formulaErrorDiagnostic(e.description());
         } catch (const std::bad_alloc&) {
-            description = "内存不足。";
+            return formulaErrorDiagnostic("内存不足。");
         }
-        showMessage(description, MsgIcon::Critical, kFormulaErrorTitle);
-        return false;
-    } catch (NemroError& e) {
-        e.prefixSource("Valdren2.frmFormula.FormulaSyntaxCheck()\\");
-        throw;
-    }
+    });
+}
+
+bool FormulaSyntaxCheck(const std::string& formula, const std::string& catalogue) {
+    const auto d = diagnoseFormula(formula, catalogue);
+    if (d) showDiagnostic(*d);
+    return !d;
 }
 
 bool checkFormula(const std::string& formula, const std::string& catalogue) {

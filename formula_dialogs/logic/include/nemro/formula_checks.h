@@ -7,20 +7,29 @@
 // the component, as the dialogs use it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "nemro/message_box.h"
+
 namespace nemro::dialogs {
 
-// The row (from 1) of the first required argument whose field is empty, 0 when none;
-// shows the message that names it. Fields beyond `fields` count as empty.
+// The message that names the first required argument whose field is empty, with its
+// row; none when every required field has text. Fields beyond `fields` count as empty.
+std::optional<Diagnostic> diagnoseRequired(const std::string& functionName,
+                                           const std::vector<std::string>& fields,
+                                           const std::string& catalogue = "");
+// The same, shown; the row (from 1) at fault, 0 when none.
 int checkRequired(const std::string& functionName, const std::vector<std::string>& fields,
                   const std::string& catalogue = "");
 
-// Brackets, characters and the engine's evaluation; shows the message of a failed
-// check and returns false. A failure the check cannot judge (the catalogue, say) is
-// raised, whatever its number, so that the user always learns of it.
+// Brackets, characters and the engine's evaluation: the message of the first check that
+// fails, none when the formula passes. A failure the check cannot judge (the catalogue,
+// say) is raised, whatever its number, so that the user always learns of it.
+std::optional<Diagnostic> diagnoseFormula(const std::string& formula, const std::string& catalogue = "");
+// The same, shown; false when a check failed.
 bool checkFormula(const std::string& formula, const std::string& catalogue = "");
 bool FormulaSyntaxCheck(const std::string& formula, const std::string& catalogue = "");
 
