@@ -56,9 +56,6 @@ DecimalText parseLeading(std::string_view s) {
     return d;
 }
 
-const char* kInvalidElement = msg::InvalidElement;
-const char* kBadVariable = msg::BadVariable;
-
 [[noreturn]] void fail(std::int32_t number, const char* source, const char* templ,
                        const std::string& name) {
     throw NemroError(number, source, TextTools::FormatText(templ, name));
@@ -378,7 +375,7 @@ void p_CheckOperand(ExpElement& element, IExpressionListener* listener) {
             element.Priority = kOperandPriority;
             return;
         case ekVariable: break;
-        default: throw NemroError(err::Syntax, kSource, kInvalidElement);
+        default: throw NemroError(err::Syntax, kSource, msg::InvalidElement);
     }
     std::string value;
     if (listener) listener->UserVariable(element.Text, value);
@@ -401,12 +398,12 @@ void p_CheckOperand(ExpElement& element, IExpressionListener* listener) {
             if (n >= 1 && n <= std::numeric_limits<std::int32_t>::max())
                 number = static_cast<std::int32_t>(n);
         }
-        fail(number, kSource, kBadVariable, element.Text);
+        fail(number, kSource, msg::BadVariable, element.Text);
     } else if (CGNTExpression::IsBoolean(v)) {
         element.Text = CGNTExpression::ICase(v);
         element.Kind = ekBoolean;
     } else {
-        fail(err::TypeMismatch, kSource, kBadVariable, element.Text);
+        fail(err::TypeMismatch, kSource, msg::BadVariable, element.Text);
     }
     element.Priority = kOperandPriority;
 }

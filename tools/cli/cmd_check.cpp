@@ -1,5 +1,3 @@
-#include <optional>
-
 #include "commands.h"
 #include "formula_options.h"
 #include "nemro/message_box.h"
