@@ -62,8 +62,9 @@ void findWidest() {
 void settle() { QApplication::processEvents(); }
 
 void BM_OpenChooser(benchmark::State& state) {
+    dialogs::Exchange exchange = dialogs::classicExchange();
     for (auto _ : state) {
-        auto chooser = std::make_unique<dialogs::frmFormulaSet>();
+        auto chooser = std::make_unique<dialogs::frmFormulaSet>(exchange);
         chooser->show();
         settle();
         chooser->hide();
@@ -73,7 +74,8 @@ BENCHMARK(BM_OpenChooser)->Unit(benchmark::kMillisecond);
 
 // Ten clicks, each listing a category's functions and showing the first one's details.
 void BM_ClickTenCategories(benchmark::State& state) {
-    dialogs::frmFormulaSet chooser;
+    dialogs::Exchange exchange = dialogs::classicExchange();
+    dialogs::frmFormulaSet chooser(exchange);
     chooser.show();
     settle();
     auto* list = chooser.findChild<QListWidget*>("lstFormulaCategory");
@@ -92,8 +94,9 @@ BENCHMARK(BM_ClickTenCategories)->Unit(benchmark::kMillisecond);
 
 void BM_LoadArgumentDialog(benchmark::State& state) {
     gsFunctionName = gWidest;
+    dialogs::Exchange exchange = dialogs::classicExchange();
     for (auto _ : state) {
-        auto dialog = std::make_unique<dialogs::frmArgumentSet>();
+        auto dialog = std::make_unique<dialogs::frmArgumentSet>(exchange);
         dialog->show();
         settle();
         dialog->hide();

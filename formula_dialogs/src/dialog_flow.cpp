@@ -4,7 +4,7 @@
 
 namespace nemro::dialogs {
 
-FlowDialog::FlowDialog() { qt::makeFixedDialog(*this); }
+FlowDialog::FlowDialog(Exchange& exchange) : exchange_(exchange) { qt::makeFixedDialog(*this); }
 
 void FlowDialog::handOver(std::unique_ptr<FlowDialog> next) {
     next_ = std::move(next);

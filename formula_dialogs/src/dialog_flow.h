@@ -7,21 +7,43 @@
 #include <QDialog>
 #include <memory>
 
+#include "nemro/formula_session.h"
+
 namespace nemro::dialogs {
+
+class FlowDialog;
+
+// What the dialogs of one setFormula share: the session, and the dialogs of the style
+// that shows its steps.
+struct Exchange {
+    FormulaSession session;
+    std::unique_ptr<FlowDialog> (*makeChooser)(Exchange&);
+    std::unique_ptr<FlowDialog> (*makeArguments)(Exchange&);
+
+    std::unique_ptr<FlowDialog> make(Step step) {
+        return step == Step::Arguments ? makeArguments(*this) : makeChooser(*this);
+    }
+};
+
+// The classic style: frmFormulaSet and frmArgumentSet.
+Exchange classicExchange(std::string catalogue = "");
 
 class FlowDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     std::unique_ptr<FlowDialog> takeNext() { return std::move(next_); }
 
-protected:
-    FlowDialog();
+  protected:
+    explicit FlowDialog(Exchange& exchange);
+    Exchange& exchange() const { return exchange_; }
+    FormulaSession& session() const { return exchange_.session; }
     // Closes this dialog; the driver shows `next` after it.
     void handOver(std::unique_ptr<FlowDialog> next);
     // Closes ("unloads") this dialog.
     void unload() { done(QDialog::Rejected); }
 
-private:
+  private:
+    Exchange& exchange_;
     std::unique_ptr<FlowDialog> next_;
 };
 

@@ -8,12 +8,9 @@
 #include <QPixmap>
 #include <QPushButton>
 
-#include "nemro/formula_checks.h"
-#include "frm_formula_set.h"
 #include "nemro/catalogue.h"
 #include "nemro/error.h"
 #include "nemro/formula_state.h"
-#include "nemro/formula_text.h"
 #include "nemro/qt_toolkit.h"
 #include "qt_scroll_window.h"
 
@@ -76,8 +73,9 @@ protected:
 };
 }  // namespace
 
-frmArgumentSet::frmArgumentSet()
-    : Picture1_(new QFrame(this)),
+frmArgumentSet::frmArgumentSet(Exchange& exchange)
+    : FlowDialog(exchange),
+      Picture1_(new QFrame(this)),
       fraButtons_(new QWidget(this)),
       lblArgumentDesc_(new DescriptionLabel(fraButtons_)),
       Frame1_(new QFrame(fraButtons_)),
@@ -246,20 +244,8 @@ void frmArgumentSet::buildRows() {
 }
 
 void frmArgumentSet::fillFromFormerFormula() {
-    if (gsFormerFormula.empty()) return;
-    // A bare function name has no argument part: there is nothing to fill. The pieces
-    // are taken as the scan cuts them, so that a "|" inside an argument stays there.
-    std::vector<std::string> pieces;
-    if (gsFormerFormula.find('(') != std::string::npos)
-        pieces = decomposeArguments(splitFormulaText(gsFormerFormula).argumentPart);
-    for (std::size_t j = 0; j < pieces.size(); ++j) {
-        QLineEdit* field = txtArgumentValue(static_cast<int>(j + 1));
-        if (!field)
-            throw NemroError(err::NoSuchControl, "frmArgumentSet",
-                             "控件数组元素 '" + std::to_string(j + 1) + "' 不存在。");
-        field->setText(qt::qs(pieces[j]));
-    }
-    gsFormerFormula.clear();
+    const std::vector<std::string> pieces = session().takeFormerFields(rowCount());
+    for (std::size_t j = 0; j < pieces.size(); ++j) txtArgumentValue(static_cast<int>(j + 1))->setText(qt::qs(pieces[j]));
 }
 
 void frmArgumentSet::resizeEvent(QResizeEvent* event) {
@@ -348,38 +334,25 @@ std::vector<std::string> frmArgumentSet::fieldTexts() const {
 
 void frmArgumentSet::cmdFormula_Click(int Index) {
     trapped(kOkTag, [&] {
-        const std::int16_t n = getArgumentCount(gsFunctionName);
-        std::vector<std::string> fields = fieldTexts();
-        fields.resize(static_cast<std::size_t>(std::max<int>(n, 0)));
-        const std::string entry = encodeParked({Index, gsFunctionName, fields});
-        // The chooser is loaded first: should that fail, nothing is parked and this
-        // dialog stays as it was.
-        auto chooser = std::make_unique<frmFormulaSet>();
-        gFormulaStack.Push(entry);
+        std::unique_ptr<FlowDialog> chooser;
+        session().nest(Index, fieldTexts(), [&] { chooser = exchange().makeChooser(exchange()); });
         handOver(std::move(chooser));
     });
 }
 
 void frmArgumentSet::cmdOK_Click() {
     trapped(kOkTag, [&] {
-        const int missing = checkRequired(gsFunctionName, fieldTexts());
-        if (missing > 0) {
-            focusRow(missing);
+        const OkOutcome outcome = session().ok(fieldTexts());
+        if (outcome.refusal) {
+            showDiagnostic(*outcome.refusal);
+            if (outcome.refusal->row > 0) focusRow(outcome.refusal->row);
             return;
         }
-        const std::string f = composeFormula(gsFunctionName, fieldTexts());
-        if (!checkFormula(f)) return;
-        gFormulaStack.Push(completionMarker(f));
-        if (gFormulaStack.Count() == 1) {
-            gsResultFormula = f;
-            gbFormulaCompleted = true;
+        if (outcome.next == Step::Done) {
             unload();
-            gbIsCancel = true;
             return;
         }
-        gFormulaStack.Pop();
-        const ParkedEntry outer = decodeParked(gFormulaStack.Pop());
-        gsFunctionName = outer.functionName;
+        const OuterLevel& outer = *outcome.outer;
         // The window is rebuilt for the outer function, as its load built it.
         lblArgumentDesc_->clear();
         lblArgumentDesc_->setToolTip(QString());
@@ -392,16 +365,12 @@ void frmArgumentSet::cmdOK_Click() {
             if (QLineEdit* field = txtArgumentValue(static_cast<int>(i + 1)))
                 field->setText(qt::qs(outer.fields[i]));
         }
-        if (QLineEdit* target = txtArgumentValue(outer.row)) {
-            target->setText(target->text() + qt::qs(f));
-            focusRow(outer.row);
-        }
-        gbIsCancel = true;
+        focusRow(outer.row);
     });
 }
 
 void frmArgumentSet::cmdCancel_Click() {
-    gbIsCancel = true;
+    session().cancel();
     unload();
 }
 

@@ -23,7 +23,7 @@ class frmArgumentSet final : public FlowDialog {
     Q_OBJECT
 public:
     // Loads the dialog for gsFunctionName (Form_Load); a failure leaves the constructor.
-    frmArgumentSet();
+    explicit frmArgumentSet(Exchange& exchange);
     ~frmArgumentSet() override;
 
     int rowCount() const { return static_cast<int>(rows_.size()); }

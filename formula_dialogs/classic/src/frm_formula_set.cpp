@@ -6,17 +6,15 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-#include "frm_argument_set.h"
 #include "nemro/catalogue.h"
-#include "nemro/formula_state.h"
-#include "nemro/text.h"
 
 namespace nemro::dialogs {
 
 using qt::setTwipsGeometry;
 
-frmFormulaSet::frmFormulaSet()
-    : Label1(new QLabel(this)),
+frmFormulaSet::frmFormulaSet(Exchange& exchange)
+    : FlowDialog(exchange),
+      Label1(new QLabel(this)),
       lstFormulaCategory(new QListWidget(this)),
       lstFormulaName(new QListWidget(this)),
       Label2(new QLabel(this)),
@@ -111,20 +109,19 @@ void frmFormulaSet::lstFormulaName_DblClick() { cmdOK_Click(); }
 
 void frmFormulaSet::cmdOK_Click() {
     if (nameList_->ListCount() == 0) return;
-    gsFunctionName = nameList_->Text();
-    if (CheckArgNum(gsFunctionName)) {
-        // The argument dialog is loaded before this one closes: should its load fail,
-        // the failure is shown and the user can still choose another function.
-        auto next = std::make_unique<frmArgumentSet>();
-        handOver(std::move(next));
+    // The argument dialog is loaded before this one closes: should its load fail, the
+    // failure is shown and the user can still choose another function.
+    std::unique_ptr<FlowDialog> next;
+    const auto refusal = session().choose(nameList_->Text(), [&] { next = exchange().makeArguments(exchange()); });
+    if (refusal) {
+        showDiagnostic(*refusal);
         return;
     }
-    showMessage("公式(" + std::string(text::trimBlanks(gsFunctionName)) + ")定义的参数个数和实际的参数个数不一致！",
-                MsgIcon::Information, kApplicationTitle);
+    handOver(std::move(next));
 }
 
 void frmFormulaSet::cmdCancel_Click() {
-    gbIsCancel = true;
+    session().cancel();
     unload();
 }
 

@@ -18,7 +18,7 @@ class frmFormulaSet final : public FlowDialog {
     Q_OBJECT
 public:
     // Loads the dialog from the catalogue; a catalogue failure leaves the constructor.
-    frmFormulaSet();
+    explicit frmFormulaSet(Exchange& exchange);
     ~frmFormulaSet() override;
 
 protected:
