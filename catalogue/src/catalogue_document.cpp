@@ -6,18 +6,16 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
-#include <unordered_map>
 #include <vector>
 
 #include "nemro/catalogue.h"
 #include "nemro/error.h"
-#include "nemro/text.h"
 
 namespace nemro {
 namespace {
 
-// A catalogue stays parsed while its file keeps the same identity, so that a dialog's
-// many queries do not parse it again; any change of the file is seen by the next query.
+// A catalogue stays read while its file keeps the same identity, so that a dialog's
+// many queries do not read it again; any change of the file is seen by the next query.
 struct FileIdentity {
     dev_t device = 0;
     ino_t inode = 0;
@@ -29,75 +27,31 @@ struct FileIdentity {
 bool identify(const std::string& path, FileIdentity& identity) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    identity = {info.st_dev, info.st_ino, info.st_size,
-                static_cast<long long>(info.st_mtim.tv_sec) * 1'000'000'000LL +
-                    info.st_mtim.tv_nsec};
+    identity = {
+        info.st_dev, info.st_ino, info.st_size,
+        static_cast<long long>(info.st_mtim.tv_sec) * 1'000'000'000LL + info.st_mtim.tv_nsec};
     return true;
 }
 
-struct CachedDocument {
+struct CachedCatalogue {
     std::string path;
     FileIdentity identity;
-    std::shared_ptr<const pugi::xml_document> document;
+    std::shared_ptr<const Catalogue> catalogue;
 };
 
-constexpr std::size_t kCachedDocuments = 4;
+constexpr std::size_t kCachedCatalogues = 4;
 // File times advance in coarse ticks (up to seconds on some file systems), so an edit soon
-// after a parse can keep the old time and size. A file changed this recently is therefore
-// parsed again on every query until its time is safely in the past.
+// after a read can keep the old time and size. A file changed this recently is therefore
+// read again on every query until its time is safely in the past.
 constexpr long long kSettledNs = 2'000'000'000LL;
 
 bool settled(const FileIdentity& identity) {
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     const long long nowNs = static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec;
     return nowNs - identity.modifiedNs >= kSettledNs;
 }
-thread_local std::vector<CachedDocument> tCache;
-
-std::shared_ptr<const pugi::xml_document> load(const std::string& path, const char* operation) {
-    FileIdentity identity;
-    const bool identified = identify(path, identity);
-    if (identified) {
-        for (const CachedDocument& entry : tCache)
-            if (entry.path == path && entry.identity == identity) return entry.document;
-    }
-    const std::string text = readCatalogueFile(path, operation);
-    auto document = std::make_shared<pugi::xml_document>();
-    const pugi::xml_parse_result result =
-        document->load_buffer(text.data(), text.size(), kCatalogueParseOptions);
-    if (!result) throw NemroError(static_cast<std::int32_t>(result.status), operation,
-                                  result.description());
-    std::erase_if(tCache, [&](const CachedDocument& e) { return e.path == path; });
-    if (identified && settled(identity)) {
-        if (tCache.size() >= kCachedDocuments) tCache.erase(tCache.begin());
-        tCache.push_back({path, identity, document});
-    }
-    return document;
-}
-
-// Location paths are compiled once per thread, each with its own $value variable.
-struct CompiledPath {
-    pugi::xpath_variable_set variables;
-    pugi::xpath_query query;
-    explicit CompiledPath(const char* xpath) {
-        variables.add("value", pugi::xpath_type_string);
-        query = pugi::xpath_query(xpath, &variables);
-    }
-};
-
-CompiledPath& compiled(const char* xpath) {
-    thread_local std::unordered_map<std::string, std::unique_ptr<CompiledPath>> tPaths;
-    auto& slot = tPaths[xpath];
-    if (!slot) slot = std::make_unique<CompiledPath>(xpath);
-    return *slot;
-}
-
-CompiledPath& bound(const char* xpath, const std::string& value) {
-    CompiledPath& path = compiled(xpath);
-    path.variables.set("value", value.c_str());
-    return path;
-}
+thread_local std::vector<CachedCatalogue> tCache;
 
 }  // namespace
 
@@ -128,27 +82,31 @@ std::string readCatalogueFile(const std::string& path, const char* operation) {
     return text;
 }
 
-CatalogueQuery::CatalogueQuery(const std::string& path, const char* operation)
-    : document_(load(path.empty() ? GetAppPath() + "FormulaSet.xml" : path, operation)) {}
-
-pugi::xpath_node_set CatalogueQuery::select(const char* xpath) const {
-    return compiled(xpath).query.evaluate_node_set(*document_);
+std::shared_ptr<const Catalogue> loadCatalogue(const std::string& given, const char* operation) {
+    const std::string path = given.empty() ? GetAppPath() + "FormulaSet.xml" : given;
+    FileIdentity identity;
+    const bool identified = identify(path, identity);
+    if (identified) {
+        for (const CachedCatalogue& entry : tCache)
+            if (entry.path == path && entry.identity == identity) return entry.catalogue;
+    }
+    const std::string text = readCatalogueFile(path, operation);
+    pugi::xml_document document;
+    const pugi::xml_parse_result result =
+        document.load_buffer(text.data(), text.size(), kCatalogueParseOptions);
+    if (!result)
+        throw NemroError(static_cast<std::int32_t>(result.status), operation, result.description());
+    std::shared_ptr<const Catalogue> catalogue = readCatalogue(document);
+    std::erase_if(tCache, [&](const CachedCatalogue& e) { return e.path == path; });
+    if (identified && settled(identity)) {
+        if (tCache.size() >= kCachedCatalogues) tCache.erase(tCache.begin());
+        tCache.push_back({path, identity, catalogue});
+    }
+    return catalogue;
 }
 
-pugi::xpath_node_set CatalogueQuery::select(const char* xpath, const std::string& value) const {
-    if (value.find('\0') != std::string::npos) return {};  // no attribute holds a NUL
-    return bound(xpath, value).query.evaluate_node_set(*document_);
-}
-
-pugi::xml_node CatalogueQuery::selectFrom(const pugi::xml_node& context, const char* xpath,
-                                          const std::string& value) const {
-    if (!context || value.find('\0') != std::string::npos) return {};
-    return bound(xpath, value).query.evaluate_node(context).node();
-}
-
-pugi::xml_node CatalogueQuery::function(const std::string& name) const {
-    return selectFrom(*document_, "Quorvanta/Formulas/Formula[@Name=$value]",
-                      std::string(text::trimBlanks(name)));
+std::shared_ptr<const Catalogue> loadCatalogue(const std::string& path) {
+    return loadCatalogue(path, "loadCatalogue");
 }
 
 }  // namespace nemro

@@ -1,11 +1,14 @@
-// The parsed catalogue behind one query, and the location paths run on it. Values are
-// bound as XPath variables, so that quotes in a name never change the path.
+// Reading the catalogue file, and the model behind every query. Failures name the
+// operation that asked, as the queries' sources do.
 #pragma once
 
+#include <cstdint>
 #include <memory>
-#include <string>
-
 #include <pugixml.hpp>
+#include <string>
+#include <string_view>
+
+#include "nemro/catalogue_model.h"
 
 namespace nemro {
 
@@ -17,25 +20,15 @@ inline constexpr unsigned kCatalogueParseOptions =
 // fails with the parser's status and reason, source `operation`.
 std::string readCatalogueFile(const std::string& path, const char* operation);
 
-class CatalogueQuery {
-public:
-    // Opens the catalogue at path ("" means FormulaSet.xml in GetAppPath()); a file that
-    // does not parse fails with the parser's status and reason, source `operation`.
-    CatalogueQuery(const std::string& path, const char* operation);
+// The catalogue at path ("" means FormulaSet.xml in GetAppPath()), kept per file identity;
+// a file that does not parse fails with the parser's status and reason, source `operation`.
+std::shared_ptr<const Catalogue> loadCatalogue(const std::string& path, const char* operation);
 
-    const pugi::xml_document& document() const { return *document_; }
+// The model of a parsed document.
+std::shared_ptr<const Catalogue> readCatalogue(const pugi::xml_document& document);
 
-    pugi::xpath_node_set select(const char* xpath) const;
-    // `xpath` refers to the value as $value.
-    pugi::xpath_node_set select(const char* xpath, const std::string& value) const;
-    // The first node in document order, or a null node.
-    pugi::xml_node selectFrom(const pugi::xml_node& context, const char* xpath,
-                              const std::string& value) const;
-    // Quorvanta/Formulas/Formula[@Name=<name, trimmed>], or a null node.
-    pugi::xml_node function(const std::string& name) const;
-
-private:
-    std::shared_ptr<const pugi::xml_document> document_;
-};
+// MaxArgNum as a 16-bit integer: a decimal number, rounded half to even. Fails with the
+// platform's type mismatch or overflow error number, or 0 when it converts.
+std::int32_t parseInt16(std::string_view text, std::int16_t& number);
 
 }  // namespace nemro

@@ -33,11 +33,17 @@ std::string knownDatatypeList() {
     return list;
 }
 
-std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string quoted(std::string_view s) {
+    return "\"" + std::string(s) + "\"";
+}
 
-bool hasQuote(std::string_view s) { return s.find_first_of("'\"") != std::string_view::npos; }
+bool hasQuote(std::string_view s) {
+    return s.find_first_of("'\"") != std::string_view::npos;
+}
 
-bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 // What formula text can call: the tokenizer ends a name at operators, blanks and
 // brackets, and the formula check admits only ASCII letters, digits, "_" and "." in it.
@@ -64,7 +70,7 @@ bool parseArgumentCount(std::string_view text, long& count) {
 }
 
 class Linter {
-public:
+  public:
     explicit Linter(const std::string& buffer) : buffer_(buffer) {
         for (std::size_t i = 0; i < buffer.size(); ++i)
             if (buffer[i] == '\n') newlines_.push_back(static_cast<std::ptrdiff_t>(i));
@@ -72,7 +78,7 @@ public:
 
     std::vector<LintProblem> run(const pugi::xml_document& document);
 
-private:
+  private:
     std::size_t lineOf(const pugi::xml_node& node) const {
         std::ptrdiff_t offset = node.offset_debug();
         if (offset < 0) return 0;
@@ -125,18 +131,19 @@ private:
     void checkCategories(const pugi::xml_node& container);
     void checkFormulas(const pugi::xml_node& container);
     void checkFormula(const pugi::xml_node& formula);
-    void checkArgument(const pugi::xml_node& argument, const std::string& functionWhat,
-                       int number, std::map<std::string, int>& names);
+    void checkKeywords(const pugi::xml_node& formula, const std::string& what);
+    void checkArgument(const pugi::xml_node& argument, const std::string& functionWhat, int number,
+                       std::map<std::string, int>& names);
     void checkDatatypes(const pugi::xml_node& container);
 
     const std::string& buffer_;
     std::vector<std::ptrdiff_t> newlines_;
     std::vector<LintProblem> problems_;
     std::set<std::string> describedTypes_;
-    std::set<std::string> categoryNames_;                     // trimmed, as the queries key them
+    std::set<std::string> categoryNames_;  // trimmed, as the queries key them
     std::size_t displayedCategoryCount_ = 0;
     std::vector<std::pair<std::string, pugi::xml_node>> displayedCategories_;  // named ones
-    std::set<std::string> displayedFunctionCategories_;       // CategoryName of displayed functions
+    std::set<std::string> displayedFunctionCategories_;  // CategoryName of displayed functions
 };
 
 std::vector<LintProblem> Linter::run(const pugi::xml_document& document) {
@@ -176,7 +183,8 @@ std::vector<LintProblem> Linter::run(const pugi::xml_document& document) {
             }
         }
         if (displayedCategoryCount_ == 0)
-            report(categories, "FormulaCategorys: no displayed category, so the chooser cannot open");
+            report(categories,
+                   "FormulaCategorys: no displayed category, so the chooser cannot open");
         else if (!total)
             report(categories, "FormulaCategorys: no displayed category has Name TOTALFUNCTION");
     }
@@ -218,8 +226,7 @@ void Linter::checkCategories(const pugi::xml_node& container) {
             checkQuotes(child, what, "Title", title);
             const auto [at, fresh] = titles.emplace(title, lineOf(child));
             if (!fresh)
-                report(child, what + ": title used before on line " +
-                                  std::to_string(at->second) +
+                report(child, what + ": title used before on line " + std::to_string(at->second) +
                                   "; the function list takes the last one's Name");
         }
         if (hasName) {
@@ -236,7 +243,8 @@ void Linter::checkFormulas(const pugi::xml_node& container) {
     std::map<std::string, std::size_t> names;
     for (const pugi::xml_node& child : container.children()) {
         switch (child.type()) {
-            case pugi::node_element: break;
+            case pugi::node_element:
+                break;
             case pugi::node_comment:
                 report(child, "Formulas: a comment among the functions (the name check skips it)");
                 continue;
@@ -274,16 +282,20 @@ void Linter::checkFormula(const pugi::xml_node& formula) {
             if (booleanWord(name))
                 report(formula, what + ": formula text reads this name as a boolean");
             else if (!callableName(name))
-                report(formula, what + ": formula text cannot call this name (a letter or "
-                                       "\"_\" first, then letters, digits, \"_\" or \".\")");
+                report(formula, what +
+                                    ": formula text cannot call this name (a letter or "
+                                    "\"_\" first, then letters, digits, \"_\" or \".\")");
         }
     }
+    checkKeywords(formula, what);
+    if (const pugi::xml_attribute example = formula.attribute("Example");
+        example && trimBlanks(example.value()).empty())
+        report(formula, what + ": Example is empty");
     if (const pugi::xml_attribute category = formula.attribute("CategoryName")) {
         const std::string_view categoryName = category.value();
         if (checkBlanks(formula, what, "CategoryName", categoryName) &&
             !categoryNames_.contains(std::string(categoryName)))
-            report(formula, what + ": CategoryName " + quoted(categoryName) +
-                                " names no category");
+            report(formula, what + ": CategoryName " + quoted(categoryName) + " names no category");
         if (std::string_view(formula.attribute("Display").value()) == "True")
             displayedFunctionCategories_.insert(std::string(categoryName));
     }
@@ -297,8 +309,8 @@ void Linter::checkFormula(const pugi::xml_node& formula) {
                 if (std::string_view(child.name()) == "Argument")
                     checkArgument(child, what, children, argumentNames);
                 else
-                    report(child, what + ": element " + quoted(child.name()) +
-                                      " is not an Argument");
+                    report(child,
+                           what + ": element " + quoted(child.name()) + " is not an Argument");
                 break;
             case pugi::node_comment:
                 report(child, what + ": a comment among its arguments counts as an argument");
@@ -318,6 +330,21 @@ void Linter::checkFormula(const pugi::xml_node& formula) {
                             std::to_string(children) + " child nodes");
 }
 
+// Keywords are words separated by blanks or "，"; another comma would join two words.
+void Linter::checkKeywords(const pugi::xml_node& formula, const std::string& what) {
+    const pugi::xml_attribute keywords = formula.attribute("Keywords");
+    if (!keywords) return;
+    std::string words = keywords.value();
+    for (std::size_t at; (at = words.find("，")) != std::string::npos;) words.replace(at, 3, " ");
+    const bool word = !trimBlanks(words).empty();
+    const std::string_view value = keywords.value();
+    if (!word)
+        report(formula, what + ": Keywords holds no word");
+    else if (value.find(',') != value.npos || value.find("、") != value.npos)
+        report(formula, what + ": Keywords " + quoted(value) +
+                            " holds \",\" or \"、\"; words are separated by blanks or \"，\"");
+}
+
 void Linter::checkArgument(const pugi::xml_node& argument, const std::string& functionWhat,
                            int number, std::map<std::string, int>& names) {
     std::string value, required, datatype, description;
@@ -328,21 +355,20 @@ void Linter::checkArgument(const pugi::xml_node& argument, const std::string& fu
         if (checkBlanks(argument, what, "Value", value)) {
             const auto [at, fresh] = names.emplace(value, number);
             if (!fresh)
-                report(argument, what + ": name used before by argument " +
-                                     std::to_string(at->second));
+                report(argument,
+                       what + ": name used before by argument " + std::to_string(at->second));
         }
     }
-    if (require(argument, "Required", what, required) && required != "True" &&
-        required != "False")
-        report(argument, what + ": Required is " + quoted(required) +
-                             ", not \"True\" or \"False\"");
+    if (require(argument, "Required", what, required) && required != "True" && required != "False")
+        report(argument,
+               what + ": Required is " + quoted(required) + ", not \"True\" or \"False\"");
     if (require(argument, "Datatype", what, datatype)) {
         if (!knownDatatype(datatype))
             report(argument, what + ": Datatype " + quoted(datatype) + " is not one of " +
                                  knownDatatypeList());
         else if (!describedTypes_.contains(datatype))
-            report(argument, what + ": Datatype " + quoted(datatype) +
-                                 " has no DatatypeDesc entry");
+            report(argument,
+                   what + ": Datatype " + quoted(datatype) + " has no DatatypeDesc entry");
     }
     require(argument, "Description", what, description);
 }

@@ -10,12 +10,15 @@
 
 #include "catalogue_fixture.h"
 #include "nemro/catalogue_lint.h"
+#include "nemro/catalogue_model.h"
 #include "nemro/expression.h"
 #include "nemro/formula_text.h"
 
 namespace nemro {
 // Shows a linter problem as "line: message" when a test fails.
-void PrintTo(const LintProblem& p, std::ostream* os) { *os << p.line << ": " << p.message; }
+void PrintTo(const LintProblem& p, std::ostream* os) {
+    *os << p.line << ": " << p.message;
+}
 
 namespace testing {
 namespace {
@@ -36,7 +39,7 @@ std::string outcome(const std::string& path) {
 }
 
 class Catalogue : public CatalogueFile {
-protected:
+  protected:
     // Writes a catalogue of one function F with that MaxArgNum, and queries its count.
     std::string edit(const std::string& count, std::optional<fs::file_time_type> time = {}) {
         writeInner("<Formulas><Formula Name=\"F\" MaxArgNum=\"" + count + "\"/></Formulas>");
@@ -48,7 +51,9 @@ protected:
 };
 
 TEST_F(Catalogue, CategoriesListOnlyDisplayTrueAndFillTheFirst) {
-    categories.onClick = [&](int) { FillFunctionName(metrics, functions, categories.Text(), kMain); };
+    categories.onClick = [&](int) {
+        FillFunctionName(metrics, functions, categories.Text(), kMain);
+    };
     FillFunctionCategory(metrics, categories, kMain);
     EXPECT_THAT(categories.items, ElementsAre("常用", "全部", "Twice", "Empty", "It's"));
     EXPECT_EQ(categories.index, 0);
@@ -60,9 +65,10 @@ TEST_F(Catalogue, CategoriesListOnlyDisplayTrueAndFillTheFirst) {
 TEST_F(Catalogue, FunctionListsByCategoryTitle) {
     const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"全部", {"ROUND", "LEN", "COMMENTED", "NOW", "O'BRIEN"}},  // TOTALFUNCTION, any case
-        {" 常用 ", {"ROUND"}},                                     // the title is trimmed
+        {" 常用 ", {"ROUND"}},                                      // the title is trimmed
         {"Twice", {"LEN"}},  // the last category of that title names the functions
-        {"Empty", {}}, {"Nowhere", {}},
+        {"Empty", {}},
+        {"Nowhere", {}},
         {"It's", {"NOW", "O'BRIEN"}},  // a quote in the title selects, never breaks the path
         {"x' or '1'='1", {}},
     };
@@ -98,10 +104,11 @@ TEST_F(Catalogue, FailedQueriesLeaveLabelsEmptyAndListedEntries) {
 
 TEST_F(Catalogue, MaxArgNumConversion) {
     const std::pair<const char*, const char*> cases[] = {
-        {"3", "3"}, {" 7 ", "7"}, {"2.5", "2"}, {"3.5", "4"}, {"-1", "-1"}, {"32767", "32767"},
-        {"-32768", "-32768"}, {"32768", "error 6"}, {"-32769", "error 6"}, {"1e9", "error 6"},
-        {"abc", "error 13"}, {"", "error 13"}, {"0x10", "error 13"}, {"nan", "error 13"},
-        {"1 2", "error 13"},
+        {"3", "3"},           {" 7 ", "7"},         {"2.5", "2"},
+        {"3.5", "4"},         {"-1", "-1"},         {"32767", "32767"},
+        {"-32768", "-32768"}, {"32768", "error 6"}, {"-32769", "error 6"},
+        {"1e9", "error 6"},   {"abc", "error 13"},  {"", "error 13"},
+        {"0x10", "error 13"}, {"nan", "error 13"},  {"1 2", "error 13"},
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(edit(text), expected) << text;
 }
@@ -121,6 +128,33 @@ TEST_F(Catalogue, EveryEditIsSeenByTheNextQuery) {
     EXPECT_EQ(edit("6", recent), "6");
     fs::remove(path_);
     EXPECT_EQ(outcome(path_), "error 1");
+}
+
+TEST_F(Catalogue, ModelHoldsTrimmedTextsAndRawNodesOncePerFile) {
+    const std::shared_ptr<const nemro::Catalogue> model = loadCatalogue(kMain);
+    EXPECT_EQ(model, loadCatalogue(kMain));  // read once while the file stays the same
+    ASSERT_EQ(model->categories.size(), 7u);
+    EXPECT_TRUE(model->categories[2].listsAll);
+    const CatalogueFunction* round = model->function("ROUND");
+    ASSERT_NE(round, nullptr);
+    EXPECT_EQ(round->title + "|" + round->value + "|" + round->categoryTitle,
+              "四舍五入|ROUND(x,n)|常用");
+    EXPECT_EQ(round->maxArgs, 2);
+    ASSERT_EQ(round->arguments.size(), 2u);
+    EXPECT_TRUE(round->arguments[0].required);
+    EXPECT_EQ(round->arguments[1].node.attribute("Required"), nullptr);
+    EXPECT_EQ(model->function("COMMENTED")->children.size(), 2u);
+    EXPECT_EQ(model->function(" PAD "), model->function(" PAD "));
+    EXPECT_EQ(model->datatype("Single")->description, " 单精度数 ");
+    EXPECT_EQ(errorOf([] { loadCatalogue(kMain + ".missing"); }).source(), "loadCatalogue");
+    // Keywords split at blanks and "，".
+    writeInner(
+        R"(<Formulas><Formula Name="F" Keywords=" 取整，近似  round，" Example=" F(1) "/></Formulas>)");
+    const auto edited = loadCatalogue(path_);
+    const CatalogueFunction& f = edited->functions.at(0);
+    EXPECT_THAT(f.keywords, ElementsAre("取整", "近似", "round"));
+    EXPECT_EQ(f.example, "F(1)");
+    EXPECT_FALSE(f.maxArgs.has_value());
 }
 
 TEST(AppPath, IsTheDirectoryOfThisModule) {
@@ -171,7 +205,8 @@ std::vector<LintCase> lintCases() {
         std::getline(std::getline(std::getline(fields, c.name, '\t'), c.from, '\t'), c.to, '\t');
         std::getline((fields >> c.line).ignore(), c.fragment, '\t') >> c.problems;
         for (std::string* text : {&c.from, &c.to})
-            for (std::size_t at; (at = text->find("{n}")) != std::string::npos;) text->replace(at, 3, "\n");
+            for (std::size_t at; (at = text->find("{n}")) != std::string::npos;)
+                text->replace(at, 3, "\n");
         cases.push_back(c);
     }
     return cases;
@@ -181,11 +216,16 @@ class Lint : public CatalogueFile, public ::testing::WithParamInterface<LintCase
 
 TEST_P(Lint, ReportsTheFaultOnItsLine) {
     const LintCase& c = GetParam();
-    const std::vector<LintProblem> problems = lintCatalogue(write(replaceAll(kClean, c.from, c.to)));
+    const std::vector<LintProblem> problems =
+        lintCatalogue(write(replaceAll(kClean, c.from, c.to)));
     EXPECT_EQ(problems.size(), c.problems) << ::testing::PrintToString(problems);
-    EXPECT_TRUE(std::any_of(problems.begin(), problems.end(), [&](const LintProblem& p) {
-        return p.line == c.line && p.message.find(c.fragment) != std::string::npos;
-    })) << "expected line " << c.line << ": " << c.fragment << "\ngot:\n" << ::testing::PrintToString(problems);
+    EXPECT_TRUE(std::any_of(problems.begin(), problems.end(),
+                            [&](const LintProblem& p) {
+                                return p.line == c.line &&
+                                       p.message.find(c.fragment) != std::string::npos;
+                            }))
+        << "expected line " << c.line << ": " << c.fragment << "\ngot:\n"
+        << ::testing::PrintToString(problems);
     EXPECT_TRUE(std::is_sorted(problems.begin(), problems.end(),
                                [](const auto& a, const auto& b) { return a.line < b.line; }));
 }
@@ -205,7 +245,7 @@ TEST_F(Catalogue, LintLinesCountFromTheFileStartWithAByteOrderMarkAndCrLf) {
 // Every function of the bundled catalogue is one the formula check accepts when the dialog
 // composes it, with the optional fields empty and with all fields filled.
 class Bundled : public Catalogue, public IExpressionListener {
-protected:
+  protected:
     void UserFunction(const std::string& Name, CExpElmStack&, std::string& Value) override {
         Value = isExistFormula(Name, kBundledCatalogue) ? "0" : "-1";
     }
@@ -216,21 +256,22 @@ TEST_F(Bundled, ListsEveryEngineFunctionAndEachComposesToAnAcceptedFormula) {
     ASSERT_THAT(categories.items, ::testing::Contains("全部函数"));
     FillFunctionName(metrics, functions, "全部函数", kBundledCatalogue);
     for (const char* builtIn :
-         {"AND", "CHAR", "CODE", "EXACT", "FIND", "FINDB", "IF", "INT", "LEFT", "LEFTB", "LEN",
-          "LENB", "MID", "MIDB", "MOD", "NOT", "OR", "RIGHT", "RIGHTB", "RMBDX", "ROUND", "SIGN",
-          "TRUNC", "ABS"})
+         {"AND",  "CHAR",  "CODE",   "EXACT", "FIND",  "FINDB", "IF",    "INT",
+          "LEFT", "LEFTB", "LEN",    "LENB",  "MID",   "MIDB",  "MOD",   "NOT",
+          "OR",   "RIGHT", "RIGHTB", "RMBDX", "ROUND", "SIGN",  "TRUNC", "ABS"})
         EXPECT_THAT(functions.items, ::testing::Contains(builtIn));
 
     const std::map<std::string, std::string> sample = {
-        {"Boolean", "1>0"}, {"Integer", "2"},  {"Long", "2"},         {"Single", "1.5"},
-        {"Date", "TODAY()"}, {"Object", "1"}, {"String", "\"ab\""}, {"Range", "A1"}};
+        {"Boolean", "1>0"},  {"Integer", "2"}, {"Long", "2"},        {"Single", "1.5"},
+        {"Date", "TODAY()"}, {"Object", "1"},  {"String", "\"ab\""}, {"Range", "A1"}};
     for (const std::string& name : functions.items) {
         ASSERT_TRUE(CheckArgNum(name, kBundledCatalogue)) << name;
         const std::int16_t count = getArgumentCount(name, kBundledCatalogue);
         for (const bool fillOptional : {false, true}) {
             std::vector<std::string> fields;
             for (std::int16_t i = 1; i <= count; ++i) {
-                const bool required = getArgumentPara(name, "Required", i, kBundledCatalogue) == "True";
+                const bool required =
+                    getArgumentPara(name, "Required", i, kBundledCatalogue) == "True";
                 const std::string type = getArgumentPara(name, "Datatype", i, kBundledCatalogue);
                 fields.push_back(required || fillOptional ? sample.at(type) : "");
             }

@@ -1,6 +1,7 @@
-// Queries on the formula catalogue FormulaSet.xml. The parsed document is kept per file
-// identity (device, inode, size and modification time), so an edited file is read again.
-// An empty path means FormulaSet.xml in GetAppPath().
+// The classic queries on the formula catalogue FormulaSet.xml, answered from its model
+// (catalogue_model.h), which is read once per file identity (device, inode, size and
+// modification time), so an edited file is read again. An empty path means
+// FormulaSet.xml in GetAppPath().
 #pragma once
 
 #include <cstdint>
@@ -12,17 +13,20 @@
 namespace nemro {
 
 NEMRO_API void FillFunctionCategory(const ITextMetrics& dialog, IListBox& lstCategory,
-                          const std::string& path = "");
+                                    const std::string& path = "");
 NEMRO_API void FillFunctionName(const ITextMetrics& dialog, IListBox& lstName,
-                      const std::string& categoryTitle, const std::string& path = "");
+                                const std::string& categoryTitle, const std::string& path = "");
 NEMRO_API void GetFunctionInfo(ILabel& lblValue, ILabel& lblTitleDescription,
-                     const std::string& functionName, const std::string& path = "");
-NEMRO_API std::int16_t getArgumentCount(const std::string& functionName, const std::string& path = "");
-NEMRO_API std::string getArgumentPara(const std::string& functionName, const std::string& attributeName,
-                            std::int16_t argumentNumber, const std::string& path = "");
+                               const std::string& functionName, const std::string& path = "");
+NEMRO_API std::int16_t getArgumentCount(const std::string& functionName,
+                                        const std::string& path = "");
+NEMRO_API std::string getArgumentPara(const std::string& functionName,
+                                      const std::string& attributeName, std::int16_t argumentNumber,
+                                      const std::string& path = "");
 NEMRO_API bool CheckArgNum(const std::string& functionName, const std::string& path = "");
-NEMRO_API std::string getArgDatatypeDesc(const std::string& functionName, const std::string& argumentName,
-                               const std::string& path = "");
+NEMRO_API std::string getArgDatatypeDesc(const std::string& functionName,
+                                         const std::string& argumentName,
+                                         const std::string& path = "");
 NEMRO_API bool isExistFormula(const std::string& functionName, const std::string& path = "");
 // The same search with the letters of both names in any case: the engine hands its
 // callers function names upper-cased.
