@@ -148,6 +148,25 @@ int nemro_formula_set_is_cancel(const nemro_formula_set* set) {
     return set && set->set.isCancel() ? 1 : 0;
 }
 
+int32_t nemro_formula_set_set_dialog_style(nemro_formula_set* set, int style, nemro_error* error) {
+    return guarded(error, [&] {
+        if (!set || (style != NEMRO_STYLE_CLASSIC && style != NEMRO_STYLE_MODERN))
+            throw nemro::NemroError(nemro::err::InvalidArgument, "nemro_formula_set_set_dialog_style",
+                                    "no formula set handle or no such style");
+        set->set.setDialogStyle(style == NEMRO_STYLE_MODERN ? nemro::DialogStyle::Modern
+                                                            : nemro::DialogStyle::Classic);
+    });
+}
+
+void nemro_formula_set_set_settings_scope(nemro_formula_set* set, const char* organization,
+                                          const char* application) {
+    if (set) set->set.setSettingsScope(in(organization), in(application));
+}
+
+void nemro_formula_set_clear_recent(nemro_formula_set* set) {
+    if (set) set->set.clearRecentFunctions();
+}
+
 nemro_stack* nemro_stack_new(void) { return create<nemro_stack>(); }
 void nemro_stack_free(nemro_stack* stack) { delete stack; }
 int16_t nemro_stack_count(const nemro_stack* stack) { return stack ? stack->stack.Count() : 0; }

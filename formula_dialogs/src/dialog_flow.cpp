@@ -4,7 +4,10 @@
 
 namespace nemro::dialogs {
 
-FlowDialog::FlowDialog(Exchange& exchange) : exchange_(exchange) { qt::makeFixedDialog(*this); }
+FlowDialog::FlowDialog(Exchange& exchange, bool fixed) : exchange_(exchange) {
+    if (fixed) qt::makeFixedDialog(*this);
+    else setModal(true);
+}
 
 void FlowDialog::handOver(std::unique_ptr<FlowDialog> next) {
     next_ = std::move(next);

@@ -27,6 +27,8 @@ struct Exchange {
 
 // The classic style: frmFormulaSet and frmArgumentSet.
 Exchange classicExchange(std::string catalogue = "");
+// The modern style: frmModernChooser, then the argument dialog.
+Exchange modernExchange(std::string catalogue = "");
 
 class FlowDialog : public QDialog {
     Q_OBJECT
@@ -34,7 +36,8 @@ class FlowDialog : public QDialog {
     std::unique_ptr<FlowDialog> takeNext() { return std::move(next_); }
 
   protected:
-    explicit FlowDialog(Exchange& exchange);
+    // A fixed dialog has the classic frame and font; otherwise it is resizable.
+    explicit FlowDialog(Exchange& exchange, bool fixed = true);
     Exchange& exchange() const { return exchange_; }
     FormulaSession& session() const { return exchange_.session; }
     // Closes this dialog; the driver shows `next` after it.

@@ -1,6 +1,8 @@
 #include "dialog_support.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
 
 #include "modal_guard.h"
 
@@ -40,6 +42,10 @@ int runDialogTests(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    // The modern dialogs' settings go to a test location, not the user's, and each run
+    // starts without those of the last.
+    QStandardPaths::setTestModeEnabled(true);
+    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).removeRecursively();
     qt::installQtMessageBox();
     const demo::ModalGuard guard(5, [](const std::string& text) { ADD_FAILURE() << "left open: " << text; });
     return RUN_ALL_TESTS();

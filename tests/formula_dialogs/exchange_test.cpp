@@ -1,7 +1,9 @@
 // The chooser, the argument dialog and complete exchanges through the real dialogs:
 // captions, lists, layout and scrolling, keys, failures and their messages, nesting to
 // any depth, Cancel at each level; and the modal guard.
+#include <QAccessible>
 #include <QApplication>
+#include <QTextEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -27,7 +29,20 @@ namespace {
 using dialogs::frmArgumentSet;
 using Act = std::function<void(QWidget&)>;
 using Steps = std::vector<std::pair<QString, Act>>;  // a step for each dialog in turn
-const QString kChooser = "frmFormulaSet", kArguments = "frmArgumentSet";
+const QString kArguments = "frmArgumentSet";
+// The chooser of the style under test: the exchange tests run in both styles.
+DialogStyle gStyle = DialogStyle::Classic;
+QString kChooser = "frmFormulaSet";
+
+void forEachStyle(const std::function<void()>& test) {
+    for (const DialogStyle style : {DialogStyle::Classic, DialogStyle::Modern}) {
+        gStyle = style;
+        kChooser = style == DialogStyle::Modern ? "frmModernChooser" : "frmFormulaSet";
+        SCOPED_TRACE(kChooser.toStdString());
+        test();
+    }
+    gStyle = DialogStyle::Classic, kChooser = "frmFormulaSet";
+}
 
 frmArgumentSet& args(QWidget& w) { return dynamic_cast<frmArgumentSet&>(w); }
 QListWidget& list(QWidget& d, const char* name) { return *find<QListWidget>(d, name); }
@@ -43,9 +58,14 @@ QStringList items(QWidget& d, const char* name) {
     return texts;
 }
 
-// Chooses `function` through the all-functions category and presses OK.
+// Chooses `function` through the all-functions category, or in the modern chooser by
+// searching its name, and presses OK.
 Act choose(const QString& f) {
-    return [f](QWidget& d) { select(d, "lstFormulaCategory", "全部函数"), select(d, "lstFormulaName", f), click(d, "cmdOK"); };
+    return [f](QWidget& d) {
+        if (auto* search = d.findChild<QLineEdit*>("txtSearch")) search->setText(f);
+        else select(d, "lstFormulaCategory", "全部函数"), select(d, "lstFormulaName", f);
+        click(d, "cmdOK");
+    };
 }
 
 void fill(QWidget& w, const QStringList& texts) {
@@ -71,6 +91,7 @@ Outcome play(const std::string& former, const Steps& steps) {
     DialogDriver driver;
     for (const auto& [dialog, act] : steps) driver.expect(dialog, act);
     CFormulaSet service;
+    service.setDialogStyle(gStyle);
     std::string result = "unset";
     driver.run([&] { result = service.setFormula(former); });
     return {result + (service.isCancel() ? " cancelled" : ""), recorder.messages};
@@ -267,110 +288,207 @@ TEST(ArgumentDialog, FormerFormulaWithTooManyArgumentsFailsTheCallOnce) {
 }
 
 TEST(Exchange, OkComposesTheFormulaFromTheFieldsAndLeavesTheMarker) {
-    const struct {
-        std::string former;
-        QString chosen;  // empty: the former formula opens its own dialog
-        QStringList shown, typed;
-        std::string result;
-    } cases[] = {
-        {"", "LEFT", {"", ""}, {" A1 ", "2"}, "LEFT(A1,2)"},
-        {"", "TODAY", {}, {}, "TODAY()"},
-        {"TODAY()", "", {}, {}, "TODAY()"},
-        {"MID", "", {"", "", ""}, {"\"a\"", "1", "2"}, "MID(\"a\",1,2)"},
-        {"IF( a , b ,c)", "", {" a ", " b ", "c"}, {}, "IF(a,b,c)"},
-        {"IF(,x)", "", {"", "x", ""}, {"1>0", "\"x\"", "2"}, "IF(1>0,\"x\",2)"},
-        {"IF()", "", {"", "", ""}, {"1", "2", "3"}, "IF(1,2,3)"},
-        // Catalogue functions pass the check whatever their case.
-        {"LEFT", "", {"", ""}, {"Sum(1)&mytrim(\"a\")"}, "LEFT(Sum(1)&mytrim(\"a\"),)"},
-        {"IF(LEFT(A1,2)=\"a\",1)", "", {"LEFT(A1,2)=\"a\"", "1", ""}, {"LEFT(A1,2)=\"b\"", "1", "2"}, "IF(LEFT(A1,2)=\"b\",1,2)"},
-    };
-    for (const auto& c : cases) {
-        Steps steps = {{kArguments, [&](QWidget& d) {
-            EXPECT_EQ(d.windowTitle().toStdString(), "参数设置(" + c.result.substr(0, c.result.find('(')) + ")");
-            EXPECT_EQ(fields(d), c.shown);
-            fill(d, c.typed), click(d, "cmdOK");
-        }}};
-        if (!c.chosen.isEmpty()) steps.insert(steps.begin(), {kChooser, choose(c.chosen)});
-        EXPECT_EQ(play(c.former, steps), (Outcome{c.result, {}}));
-        EXPECT_EQ(gFormulaStack.Count() == 1 ? gFormulaStack.Pop() : "", "00" + c.result);
-    }
+    forEachStyle([] {
+        const struct {
+            std::string former;
+            QString chosen;  // empty: the former formula opens its own dialog
+            QStringList shown, typed;
+            std::string result;
+        } cases[] = {
+            {"", "LEFT", {"", ""}, {" A1 ", "2"}, "LEFT(A1,2)"},
+            {"", "TODAY", {}, {}, "TODAY()"},
+            {"TODAY()", "", {}, {}, "TODAY()"},
+            {"MID", "", {"", "", ""}, {"\"a\"", "1", "2"}, "MID(\"a\",1,2)"},
+            {"IF( a , b ,c)", "", {" a ", " b ", "c"}, {}, "IF(a,b,c)"},
+            {"IF(,x)", "", {"", "x", ""}, {"1>0", "\"x\"", "2"}, "IF(1>0,\"x\",2)"},
+            {"IF()", "", {"", "", ""}, {"1", "2", "3"}, "IF(1,2,3)"},
+            // Catalogue functions pass the check whatever their case.
+            {"LEFT", "", {"", ""}, {"Sum(1)&mytrim(\"a\")"}, "LEFT(Sum(1)&mytrim(\"a\"),)"},
+            {"IF(LEFT(A1,2)=\"a\",1)", "", {"LEFT(A1,2)=\"a\"", "1", ""}, {"LEFT(A1,2)=\"b\"", "1", "2"}, "IF(LEFT(A1,2)=\"b\",1,2)"},
+        };
+        for (const auto& c : cases) {
+            Steps steps = {{kArguments, [&](QWidget& d) {
+                EXPECT_EQ(d.windowTitle().toStdString(), "参数设置(" + c.result.substr(0, c.result.find('(')) + ")");
+                EXPECT_EQ(fields(d), c.shown);
+                fill(d, c.typed), click(d, "cmdOK");
+            }}};
+            if (!c.chosen.isEmpty()) steps.insert(steps.begin(), {kChooser, choose(c.chosen)});
+            EXPECT_EQ(play(c.former, steps), (Outcome{c.result, {}}));
+            EXPECT_EQ(gFormulaStack.Count() == 1 ? gFormulaStack.Pop() : "", "00" + c.result);
+        }
+    });
 }
 
 // Each level chooses a function, fills its fields and nests into a row, the last presses
 // OK (or Enter); each then climbs to the level around, whose window is rebuilt for it.
 TEST(Exchange, NestedOksClimbLevelByLevelIntoTheRowsTheyCameFrom) {
-    struct Level {
-        QString function;
-        QStringList typed;
-        int row;  // nested into; 0 on the last level
-    };
-    const struct {
-        std::vector<Level> levels;
-        std::vector<QStringList> climbs;  // the fields of each level around, innermost first
-        std::string result;
-        bool enter;
-    } cases[] = {
-        {{{"IF", {"1>0", " 1& ", "\"z\""}, 2}, {"LEFT", {"\"ab\"", "1"}, 0}},
-         {{"1>0", " 1& LEFT(\"ab\",1)", "\"z\""}}, "IF(1>0,1& LEFT(\"ab\",1),\"z\")", false},
-        {{{"IF", {"1>0", "", "\"y\""}, 2}, {"LEFT", {"\"abc\"", ""}, 2}, {"ARGS2", {"1", "2"}, 0}},
-         {{"\"abc\"", "ARGS2(1,2)"}, {"1>0", "LEFT(\"abc\",ARGS2(1,2))", "\"y\""}}, "IF(1>0,LEFT(\"abc\",ARGS2(1,2)),\"y\")", true},
-        // Few rows around many and many around few: the bar and the scrolling go.
-        {{{"LEFT", {"\"x\""}, 2}, {"ARGS6", {"1", "2", "3", "4", "5", "6"}, 0}},
-         {{"\"x\"", "ARGS6(1,2,3,4,5,6)"}}, "LEFT(\"x\",ARGS6(1,2,3,4,5,6))", false},
-        {{{"ARGS6", {"\"x\""}, 6}, {"MYTRIM", {"\"ab\""}, 0}},
-         {{"\"x\"", "", "", "", "", "MYTRIM(\"ab\")"}}, "ARGS6(\"x\",,,,,MYTRIM(\"ab\"))", true},
-        // A "|" typed into an outer field comes back as typed.
-        {{{"LEFT", {"a|b", ""}, 2}, {"MID", {"\"abc\"", "1", "1"}, 0}}, {{"a|b", "MID(\"abc\",1,1)"}}, " cancelled", false},
-    };
-    for (const auto& c : cases) {
-        Steps steps;
-        const int depth = static_cast<int>(c.levels.size());
-        for (int k = 0; k < depth; ++k) {
-            steps.push_back({kChooser, [&, k](QWidget& d) { EXPECT_EQ(gFormulaStack.Count(), k); choose(c.levels[k].function)(d); }});
-            if (k + 1 < depth)
-                steps.push_back({kArguments, [&, k](QWidget& d) { fill(d, c.levels[k].typed), click(d, QString("cmdFormula%1").arg(c.levels[k].row)); }});
-        }
-        steps.push_back({kArguments, [&](QWidget& w) {
-            frmArgumentSet& d = args(w);
-            QApplication::setActiveWindow(&d), fill(w, c.levels.back().typed);
-            // In the first field: hiding it on the climb must not pass the focus on to the
-            // other old fields, which the outer function may not have.
-            d.txtArgumentValue(1)->setFocus();
-            if (d.scrollBars().Visible(SB_VERT)) d.scrollBars().Value(SB_VERT, 20);
-            for (int k = depth - 2; k >= 0; --k) {
-                if (c.enter) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-                else click(w, "cmdOK");
-                EXPECT_EQ(QString::fromStdString(gsFunctionName) + d.windowTitle(), c.levels[k].function + "参数设置(" + c.levels[k].function + ")");
-                EXPECT_EQ(fields(w), c.climbs[depth - 2 - k]);
-                EXPECT_EQ(gFormulaStack.Count(), k);
-                EXPECT_EQ(QApplication::focusWidget(), d.txtArgumentValue(c.levels[k].row));
-                const bool bar = d.rowCount() > 4;
-                EXPECT_EQ(QList<int>({d.scrollBars().Visible(SB_VERT), qt::twipsTop(*d.picClient()), qt::twipsLeft(*d.txtArgumentValue(1))}),
-                          QList<int>({bar, 0, bar ? 1700 : 1900}));
+    forEachStyle([] {
+        struct Level {
+            QString function;
+            QStringList typed;
+            int row;  // nested into; 0 on the last level
+        };
+        const struct {
+            std::vector<Level> levels;
+            std::vector<QStringList> climbs;  // the fields of each level around, innermost first
+            std::string result;
+            bool enter;
+        } cases[] = {
+            {{{"IF", {"1>0", " 1& ", "\"z\""}, 2}, {"LEFT", {"\"ab\"", "1"}, 0}},
+             {{"1>0", " 1& LEFT(\"ab\",1)", "\"z\""}}, "IF(1>0,1& LEFT(\"ab\",1),\"z\")", false},
+            {{{"IF", {"1>0", "", "\"y\""}, 2}, {"LEFT", {"\"abc\"", ""}, 2}, {"ARGS2", {"1", "2"}, 0}},
+             {{"\"abc\"", "ARGS2(1,2)"}, {"1>0", "LEFT(\"abc\",ARGS2(1,2))", "\"y\""}}, "IF(1>0,LEFT(\"abc\",ARGS2(1,2)),\"y\")", true},
+            // Few rows around many and many around few: the bar and the scrolling go.
+            {{{"LEFT", {"\"x\""}, 2}, {"ARGS6", {"1", "2", "3", "4", "5", "6"}, 0}},
+             {{"\"x\"", "ARGS6(1,2,3,4,5,6)"}}, "LEFT(\"x\",ARGS6(1,2,3,4,5,6))", false},
+            {{{"ARGS6", {"\"x\""}, 6}, {"MYTRIM", {"\"ab\""}, 0}},
+             {{"\"x\"", "", "", "", "", "MYTRIM(\"ab\")"}}, "ARGS6(\"x\",,,,,MYTRIM(\"ab\"))", true},
+            // A "|" typed into an outer field comes back as typed.
+            {{{"LEFT", {"a|b", ""}, 2}, {"MID", {"\"abc\"", "1", "1"}, 0}}, {{"a|b", "MID(\"abc\",1,1)"}}, " cancelled", false},
+        };
+        for (const auto& c : cases) {
+            Steps steps;
+            const int depth = static_cast<int>(c.levels.size());
+            for (int k = 0; k < depth; ++k) {
+                steps.push_back({kChooser, [&, k](QWidget& d) { EXPECT_EQ(gFormulaStack.Count(), k); choose(c.levels[k].function)(d); }});
+                if (k + 1 < depth)
+                    steps.push_back({kArguments, [&, k](QWidget& d) { fill(d, c.levels[k].typed), click(d, QString("cmdFormula%1").arg(c.levels[k].row)); }});
             }
-            if (c.result == " cancelled") click(w, "cmdCancel");
-            else if (c.enter) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            else click(w, "cmdOK");
-        }});
-        EXPECT_EQ(play("", steps), (Outcome{c.result, {}}));
-        gFormulaStack.RemoveAll();
-    }
+            steps.push_back({kArguments, [&](QWidget& w) {
+                frmArgumentSet& d = args(w);
+                QApplication::setActiveWindow(&d), fill(w, c.levels.back().typed);
+                // In the first field: hiding it on the climb must not pass the focus on to the
+                // other old fields, which the outer function may not have.
+                d.txtArgumentValue(1)->setFocus();
+                if (d.scrollBars().Visible(SB_VERT)) d.scrollBars().Value(SB_VERT, 20);
+                for (int k = depth - 2; k >= 0; --k) {
+                    if (c.enter) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                    else click(w, "cmdOK");
+                    EXPECT_EQ(QString::fromStdString(gsFunctionName) + d.windowTitle(), c.levels[k].function + "参数设置(" + c.levels[k].function + ")");
+                    EXPECT_EQ(fields(w), c.climbs[depth - 2 - k]);
+                    EXPECT_EQ(gFormulaStack.Count(), k);
+                    EXPECT_EQ(QApplication::focusWidget(), d.txtArgumentValue(c.levels[k].row));
+                    const bool bar = d.rowCount() > 4;
+                    EXPECT_EQ(QList<int>({d.scrollBars().Visible(SB_VERT), qt::twipsTop(*d.picClient()), qt::twipsLeft(*d.txtArgumentValue(1))}),
+                              QList<int>({bar, 0, bar ? 1700 : 1900}));
+                }
+                if (c.result == " cancelled") click(w, "cmdCancel");
+                else if (c.enter) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                else click(w, "cmdOK");
+            }});
+            EXPECT_EQ(play("", steps), (Outcome{c.result, {}}));
+            gFormulaStack.RemoveAll();
+        }
+    });
 }
 
 TEST(Exchange, CancelAtAnyLevelEndsTheWholeExchangeEvenAfterACallCompletedWithAltO) {
-    const Act altO = [](QWidget& d) {
-        QApplication::setActiveWindow(&d), QTest::keyClick(&d, Qt::Key_O, Qt::AltModifier);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));  // an accelerator clicks later
-    };
-    EXPECT_EQ(play("LEFT(\"a\",1)", {{kArguments, altO}}).result, "LEFT(\"a\",1)");
-    // The first chooser, the outer dialog, the nested chooser, the nested dialog.
-    const Steps levels = {{kChooser, choose("LEFT")}, {kArguments, [](QWidget& d) { click(d, "cmdFormula1"); }},
-                          {kChooser, choose("LEFT")}, {kArguments, [](QWidget&) {}}};
-    for (int level = 0; level < 4; ++level) {
-        Steps steps(levels.begin(), levels.begin() + level);
-        steps.push_back({levels[level].first, [](QWidget& d) { click(d, "cmdCancel"); }});
-        EXPECT_EQ(play("", steps).result, " cancelled") << level;
-    }
+    forEachStyle([] {
+        const Act altO = [](QWidget& d) {
+            QApplication::setActiveWindow(&d), QTest::keyClick(&d, Qt::Key_O, Qt::AltModifier);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));  // an accelerator clicks later
+        };
+        EXPECT_EQ(play("LEFT(\"a\",1)", {{kArguments, altO}}).result, "LEFT(\"a\",1)");
+        // The first chooser, the outer dialog, the nested chooser, the nested dialog.
+        const Steps levels = {{kChooser, choose("LEFT")}, {kArguments, [](QWidget& d) { click(d, "cmdFormula1"); }},
+                              {kChooser, choose("LEFT")}, {kArguments, [](QWidget&) {}}};
+        for (int level = 0; level < 4; ++level) {
+            Steps steps(levels.begin(), levels.begin() + level);
+            steps.push_back({levels[level].first, [](QWidget& d) { click(d, "cmdCancel"); }});
+            EXPECT_EQ(play("", steps).result, " cancelled") << level;
+        }
+    });
+}
+
+QStringList rows(QWidget& d) {
+    QStringList texts;
+    auto* view = find<QAbstractItemView>(d, "lstFormulaName");
+    for (int i = 0; i < view->model()->rowCount(); ++i) texts << view->model()->index(i, 0).data().toString();
+    return texts;
+}
+
+const QString kModern = "frmModernChooser";
+Outcome playModern(const Steps& steps) {
+    gStyle = DialogStyle::Modern;
+    const Outcome o = play("", steps);
+    gStyle = DialogStyle::Classic;
+    return o;
+}
+
+TEST(ModernChooser, SearchesTheWholeCatalogueAndTheKeysMoveOkAndClearIt) {
+    const Outcome o = playModern({{kModern, [](QWidget& d) {
+        QApplication::setActiveWindow(&d);
+        auto* search = find<QLineEdit>(d, "txtSearch");
+        EXPECT_EQ(QApplication::focusWidget(), search);
+        EXPECT_EQ(items(d, "lstFormulaCategory").mid(0, 2), QStringList({"最近使用", "文本函数"}));
+        const std::pair<QString, QStringList> searches[] = {
+            {"ＭＩ", {"MID  MID  · 文本函数"}},  // full width as typed with an input method
+            {"arg", {"ARGS2  ARGS2  · 多参数", "ARGS4  ARGS4  · 多参数", "ARGS5  ARGS5  · 多参数", "ARGS6  ARGS6  · 多参数",
+                     "ARGS10  ARGS10  · 多参数", "ARGS40  ARGS40  · 多参数"}},
+            {"子串", {"MID  MID  · 文本函数"}},  // a keyword
+            {"nosuch", {}},
+        };
+        for (const auto& [query, expected] : searches) {
+            search->setText(query);
+            EXPECT_EQ(rows(d), expected) << query.toStdString();
+        }
+        search->setText("arg");
+        QTest::keyClick(search, Qt::Key_Down), QTest::keyClick(search, Qt::Key_Down), QTest::keyClick(search, Qt::Key_Up);
+        EXPECT_EQ(find<QAbstractItemView>(d, "lstFormulaName")->currentIndex().row(), 1);
+        QTest::keyClick(search, Qt::Key_Escape);  // clears the search, and the chooser stays
+        EXPECT_EQ(search->text() + QString::number(d.isVisible()), "1");
+        search->setText("MID");
+        EXPECT_TRUE(find<QTextEdit>(d, "txtFormulaHelp")->toPlainText().contains("示例：MID(\"abc\",2,1) 的结果为 b"));
+        QTest::keyClick(search, Qt::Key_Return);
+    }}, {kArguments, [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }}});
+    EXPECT_EQ(o, kCancelled);
+    // Escape on an empty search cancels; OK on a function whose arguments do not match
+    // MaxArgNum refuses as the classic chooser does.
+    EXPECT_EQ(playModern({{kModern, [](QWidget& d) { QTest::keyClick(find<QLineEdit>(d, "txtSearch"), Qt::Key_Escape); }}}), kCancelled);
+    EXPECT_EQ(playModern({{kModern, [](QWidget& d) { choose("BADCOUNT")(d), click(d, "cmdCancel"); }}}),
+              (Outcome{" cancelled", {information("公式(BADCOUNT)定义的参数个数和实际的参数个数不一致！")}}));
+}
+
+TEST(ModernChooser, RecentlyUsedListsTheLastFunctionsChosenOrReEditedMostRecentFirst) {
+    CFormulaSet().clearRecentFunctions();
+    const Act cancel = [](QWidget& d) { click(d, "cmdCancel"); };
+    playModern({{kModern, choose("LEFT")}, {kArguments, cancel}});
+    playModern({{kModern, choose("MID")}, {kArguments, cancel}});
+    gStyle = DialogStyle::Modern;
+    play("IF(1,2,3)", {{kArguments, cancel}});
+    playModern({{kModern, [](QWidget& d) {
+        EXPECT_EQ(list(d, "lstFormulaCategory").currentRow(), 0);
+        EXPECT_EQ(rows(d), QStringList({"IF  IF  · 逻辑函数", "MID  MID  · 文本函数", "LEFT  LEFT  · 文本函数"}));
+        click(d, "cmdCancel");
+    }}});
+    CFormulaSet().clearRecentFunctions();
+    playModern({{kModern, [](QWidget& d) {
+        EXPECT_EQ(list(d, "lstFormulaCategory").currentRow(), 1);  // nothing recent: the first category
+        click(d, "cmdCancel");
+    }}});
+}
+
+TEST(ModernChooser, EveryControlIsNamedForAssistiveTechnologyAndTabGoesInReadingOrder) {
+    playModern({{kModern, [](QWidget& d) {
+        QApplication::setActiveWindow(&d);
+        QStringList order;
+        for (int i = 0; i < 6; ++i) {
+            QWidget* w = QApplication::focusWidget();
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            EXPECT_FALSE(a->text(QAccessible::Name).isEmpty() || a->text(QAccessible::Description).isEmpty()) << w->objectName().toStdString();
+            order << w->objectName();
+            QTest::keyClick(w, Qt::Key_Tab);
+        }
+        EXPECT_EQ(order, QStringList({"txtSearch", "lstFormulaCategory", "lstFormulaName", "txtFormulaHelp", "cmdOK", "cmdCancel"}));
+        // Resizable down to a minimum that still shows everything, and its size is kept.
+        EXPECT_LT(d.minimumWidth(), d.width());
+        d.resize(d.minimumSize());
+        click(d, "cmdCancel");
+    }}});
+    playModern({{kModern, [](QWidget& d) {
+        EXPECT_EQ(d.size(), d.minimumSize());
+        click(d, "cmdCancel");
+    }}});
 }
 
 // Without a recorder the check's message shows as a real box, which no step answers.

@@ -73,7 +73,9 @@ std::string exchange(const std::string& former, const std::string& script) {
         try {
             if (action[0] == 'C') {
                 const auto refusal = session.choose(arg, load);
-                note(refusal ? refusal->text : "args " + gsFunctionName);
+                std::string path;  // the nesting path the argument dialog shows
+                for (const std::string& f : session.nestingPath()) path += (path.empty() ? "" : " › ") + f;
+                note(refusal ? refusal->text : "args " + path);
                 if (!refusal) shown.clear();
             } else if (action[0] == 'N') {
                 const std::size_t space = arg.find(' ');
@@ -115,20 +117,20 @@ TEST(Session, WholeExchanges) {
         {"", "C ROUND; X", "args ROUND; cancel =>  (cancel)"},
         // Two levels deep: each OK climbs back into the row whose button nested.
         {"", "C IF; N 2 A1>0|1+|0; C ROUND; N 1 |2; C ABS; K -3.5; K; K",
-         "args IF; chooser 1; args ROUND; chooser 2; args ABS; back ROUND row 1: ABS(-3.5)|2; "
+         "args IF; chooser 1; args IF › ROUND; chooser 2; args IF › ROUND › ABS; back ROUND row 1: ABS(-3.5)|2; "
          "back IF row 2: A1>0|1+ROUND(ABS(-3.5),2)|0; done => IF(A1>0,1+ROUND(ABS(-3.5),2),0)"},
         // Cancel at every level ends the whole exchange without a formula.
         {"", "C IF; N 1 ||; X", "args IF; chooser 1; cancel =>  (cancel)"},
-        {"", "C IF; N 1 ||; C ROUND; X", "args IF; chooser 1; args ROUND; cancel =>  (cancel)"},
+        {"", "C IF; N 1 ||; C ROUND; X", "args IF; chooser 1; args IF › ROUND; cancel =>  (cancel)"},
         {"", "C IF; N 1 ||; C ROUND; N 2 1|; C ABS; X",
-         "args IF; chooser 1; args ROUND; chooser 2; args ABS; cancel =>  (cancel)"},
+         "args IF; chooser 1; args IF › ROUND; chooser 2; args IF › ROUND › ABS; cancel =>  (cancel)"},
         {"", "C IF; N 1 ||; C ROUND; N 2 1|; X",
-         "args IF; chooser 1; args ROUND; chooser 2; cancel =>  (cancel)"},
+         "args IF; chooser 1; args IF › ROUND; chooser 2; cancel =>  (cancel)"},
         // A refused OK changes nothing; the fixed fields then pass.
         {"", "C ROUND; K |2; K 1+|2; K 1|2",
          "args ROUND; refused row 1; refused row 0; done => ROUND(1,2)"},
         {"", "C IF; N 1 ||; C ABS; K ; K 1; K; K ABS(1)|2|3",
-         "args IF; chooser 1; args ABS; refused row 1; back IF row 1: ABS(1)||; refused row 0; "
+         "args IF; chooser 1; args IF › ABS; refused row 1; back IF row 1: ABS(1)||; refused row 0; "
          "done => IF(ABS(1),2,3)"},
         // Too few arguments listed for MaxArgNum: the chooser stays.
         {"", "C BAD; C ABS; K 2",

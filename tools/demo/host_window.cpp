@@ -1,5 +1,6 @@
 #include "host_window.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,7 @@ namespace nemro::demo {
 HostWindow::HostWindow()
     : formula_(new QLineEdit(this)),
       fx_(new QPushButton(tr("fx"), this)),
+      style_(new QComboBox(this)),
       status_(new QLabel(this)),
       arguments_(new QPushButton(tr("参数列表..."), this)),
       argumentText_(new QLabel(this)) {
@@ -28,6 +30,9 @@ HostWindow::HostWindow()
     formula_->setPlaceholderText(tr("empty: choose a function; a formula: edit it"));
     fx_->setObjectName("fx");
     fx_->setToolTip(tr("选择公式"));
+    style_->setObjectName("style");
+    style_->addItems({tr("经典样式"), tr("现代样式")});
+    style_->setAccessibleName(tr("对话框样式"));
     status_->setObjectName("status");
     status_->setText(tr("isCancel: -"));
     arguments_->setObjectName("arguments");
@@ -40,9 +45,10 @@ HostWindow::HostWindow()
     grid->addWidget(new QLabel(tr("Formula:"), this), 0, 0);
     grid->addWidget(formula_, 0, 1);
     grid->addWidget(fx_, 0, 2);
-    grid->addWidget(status_, 1, 1, 1, 2);
+    grid->addWidget(style_, 0, 3);
+    grid->addWidget(status_, 1, 1, 1, 3);
     grid->addWidget(arguments_, 2, 0);
-    grid->addWidget(argumentText_, 2, 1, 1, 2);
+    grid->addWidget(argumentText_, 2, 1, 1, 3);
     grid->setColumnStretch(1, 1);
     resize(560, 140);
 
@@ -55,9 +61,12 @@ HostWindow::HostWindow()
 #endif
 }
 
+void HostWindow::setDialogStyle(int style) { style_->setCurrentIndex(style); }
+
 void HostWindow::editFormula() {
     const std::string former = formula_->text().toStdString();
     CFormulaSet service;
+    service.setDialogStyle(style_->currentIndex() == 1 ? DialogStyle::Modern : DialogStyle::Classic);
     std::string result;
     try {
         result = service.setFormula(former);

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <string>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -15,6 +16,9 @@ class HostWindow final : public QWidget {
     Q_OBJECT
 public:
     HostWindow();
+
+    // The dialog style the fx button uses: 0 classic, 1 modern.
+    void setDialogStyle(int style);
 
     QLineEdit* formulaField() const { return formula_; }
     QPushButton* formulaButton() const { return fx_; }
@@ -31,6 +35,7 @@ public:
 private:
     QLineEdit* formula_;
     QPushButton* fx_;
+    QComboBox* style_;
     QLabel* status_;
     QPushButton* arguments_;
     QLabel* argumentText_;

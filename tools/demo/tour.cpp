@@ -222,13 +222,66 @@ void setField(int row, const std::string& text) {
         field->setText(QString::fromStdString(text));
 }
 
+void search(const char* text) {
+    if (auto* field = child<QLineEdit>("txtSearch")) field->setText(QString::fromUtf8(text));
+}
+
+// The modern style: searching by pinyin initials, the recent list, and the chooser at
+// 200 % in a second run of the tour under QT_SCALE_FACTOR=2.
+void addModernTour(Script& s, bool scaledOnly) {
+    auto chooser = [] { return showing("frmModernChooser"); };
+    auto arguments = [] { return showing("frmArgumentSet"); };
+    if (scaledOnly) {
+        s.add("modern chooser at 200 %", chooser, [&s] {
+            search("sswr");
+            s.shot("modern-chooser-200pct");
+            click("cmdCancel");
+        });
+        return;
+    }
+    s.add("modern chooser", chooser, [&s] {
+        s.shot("modern-chooser");
+        search("sswr");
+        s.shot("modern-search-pinyin-initials");
+        search("文本");
+        s.shot("modern-search-meaning");
+        search("ＲＯＵ");
+        s.shot("modern-search-full-width");
+        click("cmdOK");
+    });
+    s.add("modern arguments", arguments, [&s] {
+        setField(1, "3.14159");
+        setField(2, "2");
+        s.shot("modern-arguments");
+        click("cmdOK");
+    });
+    s.add("modern recent", chooser, [&s] {
+        s.shot("modern-recent");
+        search("pjz");
+        click("cmdOK");
+    });
+    s.add("modern arguments 2", arguments, [&s] {
+        setField(1, "1");
+        setField(2, "2");
+        click("cmdOK");
+    });
+}
+
 }  // namespace
 
-int runTour(const QString& directory) {
+int runTour(const QString& directory, bool scaledOnly) {
     QDir().mkpath(directory);
     Script s(directory);
     // A step that waits in an unexpected message box would never come back.
     const ModalGuard guard(5, [&](const std::string& text) { s.failed("left open: " + text); });
+    if (scaledOnly) {
+        addModernTour(s, true);
+        CFormulaSet service;
+        service.setDialogStyle(DialogStyle::Modern);
+        service.setSettingsScope("NemroFormulaSet", "tour");
+        service.setFormula();
+        return s.ok() ? 0 : (std::cerr << "tour failed: " << s.failure() << std::endl, 1);
+    }
     Catalogue cat;
     auto chooser = [] { return showing("frmFormulaSet"); };
     auto arguments = [] { return showing("frmArgumentSet"); };
@@ -356,6 +409,15 @@ int runTour(const QString& directory) {
                       << std::endl;
         }
 #endif
+        if (s.ok()) {
+            addModernTour(s, false);
+            CFormulaSet modern;
+            modern.setDialogStyle(DialogStyle::Modern);
+            modern.setSettingsScope("NemroFormulaSet", "tour");
+            modern.clearRecentFunctions();
+            for (int call = 0; call < 2 && s.ok(); ++call)
+                std::cout << "modern: " << modern.setFormula() << std::endl;
+        }
     } catch (const NemroError& e) {
         s.failed(e.description() + " (" + e.source() + ")");
     }

@@ -6,7 +6,8 @@
 
 namespace nemro::demo {
 
-// Returns the process exit code: 0 when every step ran.
-int runTour(const QString& directory);
+// Returns the process exit code: 0 when every step ran. With scaledOnly, only the
+// modern chooser is photographed, for a run at another scale.
+int runTour(const QString& directory, bool scaledOnly = false);
 
 }  // namespace nemro::demo

@@ -50,6 +50,15 @@ NEMRO_C_API int32_t nemro_formula_set_set_formula(nemro_formula_set* set, const 
                                       char** result, nemro_error* error);
 /* 1 when the last exchange of this thread ended without a completed formula, else 0. */
 NEMRO_C_API int nemro_formula_set_is_cancel(const nemro_formula_set* set);
+/* The dialogs of this thread's later exchanges: classic (the default) or modern. */
+enum { NEMRO_STYLE_CLASSIC = 0, NEMRO_STYLE_MODERN = 1 };
+NEMRO_C_API int32_t nemro_formula_set_set_dialog_style(nemro_formula_set* set, int style,
+                                                       nemro_error* error);
+/* Where the modern dialogs keep the recently used functions and their sizes (QSettings
+ * organization and application; NULL or "" for the host application's own). */
+NEMRO_C_API void nemro_formula_set_set_settings_scope(nemro_formula_set* set, const char* organization,
+                                                      const char* application);
+NEMRO_C_API void nemro_formula_set_clear_recent(nemro_formula_set* set);
 
 /* The formula stack. */
 typedef struct nemro_stack nemro_stack;

@@ -10,8 +10,22 @@
 
 namespace nemro {
 
+// The dialogs setFormula shows: the classic chooser and argument dialog, or the modern
+// ones (search, recently used, help). Both run the same exchange.
+enum class DialogStyle { Classic, Modern };
+
 class NEMRO_API CFormulaSet {
 public:
+    // The style of this thread's later setFormula calls; classic until set.
+    void setDialogStyle(DialogStyle style);
+    DialogStyle dialogStyle() const;
+    // Where the modern dialogs keep the recently used functions and their window sizes
+    // between runs (QSettings organization and application); "" for either is the host
+    // application's own name.
+    void setSettingsScope(const std::string& organization, const std::string& application);
+    // Forgets the recently used functions of the current settings scope.
+    void clearRecentFunctions();
+
     // Lets the user compose a formula; with sFormerFormula, re-edits that formula.
     // Returns the completed formula, or "" when the exchange ended without one.
     // Must run on the thread of the Qt application; creates one for a host without.

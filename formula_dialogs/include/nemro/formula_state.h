@@ -18,4 +18,9 @@ extern thread_local bool gbIsCancel;
 // result and isCancel from it, so that an earlier call's formula is never returned.
 extern thread_local bool gbFormulaCompleted;
 
+// The dialog style and the settings scope of the modern dialogs, set through CFormulaSet.
+extern thread_local DialogStyle gDialogStyle;
+extern thread_local std::string gsSettingsOrganization;
+extern thread_local std::string gsSettingsApplication;
+
 }  // namespace nemro

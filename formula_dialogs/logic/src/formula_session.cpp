@@ -101,6 +101,13 @@ void FormulaSession::cancel() {
     gbIsCancel = true;
 }
 
+std::vector<std::string> FormulaSession::nestingPath() const {
+    std::vector<std::string> path{gsFunctionName};
+    cStack parked = gFormulaStack;
+    while (parked.Count() > 0) path.insert(path.begin(), decodeParked(parked.Pop()).functionName);
+    return path;
+}
+
 std::string FormulaSession::finish() {
     gbIsCancel = !gbFormulaCompleted;
     return gbFormulaCompleted ? gsResultFormula : std::string();

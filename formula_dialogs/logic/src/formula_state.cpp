@@ -10,6 +10,9 @@ thread_local cStack gFormulaStack;
 thread_local std::string gsFormerFormula;
 thread_local bool gbIsCancel = false;
 thread_local bool gbFormulaCompleted = false;
+thread_local DialogStyle gDialogStyle = DialogStyle::Classic;
+thread_local std::string gsSettingsOrganization;
+thread_local std::string gsSettingsApplication;
 
 std::int16_t cStack::Count() const { return static_cast<std::int16_t>(entries_.size()); }
 

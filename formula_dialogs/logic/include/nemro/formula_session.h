@@ -60,6 +60,10 @@ class FormulaSession {
     // Cancel or Esc in either dialog, at any level: the exchange ends without a formula.
     void cancel();
 
+    // The functions of the levels parked for nested calls, outermost first, and the
+    // current one last: IF, ROUND, ABS.
+    std::vector<std::string> nestingPath() const;
+
     // What setFormula returns once no dialog is left; also sets isCancel.
     std::string finish();
 

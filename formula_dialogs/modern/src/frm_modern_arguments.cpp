@@ -1,0 +1,316 @@
+#include "frm_modern_arguments.h"
+
+#include <QCompleter>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "modern_settings.h"
+#include "nemro/argument_preview.h"
+#include "nemro/catalogue.h"
+#include "nemro/catalogue_model.h"
+#include "nemro/error.h"
+#include "nemro/formula_set.h"
+#include "nemro/formula_state.h"
+#include "nemro/qt_toolkit.h"
+
+namespace nemro::dialogs {
+
+namespace {
+constexpr const char* kSizeKey = "arguments";
+constexpr const char* kOkTag = "frmArgumentSet.cmdOK_Click()\\";
+constexpr int kPauseMs = 150;  // typing that stops this long is previewed
+
+QString esc(const std::string& s) { return qt::qs(s).toHtmlEscaped(); }
+
+std::optional<std::string> hostSample(const std::string& name) { return CFormulaSet().sampleValue(name); }
+
+// Byte offsets of the preview's folding and character positions of the field.
+int charIndex(const std::string& utf8, std::size_t bytes) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(std::min(bytes, utf8.size()))).size();
+}
+}  // namespace
+
+frmModernArguments::frmModernArguments(Exchange& exchange)
+    : FlowDialog(exchange, false),
+      catalogue_(loadCatalogue(exchange.session.catalogue())),
+      lblPath_(new QLabel(this)),
+      rowsPanel_(new QWidget),
+      rowsGrid_(new QGridLayout(rowsPanel_)),
+      txtHelp_(new QTextBrowser(this)),
+      lblFormula_(new QLabel(this)),
+      lblResult_(new QLabel(this)) {
+    setObjectName("frmModernArguments");
+    setSizeGripEnabled(true);
+    lblPath_->setObjectName("lblNestingPath");
+    lblPath_->setAccessibleName(tr("嵌套位置"));
+    lblPath_->setAccessibleDescription(tr("外层函数在前，当前函数在后"));
+    lblPath_->setTextFormat(Qt::PlainText);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName("rows");
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(rowsPanel_);
+    scroll->setFrameShape(QFrame::StyledPanel);
+    rowsGrid_->setColumnStretch(1, 3);
+    rowsGrid_->setColumnStretch(3, 2);
+    txtHelp_->setObjectName("txtArgumentHelp");
+    txtHelp_->setAccessibleName(tr("参数说明"));
+    txtHelp_->setAccessibleDescription(tr("当前参数的名称、是否必选、说明、数据类型和类型说明"));
+    for (QLabel* l : {lblFormula_, lblResult_}) {
+        l->setTextFormat(Qt::PlainText);
+        l->setWordWrap(true);
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    lblFormula_->setObjectName("lblFormula");
+    lblFormula_->setAccessibleName(tr("公式"));
+    lblFormula_->setAccessibleDescription(tr("按确定时返回的公式"));
+    lblResult_->setObjectName("lblResult");
+    lblResult_->setAccessibleName(tr("计算结果"));
+    lblResult_->setAccessibleDescription(tr("公式的结果，或按确定时将显示的提示"));
+
+    auto* ok = new QPushButton(tr("确定(&O)"), this);
+    ok->setObjectName("cmdOK");
+    ok->setAccessibleName(tr("确定"));
+    ok->setAccessibleDescription(tr("检查并返回公式"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(tr("取消(&C)"), this);
+    cancel->setObjectName("cmdCancel");
+    cancel->setAccessibleName(tr("取消"));
+    cancel->setAccessibleDescription(tr("不返回公式，关闭对话框"));
+    cancel->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, [this] { qt::runGuarded([this] { cmdOK_Click(); }); });
+    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblPath_);
+    layout->addWidget(scroll, 3);
+    layout->addWidget(txtHelp_, 1);
+    layout->addWidget(lblFormula_);
+    layout->addWidget(lblResult_);
+    layout->addLayout(buttons);
+
+    const QFontMetrics fm(font());
+    txtHelp_->setMinimumHeight(fm.lineSpacing() * 4);
+    scroll->setMinimumHeight(fm.lineSpacing() * 5);
+    setMinimumWidth(fm.horizontalAdvance('M') * 40);
+    resize(fm.horizontalAdvance('M') * 56, fm.lineSpacing() * 26);
+    restoreDialogSize(*this, kSizeKey);
+
+    pause_.setSingleShot(true);
+    pause_.setInterval(kPauseMs);
+    connect(&pause_, &QTimer::timeout, this, [this] { qt::runGuarded([this] { refresh(); }); });
+
+    trapped("frmArgumentSet.Load()\\", [this] {
+        load({}, 1);
+        const std::vector<std::string> former = session().takeFormerFields(rowCount());
+        for (std::size_t j = 0; j < former.size(); ++j) field(static_cast<int>(j + 1))->setText(qt::qs(former[j]));
+        showRows();
+        refreshNow();
+    });
+}
+
+frmModernArguments::~frmModernArguments() = default;
+
+QLineEdit* frmModernArguments::field(int row) const {
+    return row >= 1 && row <= rowCount() ? rows_[row - 1].text : nullptr;
+}
+
+void frmModernArguments::clearRows() {
+    // A row may be in the middle of its own event (Enter means OK): it goes once that is done.
+    for (const Row& r : std::exchange(rows_, {})) {
+        for (QWidget* w : std::initializer_list<QWidget*>{r.name, r.text, r.formula, r.value}) {
+            w->hide();
+            w->removeEventFilter(this);
+            rowsGrid_->removeWidget(w);
+            w->deleteLater();
+        }
+    }
+}
+
+void frmModernArguments::load(const std::vector<std::string>& fields, int focus) {
+    clearRows();
+    previewer_ = std::make_unique<ArgumentPreviewer>(gsFunctionName, session().catalogue(), hostSample);
+    setWindowTitle(tr("参数设置") + "(" + qt::qs(gsFunctionName) + ")");
+    QString path;
+    for (const std::string& f : session().nestingPath()) path += (path.isEmpty() ? "" : " › ") + qt::qs(f);
+    lblPath_->setText(path);
+
+    const CatalogueFunction* function = catalogue_->function(gsFunctionName);
+    const auto& names = previewer_->argumentNames();
+    QWidget* previous = nullptr;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const int row = static_cast<int>(i + 1);
+        const bool required = previewer_->required()[i];
+        const CatalogueArgument* argument =
+            function && i < function->arguments.size() ? &function->arguments[i] : nullptr;
+        Row r{new QLabel(qt::qs(names[i]) + (required ? tr("(必选)") : tr("(可选)")), rowsPanel_),
+              new QLineEdit(rowsPanel_), new QToolButton(rowsPanel_), new QLabel(rowsPanel_)};
+        r.name->setBuddy(r.text);
+        r.text->setObjectName(QString("txtArgumentValue%1").arg(row));
+        r.text->setAccessibleName(qt::qs(names[i]));
+        r.text->setAccessibleDescription(argument ? qt::qs(argument->description) : QString());
+        if (argument && argument->datatype == "Boolean") {
+            auto* completer = new QCompleter(QStringList{"TRUE", "FALSE"}, r.text);
+            completer->setCaseSensitivity(Qt::CaseInsensitive);
+            r.text->setCompleter(completer);
+        }
+        r.formula->setObjectName(QString("cmdFormula%1").arg(row));
+        r.formula->setText("fx");
+        r.formula->setToolTip(tr("选择公式"));
+        r.formula->setAccessibleName(tr("为%1选择公式").arg(qt::qs(names[i])));
+        r.formula->setAccessibleDescription(tr("把另一个函数嵌套到这个参数中"));
+        r.value->setObjectName(QString("lblArgumentResult%1").arg(row));
+        r.value->setTextFormat(Qt::PlainText);
+        r.value->setAccessibleName(tr("%1的值").arg(qt::qs(names[i])));
+        r.value->setAccessibleDescription(tr("这个参数的文本计算出的值"));
+        r.value->setMinimumWidth(QFontMetrics(font()).horizontalAdvance('M') * 10);
+        rowsGrid_->addWidget(r.name, row, 0);
+        rowsGrid_->addWidget(r.text, row, 1);
+        rowsGrid_->addWidget(r.formula, row, 2);
+        rowsGrid_->addWidget(r.value, row, 3);
+        r.text->installEventFilter(this);
+        connect(r.text, &QLineEdit::textEdited, this, [this, row] { fieldEdited(row); });
+        connect(r.text, &QLineEdit::textChanged, this, [this] {
+            showRows();
+            pause_.start();
+        });
+        connect(r.formula, &QToolButton::clicked, this,
+                [this, row] { qt::runGuarded([this, row] { cmdFormula_Click(row); }); });
+        if (previous) setTabOrder(previous, r.text);
+        setTabOrder(r.text, r.formula);
+        previous = r.formula;
+        rows_.push_back(r);
+    }
+    rowsGrid_->setRowStretch(static_cast<int>(names.size()) + 1, 1);
+    for (std::size_t i = 0; i < fields.size() && i < rows_.size(); ++i) rows_[i].text->setText(qt::qs(fields[i]));
+    showRows();
+    refreshNow();
+    focusRow(focus);
+}
+
+void frmModernArguments::showRows() {
+    const std::size_t shown = previewer_ ? previewer_->shownRows(fieldTexts()) : rows_.size();
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const bool visible = i < shown;
+        for (QWidget* w : std::initializer_list<QWidget*>{rows_[i].name, rows_[i].text, rows_[i].formula, rows_[i].value})
+            w->setVisible(visible);
+    }
+}
+
+void frmModernArguments::showHelp(int row) {
+    const CatalogueFunction* function = catalogue_->function(gsFunctionName);
+    const std::size_t i = static_cast<std::size_t>(row - 1);
+    if (!previewer_ || i >= previewer_->argumentNames().size()) return;
+    QString html = "<b>" + esc(previewer_->argumentNames()[i]) + "</b> " +
+                   (previewer_->required()[i] ? tr("（必选）") : tr("（可选）"));
+    if (function && i < function->arguments.size()) {
+        const CatalogueArgument& a = function->arguments[i];
+        if (!a.description.empty()) html += "<br>" + esc(a.description);
+        if (!a.datatype.empty()) {
+            html += "<br>" + tr("数据类型：") + esc(a.datatype);
+            if (const CatalogueDatatype* type = catalogue_->datatype(a.datatype))
+                if (!type->description.empty()) html += "<br>" + tr("类型说明：") + esc(type->description);
+        }
+    }
+    txtHelp_->setHtml(html);
+}
+
+void frmModernArguments::fieldEdited(int row) {
+    QLineEdit* edit = field(row);
+    const std::string text = qt::ss(edit->text());
+    const std::size_t cursor = static_cast<std::size_t>(edit->text().left(edit->cursorPosition()).toUtf8().size());
+    const FoldedInput folded = foldFullWidth(text, cursor);
+    if (!folded.changed) return;
+    edit->setText(qt::qs(folded.text));
+    edit->setCursorPosition(charIndex(folded.text, folded.cursor));
+}
+
+void frmModernArguments::refreshNow() {
+    pause_.stop();
+    refresh();
+}
+
+void frmModernArguments::refresh() {
+    if (!previewer_) return;
+    const ArgumentPreview& p = previewer_->update(fieldTexts());
+    for (std::size_t i = 0; i < rows_.size() && i < p.rows.size(); ++i) {
+        const PreviewValue& v = p.rows[i];
+        QLabel* label = rows_[i].value;
+        const std::string note = v.variableNote();
+        label->setText(qt::qs(v.display() + (note.empty() ? "" : "  " + note)));
+        label->setToolTip(label->text());
+        label->setStyleSheet(v.state == PreviewState::Error ? "color:#c00000" : "");
+    }
+    lblFormula_->setText(qt::qs(p.formula));
+    lblResult_->setText(qt::qs(p.resultLine()));
+    lblResult_->setStyleSheet(p.message || p.result.state == PreviewState::Error ? "color:#c00000" : "");
+}
+
+std::vector<std::string> frmModernArguments::fieldTexts() const {
+    std::vector<std::string> texts;
+    for (const Row& r : rows_) texts.push_back(qt::ss(r.text->text()));
+    return texts;
+}
+
+void frmModernArguments::focusRow(int row) {
+    QLineEdit* edit = field(row);
+    if (!edit) return;
+    edit->setVisible(true);
+    edit->setFocus();
+    showHelp(row);
+}
+
+bool frmModernArguments::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        for (int i = 1; i <= rowCount(); ++i)
+            if (watched == rows_[i - 1].text) showHelp(i);
+    }
+    return FlowDialog::eventFilter(watched, event);
+}
+
+void frmModernArguments::cmdFormula_Click(int row) {
+    trapped(kOkTag, [&] {
+        std::unique_ptr<FlowDialog> chooser;
+        session().nest(row, fieldTexts(), [&] { chooser = exchange().makeChooser(exchange()); });
+        handOver(std::move(chooser));
+    });
+}
+
+void frmModernArguments::cmdOK_Click() {
+    trapped(kOkTag, [&] {
+        const OkOutcome outcome = session().ok(fieldTexts());
+        if (outcome.refusal) {
+            showDiagnostic(*outcome.refusal);
+            if (outcome.refusal->row > 0) focusRow(outcome.refusal->row);
+            return;
+        }
+        if (outcome.next == Step::Done) {
+            unload();
+            return;
+        }
+        load(outcome.outer->fields, outcome.outer->row);
+    });
+}
+
+void frmModernArguments::reject() {
+    session().cancel();
+    unload();
+}
+
+void frmModernArguments::done(int result) {
+    saveDialogSize(*this, kSizeKey);
+    FlowDialog::done(result);
+}
+
+}  // namespace nemro::dialogs

@@ -1,0 +1,374 @@
+#include "frm_modern_chooser.h"
+
+#include <QAbstractListModel>
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include "modern_settings.h"
+#include "nemro/catalogue_model.h"
+#include "nemro/function_index.h"
+#include "nemro/qt_toolkit.h"
+
+namespace nemro::dialogs {
+
+namespace {
+constexpr const char* kSizeKey = "chooser";
+constexpr const char* kRecentTitle = "最近使用";
+
+QString esc(const std::string& s) { return qt::qs(s).toHtmlEscaped(); }
+
+// `text` with the bytes [begin, end) marked.
+QString marked(const std::string& text, std::size_t begin, std::size_t end) {
+    end = std::min(end, text.size());
+    if (begin >= end) return esc(text);
+    return esc(text.substr(0, begin)) + "<span style=\"background:#ffe28a\">" +
+           esc(text.substr(begin, end - begin)) + "</span>" + esc(text.substr(end));
+}
+
+std::size_t charStart(const std::string& s, std::size_t i) {
+    while (i > 0 && i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) --i;
+    return i;
+}
+
+// A few characters of a long text around the match, the match marked.
+QString excerpt(const std::string& text, std::size_t begin, std::size_t end) {
+    const std::size_t from = charStart(text, begin > 18 ? begin - 18 : 0);
+    const std::size_t to = charStart(text, std::min(text.size(), end + 30));
+    const std::string part = text.substr(from, to < text.size() ? to - from : std::string::npos);
+    return (from > 0 ? "…" : "") + marked(part, begin - from, end - from) + (to < text.size() ? "…" : "");
+}
+}  // namespace
+
+// The functions listed: a category's, or the hits of a search with what matched.
+class FunctionHitModel final : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void reset(std::vector<SearchHit> hits, bool showCategory) {
+        beginResetModel();
+        hits_ = std::move(hits);
+        showCategory_ = showCategory;
+        endResetModel();
+    }
+    const CatalogueFunction* function(int row) const {
+        return row >= 0 && row < rowCount() ? hits_[row].function : nullptr;
+    }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(hits_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        const CatalogueFunction* f = function(index.row());
+        if (!f) return {};
+        const SearchHit& hit = hits_[index.row()];
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+            return qt::qs(f->name + "  " + f->title +
+                          (showCategory_ && !f->categoryTitle.empty() ? "  · " + f->categoryTitle : ""));
+        if (role == Qt::UserRole) {
+            const auto mark = [&](SearchField field, const std::string& text) {
+                return hit.field == field ? marked(text, hit.begin, hit.end) : esc(text);
+            };
+            QString html = "<b>" + mark(SearchField::Name, f->name) + "</b>&nbsp;&nbsp;" +
+                           mark(SearchField::Title, f->title);
+            if (showCategory_ && !f->categoryTitle.empty())
+                html += "&nbsp;&nbsp;<span style=\"color:gray\">· " +
+                        mark(SearchField::Category, f->categoryTitle) + "</span>";
+            if (hit.field == SearchField::Keywords && hit.keyword < f->keywords.size())
+                html += "&nbsp;&nbsp;<span style=\"color:gray\">" +
+                        marked(f->keywords[hit.keyword], hit.begin, hit.end) + "</span>";
+            if (hit.field == SearchField::Description)
+                html += "&nbsp;&nbsp;<span style=\"color:gray\">" + excerpt(f->description, hit.begin, hit.end) +
+                        "</span>";
+            return html;
+        }
+        return {};
+    }
+
+private:
+    std::vector<SearchHit> hits_;
+    bool showCategory_ = false;
+};
+
+namespace {
+// Paints a hit's rich text, the matched part marked.
+class HitDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        opt.text.clear();
+        QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
+        QTextDocument doc;
+        doc.setDefaultFont(opt.font);
+        doc.setDocumentMargin(2);
+        doc.setHtml(index.data(Qt::UserRole).toString());
+        painter->save();
+        painter->translate(opt.rect.topLeft());
+        painter->setClipRect(opt.rect.translated(-opt.rect.topLeft()));
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette = opt.palette;
+        if (opt.state & QStyle::State_Selected)
+            context.palette.setColor(QPalette::Text, opt.palette.color(QPalette::HighlightedText));
+        doc.documentLayout()->draw(painter, context);
+        painter->restore();
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QSize size = QStyledItemDelegate::sizeHint(option, index);
+        return {size.width(), std::max(size.height(), option.fontMetrics.height() + 6)};
+    }
+};
+
+void describe(QWidget& w, const char* name, const QString& accessibleName, const QString& description) {
+    w.setObjectName(name);
+    w.setAccessibleName(accessibleName);
+    w.setAccessibleDescription(description);
+}
+}  // namespace
+
+frmModernChooser::frmModernChooser(Exchange& exchange)
+    : FlowDialog(exchange, false),
+      index_(loadFunctionIndex(exchange.session.catalogue())),
+      catalogue_(&index_->catalogue()),
+      txtSearch_(new QLineEdit(this)),
+      lstCategory_(new QListWidget(this)),
+      lstFunctions_(new QListView(this)),
+      txtHelp_(new QTextBrowser(this)),
+      cmdOK_(new QPushButton(tr("确定(&O)"), this)),
+      cmdCancel_(new QPushButton(tr("取消(&C)"), this)),
+      hits_(new FunctionHitModel(this)) {
+    setObjectName("frmModernChooser");
+    setWindowTitle(tr("插入函数"));
+    setSizeGripEnabled(true);
+
+    describe(*txtSearch_, "txtSearch", tr("搜索函数"),
+             tr("按函数名、说明、关键字或拼音搜索，如 ROUND、四舍五入、sswr"));
+    txtSearch_->setPlaceholderText(tr("搜索：函数名、说明或拼音（如 sswr）"));
+    txtSearch_->setClearButtonEnabled(true);
+    describe(*lstCategory_, "lstFormulaCategory", tr("函数分类"), tr("最近使用的函数和目录中的各类函数"));
+    describe(*lstFunctions_, "lstFormulaName", tr("函数"), tr("所选分类中的函数，或搜索到的函数"));
+    lstFunctions_->setModel(hits_);
+    lstFunctions_->setItemDelegate(new HitDelegate(lstFunctions_));
+    lstFunctions_->setUniformItemSizes(true);
+    describe(*txtHelp_, "txtFormulaHelp", tr("函数说明"), tr("所选函数的语法、说明、参数和示例"));
+    txtHelp_->setOpenLinks(false);
+    describe(*cmdOK_, "cmdOK", tr("确定"), tr("为所选函数输入参数"));
+    describe(*cmdCancel_, "cmdCancel", tr("取消"), tr("不插入函数，关闭对话框"));
+    cmdOK_->setDefault(true);
+    cmdCancel_->setAutoDefault(false);
+
+    auto* categoryLabel = new QLabel(tr("函数分类(&C)"), this);
+    categoryLabel->setBuddy(lstCategory_);
+    auto* functionLabel = new QLabel(tr("函数(&N)"), this);
+    functionLabel->setBuddy(lstFunctions_);
+    auto* searchLabel = new QLabel(tr("搜索(&S)"), this);
+    searchLabel->setBuddy(txtSearch_);
+
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(searchLabel);
+    searchRow->addWidget(txtSearch_, 1);
+    auto* categoryColumn = new QVBoxLayout;
+    categoryColumn->addWidget(categoryLabel);
+    categoryColumn->addWidget(lstCategory_, 1);
+    auto* functionColumn = new QVBoxLayout;
+    functionColumn->addWidget(functionLabel);
+    functionColumn->addWidget(lstFunctions_, 1);
+    auto* lists = new QHBoxLayout;
+    lists->addLayout(categoryColumn, 2);
+    lists->addLayout(functionColumn, 3);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK_);
+    buttons->addWidget(cmdCancel_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(searchRow);
+    layout->addLayout(lists, 3);
+    layout->addWidget(txtHelp_, 2);
+    layout->addLayout(buttons);
+
+    const QFontMetrics fm(font());
+    lstCategory_->setMinimumWidth(fm.horizontalAdvance(QString(8, QChar(0x6570))));
+    lstFunctions_->setMinimumWidth(fm.horizontalAdvance(QString(16, QChar(0x6570))));
+    lstCategory_->setMinimumHeight(fm.lineSpacing() * 7);
+    txtHelp_->setMinimumHeight(fm.lineSpacing() * 6);
+    setMinimumSize(minimumSizeHint());
+    resize(std::max(minimumWidth(), fm.horizontalAdvance('M') * 60),
+           std::max(minimumHeight(), fm.lineSpacing() * 30));
+    restoreDialogSize(*this, kSizeKey);
+
+    setTabOrder(txtSearch_, lstCategory_);
+    setTabOrder(lstCategory_, lstFunctions_);
+    setTabOrder(lstFunctions_, txtHelp_);
+    setTabOrder(txtHelp_, cmdOK_);
+    setTabOrder(cmdOK_, cmdCancel_);
+
+    lstCategory_->addItem(tr(kRecentTitle));
+    for (const CatalogueCategory& category : catalogue_->categories)
+        if (category.displayed) lstCategory_->addItem(qt::qs(category.title));
+
+    txtSearch_->installEventFilter(this);
+    connect(txtSearch_, &QLineEdit::textChanged, this,
+            [this](const QString& q) { qt::runGuarded([this, q] { search(q); }); });
+    connect(lstCategory_, &QListWidget::currentRowChanged, this, [this](int row) {
+        qt::runGuarded([this, row] {
+            // Picking a category ends the search.
+            if (!txtSearch_->text().isEmpty()) {
+                const QSignalBlocker quiet(txtSearch_);
+                txtSearch_->clear();
+            }
+            showCategory(row);
+        });
+    });
+    // A click on the category already current also ends the search.
+    connect(lstCategory_, &QListWidget::itemClicked, this, [this] { txtSearch_->clear(); });
+    connect(lstFunctions_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { qt::runGuarded([this] { showDetails(); }); });
+    connect(lstFunctions_, &QListView::doubleClicked, this,
+            [this] { qt::runGuarded([this] { cmdOK_Click(); }); });
+    connect(cmdOK_, &QPushButton::clicked, this, [this] { qt::runGuarded([this] { cmdOK_Click(); }); });
+    connect(cmdCancel_, &QPushButton::clicked, this, [this] {
+        session().cancel();
+        unload();
+    });
+
+    // The recent list when there is one, else the catalogue's first category.
+    const bool anyRecent = !recentFunctions().empty();
+    lstCategory_->setCurrentRow(anyRecent || lstCategory_->count() == 1 ? 0 : 1);
+    txtSearch_->setFocus();
+}
+
+frmModernChooser::~frmModernChooser() = default;
+
+std::string frmModernChooser::selectedFunction() const {
+    const CatalogueFunction* f = hits_->function(lstFunctions_->currentIndex().row());
+    return f ? f->name : std::string();
+}
+
+void frmModernChooser::showCategory(int row) {
+    std::vector<SearchHit> hits;
+    auto add = [&](const CatalogueFunction* f) {
+        if (f) hits.push_back(SearchHit{f});
+    };
+    if (row == 0) {
+        for (const std::string& name : recentFunctions()) add(catalogue_->function(name));
+    } else if (row > 0) {
+        const std::string title = qt::ss(lstCategory_->item(row)->text());
+        const CatalogueCategory* category = nullptr;
+        for (const CatalogueCategory& c : catalogue_->categories)
+            if (c.displayed && c.title == title) category = &c;
+        for (const CatalogueFunction& f : catalogue_->functions) {
+            if (!f.displayed || !category) continue;
+            if (category->listsAll || f.node.is("CategoryName", category->name)) add(&f);
+        }
+    }
+    hits_->reset(std::move(hits), row == 0);
+    lstFunctions_->setCurrentIndex(hits_->index(0));
+    showDetails();
+}
+
+void frmModernChooser::search(const QString& query) {
+    if (query.trimmed().isEmpty()) {
+        if (QListWidgetItem* item = lstCategory_->currentItem()) item->setSelected(true);
+        showCategory(lstCategory_->currentRow());
+        return;
+    }
+    // The search covers every category: none is shown as selected meanwhile.
+    lstCategory_->clearSelection();
+    hits_->reset(index_->search(qt::ss(query)), true);
+    lstFunctions_->setCurrentIndex(hits_->index(0));
+    showDetails();
+}
+
+void frmModernChooser::showDetails() {
+    const CatalogueFunction* f = hits_->function(lstFunctions_->currentIndex().row());
+    cmdOK_->setEnabled(f != nullptr);
+    if (!f) {
+        txtHelp_->setHtml(txtSearch_->text().isEmpty() ? QString() : tr("没有找到匹配的函数。"));
+        return;
+    }
+    QString html = "<p><b>" + esc(f->value.empty() ? f->name : f->value) + "</b></p>";
+    if (!f->title.empty()) html += "<p>" + esc(f->title) + "</p>";
+    if (!f->description.empty()) html += "<p>" + esc(f->description) + "</p>";
+    if (!f->arguments.empty()) {
+        html += "<table cellspacing=\"0\" cellpadding=\"2\">";
+        for (const CatalogueArgument& a : f->arguments) {
+            const CatalogueDatatype* type = catalogue_->datatype(a.datatype);
+            html += "<tr><td valign=\"top\"><b>" + esc(a.name) + "</b></td><td valign=\"top\">" +
+                    (a.required ? tr("必选") : tr("可选")) + "</td><td>" + esc(a.description);
+            if (!a.datatype.empty())
+                html += " <span style=\"color:gray\">（" + esc(a.datatype) +
+                        (type && !type->description.empty() ? "：" + esc(type->description) : QString()) +
+                        "）</span>";
+            html += "</td></tr>";
+        }
+        html += "</table>";
+    }
+    if (!f->example.empty()) html += "<p>" + tr("示例：") + esc(f->example) + "</p>";
+    txtHelp_->setHtml(html);
+}
+
+void frmModernChooser::moveSelection(int step) {
+    const int count = hits_->rowCount();
+    if (count == 0) return;
+    const int row = std::clamp(lstFunctions_->currentIndex().row() + step, 0, count - 1);
+    lstFunctions_->setCurrentIndex(hits_->index(row));
+}
+
+bool frmModernChooser::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtSearch_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const int step = key == Qt::Key_Down ? 1 : key == Qt::Key_Up ? -1 : key == Qt::Key_PageDown ? 10
+                         : key == Qt::Key_PageUp                       ? -10
+                                                                       : 0;
+        if (step != 0) {
+            moveSelection(step);
+            return true;
+        }
+    }
+    return FlowDialog::eventFilter(watched, event);
+}
+
+void frmModernChooser::reject() {
+    if (!txtSearch_->text().isEmpty()) {
+        txtSearch_->clear();
+        txtSearch_->setFocus();
+        return;
+    }
+    session().cancel();
+    unload();
+}
+
+void frmModernChooser::done(int result) {
+    saveDialogSize(*this, kSizeKey);
+    FlowDialog::done(result);
+}
+
+void frmModernChooser::cmdOK_Click() {
+    const std::string name = selectedFunction();
+    if (name.empty()) return;
+    std::unique_ptr<FlowDialog> next;
+    const auto refusal = session().choose(name, [&] { next = exchange().makeArguments(exchange()); });
+    if (refusal) {
+        showDiagnostic(*refusal);
+        return;
+    }
+    handOver(std::move(next));
+}
+
+}  // namespace nemro::dialogs
