@@ -18,4 +18,12 @@ extern thread_local bool gbIsCancel;
 // result and isCancel from it, so that an earlier call's formula is never returned.
 extern thread_local bool gbFormulaCompleted;
 
+// The host's sample values (CFormulaSet::setSampleValues): a lookup, or the values by
+// upper-case name.
+struct SampleValues {
+    CFormulaSet::SampleValueLookup lookup;
+    std::map<std::string, std::string> values;
+};
+extern thread_local SampleValues gSampleValues;
+
 }  // namespace nemro
