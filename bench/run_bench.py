@@ -113,6 +113,10 @@ def main():
                            os.path.join(out, "dialogs_%s.json" % name),
                            {"NEMRO_BENCH_CATALOGUE": path, "QT_QPA_PLATFORM": "offscreen"}, a.quick)
 
+    log("argument preview on the generated catalogue")
+    preview = gbench(os.path.join(bench_bin, "nemro_bench_preview"), os.path.join(out, "preview.json"),
+                     {"NEMRO_BENCH_CATALOGUE": catalogues["generated"]}, a.quick)
+
     log("scaling")
     # The sizes take turns over a few rounds, so that a slow spell of a shared machine
     # falls on all of them alike; each size keeps its fastest round, and its highest
@@ -156,7 +160,7 @@ def main():
         log("node or bench/peers/node_modules missing (run npm ci in bench/peers); peer skipped")
 
     results = {"machine": machine(), "engine": engine, "catalogue": cat, "dialogs": dlg,
-               "scaling": scaling, "cli": cli_fig, "hyperformula": hf}
+               "scaling": scaling, "cli": cli_fig, "hyperformula": hf, "preview": preview}
     with open(os.path.join(out, "all.json"), "w") as f:
         json.dump(results, f, indent=1)
     table = render(results)
@@ -220,6 +224,15 @@ def render(r):
             ms = ns(d[step]) / 1e6
             add("%s: %s" % (label, title), "%.2f ms" % ms, target="< 30 ms" if limit else "",
                 holds=(ms < 30) if limit else None)
+
+    p = r["preview"]
+    n = int(p["BM_PreviewKeystroke"].get("arguments", 0))
+    for step, title in (("BM_PreviewKeystroke", "the rows kept"), ("BM_PreviewKeystroke_EveryRow", "every row afresh")):
+        ms = ns(p[step]) / 1e6
+        add("Argument preview, one keystroke (%d arguments, %s)" % (n, title), "%.3f ms" % ms,
+            target="< 5 ms", holds=ms < 5)
+    add("Argument preview, paste of a 10 MB field", "%.0f ms" % (ns(p["BM_PreviewPaste10MB"]) / 1e6))
+    add("Full-width folding of a 10 MB field", "%.1f ms" % (ns(p["BM_FoldFullWidth10MB"]) / 1e6))
 
     s = r["scaling"]
     per = [x["ns_per_byte"] for x in s]

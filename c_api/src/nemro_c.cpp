@@ -3,7 +3,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "nemro/argument_set.h"
@@ -165,6 +167,44 @@ void nemro_formula_set_set_settings_scope(nemro_formula_set* set, const char* or
 
 void nemro_formula_set_clear_recent(nemro_formula_set* set) {
     if (set) set->set.clearRecentFunctions();
+}
+
+int32_t nemro_formula_set_set_sample_values(nemro_formula_set* set, const char* const* names,
+                                            const char* const* values, int32_t count,
+                                            nemro_error* error) {
+    return guarded(error, [&] {
+        if (count > 0 && (!names || !values))
+            throw nemro::NemroError(nemro::err::InvalidArgument,
+                                    "nemro_formula_set_set_sample_values", "no names or values");
+        std::map<std::string, std::string> samples;
+        for (int32_t i = 0; i < count; ++i) samples[in(names[i])] = in(values[i]);
+        nemro::CFormulaSet fallback;
+        (set ? set->set : fallback).setSampleValues(samples);
+    });
+}
+
+void nemro_formula_set_set_sample_callback(nemro_formula_set* set, nemro_name_callback callback,
+                                           void* context) {
+    nemro::CFormulaSet::SampleValueLookup lookup;
+    if (callback)
+        lookup = [callback, context](const std::string& name) -> std::optional<std::string> {
+            nemro_answer answer;
+            callback(context, name.c_str(), &answer);
+            if (!answer.given) return std::nullopt;
+            return std::move(answer.text);
+        };
+    nemro::CFormulaSet fallback;
+    (set ? set->set : fallback).setSampleValues(std::move(lookup));
+}
+
+int32_t nemro_formula_set_sample_value(const nemro_formula_set* set, const char* name, char** value,
+                                       int* found, nemro_error* error) {
+    return guarded(error, [&] {
+        const nemro::CFormulaSet fallback;
+        const std::optional<std::string> sample = (set ? set->set : fallback).sampleValue(in(name));
+        setOut(value, sample.value_or(""));
+        if (found) *found = sample ? 1 : 0;
+    });
 }
 
 nemro_stack* nemro_stack_new(void) { return create<nemro_stack>(); }

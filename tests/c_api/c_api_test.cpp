@@ -72,6 +72,27 @@ TEST(CInterface, PrintsAndChecks) {
     EXPECT_STRNE(error.description, "");
 }
 
+// The dialogs read the sample values back on the thread that set them.
+TEST(CInterface, SampleValuesFromListsAndCallbacks) {
+    nemro_formula_set* set = nemro_formula_set_new();
+    const char* names[] = {"基本工资", "Rate"};
+    const char* values[] = {"8000", "0.17"};
+    ASSERT_EQ(nemro_formula_set_set_sample_values(set, names, values, 2, nullptr), 0);
+    const auto sample = [&](const char* name) {
+        char* value = nullptr;
+        int found = -1;
+        EXPECT_EQ(nemro_formula_set_sample_value(set, name, &value, &found, nullptr), 0);
+        return std::to_string(found) + ":" + take(value) + " ";
+    };
+    EXPECT_EQ(sample("基本工资") + sample("RATE") + sample("x"), "1:8000 1:0.17 0: ");
+    int asked = 0;
+    nemro_formula_set_set_sample_callback(set, answerCells, &asked);
+    EXPECT_EQ(sample("A1") + sample("基本工资"), "1:4 0: ");
+    EXPECT_EQ(asked, 2);
+    EXPECT_NE(nemro_formula_set_set_sample_values(set, nullptr, nullptr, 1, nullptr), 0);
+    nemro_formula_set_free(set);
+}
+
 TEST(CInterface, StackArgumentListsAndNullHandles) {
     nemro_stack* stack = nemro_stack_new();
     char* top = nullptr;

@@ -50,6 +50,7 @@ extern const Command kComposeCommand;
 extern const Command kDecomposeCommand;
 extern const Command kCheckCommand;
 extern const Command kArglistCommand;
+extern const Command kPreviewCommand;
 
 const std::vector<Command>& commands();
 

@@ -60,6 +60,7 @@ const std::vector<Command>& commands() {
         kDecomposeCommand,
         kCheckCommand,
         kArglistCommand,
+        kPreviewCommand,
     };
     return table;
 }

@@ -60,6 +60,14 @@ NEMRO_C_API void nemro_formula_set_set_settings_scope(nemro_formula_set* set, co
                                                       const char* application);
 NEMRO_C_API void nemro_formula_set_clear_recent(nemro_formula_set* set);
 
+/* Sample values of the host's variables for this thread's argument dialogs: count names
+ * and values, each value written as the engine reads a variable's ("8000", "\"文本\"",
+ * "True"; other text is a string). They replace the values or callback given before. */
+NEMRO_C_API int32_t nemro_formula_set_set_sample_values(nemro_formula_set* set,
+                                                        const char* const* names,
+                                                        const char* const* values, int32_t count,
+                                                        nemro_error* error);
+
 /* The formula stack. */
 typedef struct nemro_stack nemro_stack;
 NEMRO_C_API nemro_stack* nemro_stack_new(void);
@@ -88,6 +96,13 @@ NEMRO_C_API int32_t nemro_argument_set_get_value_by_name(const nemro_argument_se
 typedef struct nemro_answer nemro_answer;
 NEMRO_C_API void nemro_answer_set(nemro_answer* answer, const char* text);
 typedef void (*nemro_name_callback)(void* context, const char* name, nemro_answer* answer);
+/* Sample values looked up by the callback instead, which answers with nemro_answer_set
+ * or leaves a variable without one; NULL leaves no sample values. */
+NEMRO_C_API void nemro_formula_set_set_sample_callback(nemro_formula_set* set,
+                                                       nemro_name_callback callback, void* context);
+/* *value receives the sample value of name and *found 1, or "" and 0 without one. */
+NEMRO_C_API int32_t nemro_formula_set_sample_value(const nemro_formula_set* set, const char* name,
+                                                   char** value, int* found, nemro_error* error);
 typedef struct nemro_expression nemro_expression;
 NEMRO_C_API nemro_expression* nemro_expression_new(void);
 NEMRO_C_API void nemro_expression_free(nemro_expression* expression);

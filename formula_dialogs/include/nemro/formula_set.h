@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "nemro/export.h"
@@ -32,6 +34,17 @@ public:
     std::string setFormula(const std::string& sFormerFormula = "");
     // True when the last setFormula of this thread ended without a completed formula.
     bool isCancel() const;
+
+    // Sample values of the host's variables, so that the argument dialog can show what
+    // an argument comes to: {{"基本工资", "8000"}}, each written as the engine reads a
+    // variable's value ("8000", "\"文本\"", "True"; other text is a string) and found
+    // without regard to letter case, or a lookup that answers a name or gives none.
+    // For this thread's dialogs; each call replaces the values or lookup given before.
+    using SampleValueLookup = std::function<std::optional<std::string>(const std::string& name)>;
+    void setSampleValues(const std::map<std::string, std::string>& values);
+    void setSampleValues(SampleValueLookup lookup);
+    // The sample value of a variable on this thread, none when the host gave none.
+    std::optional<std::string> sampleValue(const std::string& name) const;
 };
 
 class NEMRO_API cStack {

@@ -23,4 +23,12 @@ extern thread_local DialogStyle gDialogStyle;
 extern thread_local std::string gsSettingsOrganization;
 extern thread_local std::string gsSettingsApplication;
 
+// The host's sample values (CFormulaSet::setSampleValues): a lookup, or the values by
+// upper-case name.
+struct SampleValues {
+    CFormulaSet::SampleValueLookup lookup;
+    std::map<std::string, std::string> values;
+};
+extern thread_local SampleValues gSampleValues;
+
 }  // namespace nemro

@@ -33,6 +33,9 @@ std::optional<Diagnostic> diagnoseFormula(const std::string& formula, const std:
 bool checkFormula(const std::string& formula, const std::string& catalogue = "");
 bool FormulaSyntaxCheck(const std::string& formula, const std::string& catalogue = "");
 
+// The text the check hands the engine: "%s" in any letter case becomes "1".
+std::string checkedText(const std::string& formula);
+
 // Whether the character (one UTF-8 sequence) may appear in formula text.
 bool isLegalFormulaCharacter(std::string_view character);
 
