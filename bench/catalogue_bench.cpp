@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -12,18 +14,20 @@
 #include <vector>
 
 #include "nemro/catalogue.h"
+#include "nemro/catalogue_model.h"
+#include "nemro/function_index.h"
 #include "nemro/toolkit.h"
 
 namespace nemro::bench {
 namespace {
 
 class Metrics : public ITextMetrics {
-public:
+  public:
     int TextHeight(const std::string&) const override { return 195; }
 };
 
 class Label : public ILabel {
-public:
+  public:
     std::string Caption() const override { return caption; }
     void SetCaption(const std::string& c) override { caption = c; }
     std::string caption;
@@ -31,14 +35,16 @@ public:
 
 // A list box without a window; selecting does not fire anything.
 class List : public IListBox {
-public:
+  public:
     void Clear() override { items.clear(), index = -1; }
     void AddItem(const std::string& text) override { items.push_back(text); }
     std::string ItemText(int i) const override { return items.at(static_cast<size_t>(i)); }
     int ListCount() const override { return static_cast<int>(items.size()); }
     int ListIndex() const override { return index; }
     void SetListIndex(int i) override { index = i; }
-    std::string Text() const override { return index < 0 ? "" : items.at(static_cast<size_t>(index)); }
+    std::string Text() const override {
+        return index < 0 ? "" : items.at(static_cast<size_t>(index));
+    }
     void EnableVerticalScrollBar(bool) override {}
     int ClientHeight() const override { return 3000; }
     std::vector<std::string> items;
@@ -47,8 +53,8 @@ public:
 
 struct Subject {
     std::string path;
-    std::string category;     // the last displayed category but the one listing all
-    std::string function;     // the function with the most arguments
+    std::string category;      // the last displayed category but the one listing all
+    std::string function;      // the function with the most arguments
     std::string argumentName;  // its last argument's name
     std::int16_t arguments = 0;
 };
@@ -67,7 +73,8 @@ const Subject& subject() {
         Metrics m;
         List categories, names;
         FillFunctionCategory(m, categories, r.path);
-        r.category = categories.items.at(categories.items.size() >= 2 ? categories.items.size() - 2 : 0);
+        r.category =
+            categories.items.at(categories.items.size() >= 2 ? categories.items.size() - 2 : 0);
         for (const auto& c : categories.items) {
             FillFunctionName(m, names, c, r.path);
             for (const auto& f : names.items) {
@@ -84,7 +91,8 @@ const Subject& subject() {
 namespace {
 
 void describe(benchmark::State& state) {
-    state.SetLabel(subject().function + " with " + std::to_string(subject().arguments) + " arguments");
+    state.SetLabel(subject().function + " with " + std::to_string(subject().arguments) +
+                   " arguments");
 }
 
 void BM_FillFunctionCategory(benchmark::State& state) {
@@ -134,15 +142,16 @@ void BM_GetFunctionInfo(benchmark::State& state) {
 BENCHMARK(BM_GetFunctionInfo);
 
 void BM_getArgumentCount(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(getArgumentCount(subject().function, subject().path));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(getArgumentCount(subject().function, subject().path));
     describe(state);
 }
 BENCHMARK(BM_getArgumentCount);
 
 void BM_getArgumentPara(benchmark::State& state) {
     for (auto _ : state)
-        benchmark::DoNotOptimize(
-            getArgumentPara(subject().function, "Description", subject().arguments, subject().path));
+        benchmark::DoNotOptimize(getArgumentPara(subject().function, "Description",
+                                                 subject().arguments, subject().path));
     describe(state);
 }
 BENCHMARK(BM_getArgumentPara);
@@ -162,10 +171,66 @@ void BM_getArgDatatypeDesc(benchmark::State& state) {
 BENCHMARK(BM_getArgDatatypeDesc);
 
 void BM_isExistFormula(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(isExistFormula(subject().function, subject().path));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(isExistFormula(subject().function, subject().path));
     describe(state);
 }
 BENCHMARK(BM_isExistFormula);
+
+// The first index of a process also loads ICU's pinyin rules; later ones find the readings
+// of the characters they have seen.
+double firstIndexMs() {
+    static const double ms = [] {
+        const auto catalogue = loadCatalogue(subject().path);
+        const auto start = std::chrono::steady_clock::now();
+        FunctionIndex index(catalogue);
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count();
+    }();
+    return ms;
+}
+
+void BM_FunctionIndex_Build(benchmark::State& state) {
+    state.counters["first_ms"] = firstIndexMs();
+    const auto catalogue = loadCatalogue(subject().path);
+    for (auto _ : state) FunctionIndex index(catalogue);
+    state.counters["functions"] = static_cast<double>(catalogue->functions.size());
+}
+BENCHMARK(BM_FunctionIndex_Build)->Unit(benchmark::kMillisecond);
+
+// Queries as a user types them: names, pinyin, initials, Chinese, full-width, no match.
+const char* const kQueries[] = {"sswr", "r",    "round", "ＲＯＵ",       "pjz",        "wbcd",
+                                "文本", "长度", "func",  "FUNC1",        "bigargs30",  "fenlei",
+                                "fl",   "计算", "wbcd",  "zhangdu",      "jisuanjine", "js",
+                                "返回", "x",    "zzzz",  "si she wu ru", "cd"};
+
+// Each query's median time, so that a preempted run does not count; the figures are the
+// median and the worst of those.
+void BM_FunctionIndex_Search(benchmark::State& state) {
+    const auto index = loadFunctionIndex(subject().path);
+    std::vector<std::vector<double>> us(std::size(kQueries));
+    std::size_t hits = 0;
+    for (auto _ : state) {
+        for (std::size_t q = 0; q < std::size(kQueries); ++q) {
+            const auto start = std::chrono::steady_clock::now();
+            hits += index->search(kQueries[q]).size();
+            us[q].push_back(
+                std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+                    .count());
+        }
+    }
+    std::vector<double> medians;
+    for (std::vector<double>& times : us) {
+        std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+        medians.push_back(times[times.size() / 2]);
+    }
+    std::sort(medians.begin(), medians.end());
+    state.counters["median_us"] = medians[medians.size() / 2];
+    state.counters["worst_us"] = medians.back();
+    state.counters["queries"] = static_cast<double>(std::size(kQueries));
+    benchmark::DoNotOptimize(hits);
+}
+BENCHMARK(BM_FunctionIndex_Search)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace nemro::bench

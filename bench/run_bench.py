@@ -215,8 +215,16 @@ def render(r):
         for query in ("FillFunctionName", "FillFunctionName_All", "GetFunctionInfo", "getArgumentCount",
                       "getArgumentPara", "CheckArgNum", "getArgDatatypeDesc", "isExistFormula"):
             add("%s: %s" % (label, query), "%.2f us" % us(q["BM_" + query]))
-        d = r["dialogs"][name]
         limit = name == "generated"
+        if "BM_FunctionIndex_Build" in q:
+            b, f = q["BM_FunctionIndex_Build"], q["BM_FunctionIndex_Search"]
+            ms = ns(b) / 1e6
+            add("%s: function index build (first in a process %.0f ms)" % (label, b["first_ms"]),
+                "%.2f ms" % ms, target="< 50 ms" if limit else "", holds=(ms < 50) if limit else None)
+            add("%s: search, median / worst of %d queries" % (label, f["queries"]),
+                "%.1f / %.1f us" % (f["median_us"], f["worst_us"]), target="< 1 ms" if limit else "",
+                holds=(f["worst_us"] < 1000) if limit else None)
+        d = r["dialogs"][name]
         for step, title in (("BM_OpenChooser", "open the chooser"),
                             ("BM_ClickTenCategories", "click through ten categories"),
                             ("BM_LoadArgumentDialog", "load the argument dialog (%d arguments)" %

@@ -27,7 +27,7 @@ struct Exchange {
 
 // The classic style: frmFormulaSet and frmArgumentSet.
 Exchange classicExchange(std::string catalogue = "");
-// The modern style: frmModernChooser, then the argument dialog.
+// The modern style: frmModernChooser and frmModernArguments.
 Exchange modernExchange(std::string catalogue = "");
 
 class FlowDialog : public QDialog {

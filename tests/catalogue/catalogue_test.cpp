@@ -13,6 +13,7 @@
 #include "nemro/catalogue_model.h"
 #include "nemro/expression.h"
 #include "nemro/formula_text.h"
+#include "nemro/function_index.h"
 
 namespace nemro {
 // Shows a linter problem as "line: message" when a test fails.
@@ -155,6 +156,53 @@ TEST_F(Catalogue, ModelHoldsTrimmedTextsAndRawNodesOncePerFile) {
     EXPECT_THAT(f.keywords, ElementsAre("取整", "近似", "round"));
     EXPECT_EQ(f.example, "F(1)");
     EXPECT_FALSE(f.maxArgs.has_value());
+}
+
+// Functions that each match "round" in another way, and search's answers: name:field of
+// each hit in order, and the span of the first in its field.
+TEST_F(Catalogue, SearchRanksTheWaysAFunctionMatches) {
+    writeInner(R"(<FormulaCategorys><Category Title="数学" Name="M" Display="True"/>
+        <Category Title="Round类" Name="R" Display="True"/></FormulaCategorys><Formulas>
+      <Formula Name="QUX" CategoryName="M" Display="True" Title="其他" Description="Rounds a number"/>
+      <Formula Name="ROUNDX" CategoryName="M" Display="True" Title="其他"/>
+      <Formula Name="FOO" CategoryName="M" Display="True" Title="平均值" Keywords="近似 round，取整"/>
+      <Formula Name="ROUND" CategoryName="M" Display="True" Title="四舍五入"/>
+      <Formula Name="XROUND" CategoryName="M" Display="True" Title="舍入"/>
+      <Formula Name="BAZ" CategoryName="R" Display="True" Title="其他"/>
+      <Formula Name="BAR" CategoryName="M" Display="True" Title="ＲＯＵＮＤ 圆整"/>
+      <Formula Name="QUUX" CategoryName="M" Display="True" Title="圆round"/>
+      <Formula Name="HIDDEN" CategoryName="M" Title="四舍五入"/></Formulas>)");
+    fs::last_write_time(path_, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    const auto index = loadFunctionIndex(path_);
+    // clang-format off
+    const std::tuple<const char*, const char*, std::size_t, std::size_t> cases[] = {
+        {"round",   "ROUND:name ROUNDX:name BAR:title XROUND:name FOO:keywords QUUX:title BAZ:category QUX:description", 0, 5},
+        {"ＲＯＵ",  "ROUNDX:name ROUND:name BAR:title XROUND:name FOO:keywords QUUX:title BAZ:category QUX:description", 0, 3},
+        {"sswr",    "ROUND:title", 0, 12},
+        {"si she",  "ROUND:title", 0, 6},
+        {"sishewuru", "ROUND:title", 0, 12},
+        {"wr",      "ROUND:title", 6, 12},
+        {"舍入",    "XROUND:title", 0, 6},
+        {"四she",   "ROUND:title", 0, 6},
+        {"qz",      "FOO:keywords", 0, 6},
+        {"pjz",     "FOO:title", 0, 9},
+        {"yz",      "BAR:title", 16, 22},
+        {"a number", "QUX:description", 7, 15},
+        {"  ",      "", 0, 0},
+    };
+    // clang-format on
+    for (const auto& [query, expected, begin, end] : cases) {
+        const std::vector<SearchHit> hits = index->search(query);
+        std::string got;
+        for (const SearchHit& hit : hits)
+            got += (got.empty() ? "" : " ") + hit.function->name + ":" + searchFieldName(hit.field);
+        EXPECT_EQ(got, expected) << query;
+        if (!hits.empty())
+            EXPECT_EQ(std::make_pair(hits[0].begin, hits[0].end), std::make_pair(begin, end))
+                << query;
+    }
+    EXPECT_EQ(index->search("round", 2).size(), 2u);
+    EXPECT_EQ(loadFunctionIndex(path_), index);
 }
 
 TEST(AppPath, IsTheDirectoryOfThisModule) {

@@ -29,19 +29,24 @@ namespace {
 using dialogs::frmArgumentSet;
 using Act = std::function<void(QWidget&)>;
 using Steps = std::vector<std::pair<QString, Act>>;  // a step for each dialog in turn
-const QString kArguments = "frmArgumentSet";
-// The chooser of the style under test: the exchange tests run in both styles.
+// The dialogs of the style under test: the exchange tests run in both styles.
 DialogStyle gStyle = DialogStyle::Classic;
-QString kChooser = "frmFormulaSet";
+QString kChooser = "frmFormulaSet", kArguments = "frmArgumentSet";
+
+void useStyle(DialogStyle style) {
+    const bool modern = style == DialogStyle::Modern;
+    gStyle = style;
+    kChooser = modern ? "frmModernChooser" : "frmFormulaSet";
+    kArguments = modern ? "frmModernArguments" : "frmArgumentSet";
+}
 
 void forEachStyle(const std::function<void()>& test) {
     for (const DialogStyle style : {DialogStyle::Classic, DialogStyle::Modern}) {
-        gStyle = style;
-        kChooser = style == DialogStyle::Modern ? "frmModernChooser" : "frmFormulaSet";
+        useStyle(style);
         SCOPED_TRACE(kChooser.toStdString());
         test();
     }
-    gStyle = DialogStyle::Classic, kChooser = "frmFormulaSet";
+    useStyle(DialogStyle::Classic);
 }
 
 frmArgumentSet& args(QWidget& w) { return dynamic_cast<frmArgumentSet&>(w); }
@@ -68,13 +73,16 @@ Act choose(const QString& f) {
     };
 }
 
+// An argument dialog's field, in either style; nullptr past the last row.
+QLineEdit* field(QWidget& w, int row) { return w.findChild<QLineEdit*>(QString("txtArgumentValue%1").arg(row)); }
+
 void fill(QWidget& w, const QStringList& texts) {
-    for (int i = 0; i < texts.size(); ++i) args(w).txtArgumentValue(i + 1)->setText(texts[i]);
+    for (int i = 0; i < texts.size(); ++i) field(w, i + 1)->setText(texts[i]);
 }
 
 QStringList fields(QWidget& w) {
     QStringList texts;
-    for (int i = 1; i <= args(w).rowCount(); ++i) texts << args(w).txtArgumentValue(i)->text();
+    for (int i = 1; field(w, i); ++i) texts << field(w, i)->text();
     return texts;
 }
 
@@ -355,19 +363,21 @@ TEST(Exchange, NestedOksClimbLevelByLevelIntoTheRowsTheyCameFrom) {
                     steps.push_back({kArguments, [&, k](QWidget& d) { fill(d, c.levels[k].typed), click(d, QString("cmdFormula%1").arg(c.levels[k].row)); }});
             }
             steps.push_back({kArguments, [&](QWidget& w) {
-                frmArgumentSet& d = args(w);
-                QApplication::setActiveWindow(&d), fill(w, c.levels.back().typed);
+                const bool classic = gStyle == DialogStyle::Classic;
+                QApplication::setActiveWindow(&w), fill(w, c.levels.back().typed);
                 // In the first field: hiding it on the climb must not pass the focus on to the
                 // other old fields, which the outer function may not have.
-                d.txtArgumentValue(1)->setFocus();
-                if (d.scrollBars().Visible(SB_VERT)) d.scrollBars().Value(SB_VERT, 20);
+                field(w, 1)->setFocus();
+                if (classic && args(w).scrollBars().Visible(SB_VERT)) args(w).scrollBars().Value(SB_VERT, 20);
                 for (int k = depth - 2; k >= 0; --k) {
                     if (c.enter) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
                     else click(w, "cmdOK");
-                    EXPECT_EQ(QString::fromStdString(gsFunctionName) + d.windowTitle(), c.levels[k].function + "参数设置(" + c.levels[k].function + ")");
+                    EXPECT_EQ(QString::fromStdString(gsFunctionName) + w.windowTitle(), c.levels[k].function + "参数设置(" + c.levels[k].function + ")");
                     EXPECT_EQ(fields(w), c.climbs[depth - 2 - k]);
                     EXPECT_EQ(gFormulaStack.Count(), k);
-                    EXPECT_EQ(QApplication::focusWidget(), d.txtArgumentValue(c.levels[k].row));
+                    EXPECT_EQ(QApplication::focusWidget(), field(w, c.levels[k].row));
+                    if (!classic) continue;
+                    frmArgumentSet& d = args(w);
                     const bool bar = d.rowCount() > 4;
                     EXPECT_EQ(QList<int>({d.scrollBars().Visible(SB_VERT), qt::twipsTop(*d.picClient()), qt::twipsLeft(*d.txtArgumentValue(1))}),
                               QList<int>({bar, 0, bar ? 1700 : 1900}));
@@ -408,10 +418,10 @@ QStringList rows(QWidget& d) {
 }
 
 const QString kModern = "frmModernChooser";
-Outcome playModern(const Steps& steps) {
-    gStyle = DialogStyle::Modern;
-    const Outcome o = play("", steps);
-    gStyle = DialogStyle::Classic;
+Outcome playModern(const Steps& steps, const std::string& former = "") {
+    useStyle(DialogStyle::Modern);
+    const Outcome o = play(former, steps);
+    useStyle(DialogStyle::Classic);
     return o;
 }
 
@@ -440,7 +450,7 @@ TEST(ModernChooser, SearchesTheWholeCatalogueAndTheKeysMoveOkAndClearIt) {
         search->setText("MID");
         EXPECT_TRUE(find<QTextEdit>(d, "txtFormulaHelp")->toPlainText().contains("示例：MID(\"abc\",2,1) 的结果为 b"));
         QTest::keyClick(search, Qt::Key_Return);
-    }}, {kArguments, [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }}});
+    }}, {"frmModernArguments", [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }}});
     EXPECT_EQ(o, kCancelled);
     // Escape on an empty search cancels; OK on a function whose arguments do not match
     // MaxArgNum refuses as the classic chooser does.
@@ -452,10 +462,9 @@ TEST(ModernChooser, SearchesTheWholeCatalogueAndTheKeysMoveOkAndClearIt) {
 TEST(ModernChooser, RecentlyUsedListsTheLastFunctionsChosenOrReEditedMostRecentFirst) {
     CFormulaSet().clearRecentFunctions();
     const Act cancel = [](QWidget& d) { click(d, "cmdCancel"); };
-    playModern({{kModern, choose("LEFT")}, {kArguments, cancel}});
-    playModern({{kModern, choose("MID")}, {kArguments, cancel}});
-    gStyle = DialogStyle::Modern;
-    play("IF(1,2,3)", {{kArguments, cancel}});
+    playModern({{kModern, choose("LEFT")}, {"frmModernArguments", cancel}});
+    playModern({{kModern, choose("MID")}, {"frmModernArguments", cancel}});
+    playModern({{"frmModernArguments", cancel}}, "IF(1,2,3)");
     playModern({{kModern, [](QWidget& d) {
         EXPECT_EQ(list(d, "lstFormulaCategory").currentRow(), 0);
         EXPECT_EQ(rows(d), QStringList({"IF  IF  · 逻辑函数", "MID  MID  · 文本函数", "LEFT  LEFT  · 文本函数"}));

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <charconv>
+#include <optional>
 #include <ostream>
 
 #include "catalogue_options.h"
@@ -6,6 +8,7 @@
 #include "formula_options.h"
 #include "nemro/catalogue.h"
 #include "nemro/catalogue_lint.h"
+#include "nemro/function_index.h"
 
 namespace nemro::cli {
 namespace {
@@ -13,7 +16,7 @@ namespace {
 // A list that keeps what a fill leaves in it. Selecting does not fire anything, so that
 // the category fill does not go on to fill functions as the chooser's click would.
 class EntryList : public IListBox {
-public:
+  public:
     std::vector<std::string> entries;
     int index = -1;
 
@@ -37,7 +40,7 @@ public:
 };
 
 class TextLabel : public ILabel {
-public:
+  public:
     std::string caption;
     std::string Caption() const override { return caption; }
     void SetCaption(const std::string& c) override { caption = c; }
@@ -45,7 +48,7 @@ public:
 
 // One line of the dialog's default font.
 class LineMetrics : public ITextMetrics {
-public:
+  public:
     int TextHeight(const std::string&) const override { return 195; }
 };
 
@@ -53,6 +56,7 @@ struct Query {
     bool json = false;
     std::string path;
     std::vector<std::string> operands;  // after the query's name
+    std::optional<std::size_t> limit;   // search --limit N
 };
 
 using Json = nlohmann::ordered_json;
@@ -66,7 +70,9 @@ int answer(const Query& q, Io& io, const Json& j, const std::string& text) {
     return kOk;
 }
 
-std::string line(const std::string& text) { return text + "\n"; }
+std::string line(const std::string& text) {
+    return text + "\n";
+}
 
 std::string lines(const std::vector<std::string>& entries) {
     std::string text;
@@ -146,6 +152,42 @@ int lint(const Query& q, Io& io) {
     return problems.empty() ? kOk : kFormulaError;
 }
 
+// Takes "--limit N" out of args, up to a "--".
+std::optional<std::size_t> takeLimit(std::vector<std::string>& args) {
+    std::optional<std::size_t> limit;
+    for (std::size_t i = 0; i < args.size() && args[i] != "--";) {
+        if (args[i] != "--limit") {
+            ++i;
+            continue;
+        }
+        std::size_t n = 0;
+        const std::string text = i + 1 < args.size() ? args[i + 1] : "";
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+        if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+            throw UsageError("--limit wants a whole number, not '" + text + "'");
+        limit = n;
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(std::min(i + 2, args.size())));
+    }
+    return limit;
+}
+
+int search(const Query& q, Io& io) {
+    const auto index = loadFunctionIndex(q.path);
+    const std::vector<SearchHit> hits = index->search(q.operands[0], q.limit.value_or(20));
+    Json list = Json::array();
+    std::string text;
+    for (const SearchHit& hit : hits) {
+        const CatalogueFunction& f = *hit.function;
+        list.push_back({{"name", f.name},
+                        {"title", f.title},
+                        {"category", f.categoryTitle},
+                        {"field", searchFieldName(hit.field)}});
+        text += f.name + '\t' + f.title + '\t' + f.categoryTitle + '\n';
+    }
+    return answer(q, io, {{"ok", true}, {"hits", list}}, text);
+}
+
 struct QueryCommand {
     const char* name;
     const char* operands;  // as the usage names them
@@ -163,12 +205,14 @@ const QueryCommand kQueries[] = {
     {"exists", "NAME", 1, exists},
     {"typedesc", "NAME ARGUMENT", 2, typedesc},
     {"lint", "", 0, lint},
+    {"search", "QUERY", 1, search},
 };
 
 int run(const std::vector<std::string>& args, Io& io) {
     std::vector<std::string> rest = args;
     Query q;
     q.path = takeCatalogueOption(rest);
+    q.limit = takeLimit(rest);
     const CommonOptions o = parseCommon(rest);
     q.json = o.json;
     if (o.positional.empty()) throw UsageError("a QUERY is needed");
@@ -176,6 +220,7 @@ int run(const std::vector<std::string>& args, Io& io) {
     for (const QueryCommand& query : kQueries) {
         if (name != query.name) continue;
         q.operands.assign(o.positional.begin() + 1, o.positional.end());
+        if (q.limit && query.run != search) throw UsageError("--limit is for search only");
         if (q.operands.size() != query.count)
             throw UsageError(name + (query.count ? std::string(" wants ") + query.operands
                                                  : std::string(" takes no operands")));
@@ -193,6 +238,7 @@ int run(const std::vector<std::string>& args, Io& io) {
 const Command kCatalogueCommand = {
     "catalogue", "query or lint a formula catalogue",
     "usage: nemro-formula catalogue [--json] [--catalogue FILE] QUERY [OPERAND...]\n"
+    "       nemro-formula catalogue [--json] [--catalogue FILE] search QUERY [--limit N]\n"
     "\n"
     "Runs one catalogue query as the dialogs do, on FILE or, without --catalogue, on the\n"
     "FormulaSet.xml beside nemro-formula.\n"
@@ -207,10 +253,16 @@ const Command kCatalogueCommand = {
     "  typedesc NAME ARGUMENT     the description of the named argument's data type\n"
     "  lint                       every problem of the file, one a line as FILE:LINE: text;\n"
     "                             exit status 1 when there is any\n"
+    "  search QUERY [--limit N]   the displayed functions that match QUERY by name, title,\n"
+    "                             keywords, category or description (pinyin and its\n"
+    "                             initials too), best first, at most N (20): one a line\n"
+    "                             as NAME<tab>TITLE<tab>CATEGORY\n"
     "  --json   one JSON object on one line: {\"ok\":true,\"entries\":[...]} for categories,\n"
     "           with \"selected\":I for functions; \"value\" and \"titleAndDescription\" for\n"
     "           info; \"count\":N; \"text\":T for arg and typedesc; \"result\":B for argnum\n"
     "           and exists; {\"ok\":B,\"problems\":[{\"line\":L,\"message\":M},...]} for lint;\n"
+    "           {\"ok\":true,\"hits\":[{\"name\":..,\"title\":..,\"category\":..,\"field\":..}]}\n"
+    "           for search;\n"
     "           or {\"ok\":false,\"number\":N,\"source\":S,\"description\":D}\n"
     "\n"
     "example: nemro-formula catalogue --json arg ROUND Value 1\n",

@@ -131,8 +131,8 @@ void frmModernArguments::clearRows() {
     for (const Row& r : std::exchange(rows_, {})) {
         for (QWidget* w : std::initializer_list<QWidget*>{r.name, r.text, r.formula, r.value}) {
             w->hide();
-            w->removeEventFilter(this);
             rowsGrid_->removeWidget(w);
+            w->setParent(nullptr);
             w->deleteLater();
         }
     }

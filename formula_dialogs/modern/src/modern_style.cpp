@@ -1,5 +1,5 @@
 #include "dialog_flow.h"
-#include "frm_argument_set.h"
+#include "frm_modern_arguments.h"
 #include "frm_modern_chooser.h"
 #include "modern_settings.h"
 #include "nemro/formula_state.h"
@@ -12,7 +12,7 @@ Exchange modernExchange(std::string catalogue) {
                         return std::make_unique<frmModernChooser>(e);
                     },
                     [](Exchange& e) -> std::unique_ptr<FlowDialog> {
-                        auto dialog = std::make_unique<frmArgumentSet>(e);
+                        auto dialog = std::make_unique<frmModernArguments>(e);
                         // Chosen with OK or re-edited: either way the function was used.
                         rememberRecentFunction(gsFunctionName);
                         return dialog;
