@@ -66,8 +66,9 @@ struct ArgumentPreview {
 PreviewValue previewValue(const std::string& text, const SampleValueLookup& samples = {},
                           const std::string& catalogue = "");
 
-// The rows to show of a function whose arguments are required or not: every row up to the
-// last that has text or is required, and one more, up to the count.
+// How many rows to show of a function whose arguments are `required` or not: every row
+// up to the last that has text or is required, and one empty optional row after it, up
+// to the argument count (MaxArgNum).
 std::size_t shownRowCount(const std::vector<bool>& required,
                           const std::vector<std::string>& fields);
 
