@@ -5,7 +5,8 @@
 // Values come from the component's engine as the formula check evaluates: functions the
 // engine does not know are answered from the catalogue, variables from the host's sample
 // values; a variable without one counts as 0. A call the catalogue accepts but the engine
-// cannot compute has no value here: what depends on it is `HostComputed`.
+// cannot compute has no value here: a value whose evaluation makes such a call is
+// `HostComputed` (the engine evaluates every argument, an IF branch not taken included).
 //
 // `catalogue` names the catalogue file; "" is FormulaSet.xml beside the component. A
 // catalogue failure is raised as the checks raise it.
