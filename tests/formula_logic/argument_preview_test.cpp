@@ -61,8 +61,8 @@ TEST(ArgumentPreview, RowsFormulaAndResult) {
     for (const auto& c : cases)
         EXPECT_EQ(shown(previewArguments("ROUND", c.fields, samples, catalogue)), c.expected)
             << c.fields[0];
-    EXPECT_EQ(previewArguments("ROUND", {"3"}, {}, catalogue).message->row, 0);
-    EXPECT_EQ(previewArguments("ROUND", {""}, {}, catalogue).message->row, 1);
+    EXPECT_EQ(previewArguments("ROUND", {"(3"}, {}, catalogue).message.value().row, 0);
+    EXPECT_EQ(previewArguments("ROUND", {""}, {}, catalogue).message.value().row, 1);
     EXPECT_THROW(previewArguments("ROUND", {"HOSTF(1)"}, {}, "/nonexistent/FormulaSet.xml"),
                  NemroError);
 }

@@ -45,6 +45,21 @@ std::size_t sequenceLength(unsigned char lead) {
     return 1;
 }
 
+// "%s" in any letter case becomes "1".
+std::string replacePercentS(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        if (i + 1 < s.size() && s[i] == '%' && (s[i + 1] == 's' || s[i + 1] == 'S')) {
+            out += '1';
+            i += 2;
+        } else {
+            out += s[i++];
+        }
+    }
+    return out;
+}
+
 using text::isDigit;
 }  // namespace
 
@@ -82,18 +97,8 @@ std::string catalogueFunctionStatus(const std::string& name, const std::string& 
     return isExistFormulaNoCase(name, catalogue) ? "0" : "-1";
 }
 
-std::string checkedText(const std::string& s) {
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        if (i + 1 < s.size() && s[i] == '%' && (s[i + 1] == 's' || s[i + 1] == 'S')) {
-            out += '1';
-            i += 2;
-        } else {
-            out += s[i++];
-        }
-    }
-    return out;
+std::string checkedText(const std::string& formula) {
+    return replacePercentS(formula);
 }
 
 std::optional<Diagnostic> diagnoseFormula(const std::string& formula, const std::string& catalogue) {
@@ -114,7 +119,7 @@ std::optional<Diagnostic> diagnoseFormula(const std::string& formula, const std:
         CatalogueFunctions listener(catalogue);
         CGNTExpression objExp(&listener);
         try {
-            objExp.EvaluateOrThrow(checkedText(formula));
+            objExp.EvaluateOrThrow(replacePercentS(formula));
             return std::nullopt;
         } catch (const NemroError& e) {
             if (listener.failed) throw;

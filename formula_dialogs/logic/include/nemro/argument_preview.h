@@ -5,7 +5,8 @@
 // Values come from the component's engine as the formula check evaluates: functions the
 // engine does not know are answered from the catalogue, variables from the host's sample
 // values; a variable without one counts as 0. A call the catalogue accepts but the engine
-// cannot compute has no value here: what depends on it is `HostComputed`.
+// cannot compute has no value here: a value whose evaluation makes such a call is
+// `HostComputed` (the engine evaluates every argument, an IF branch not taken included).
 //
 // `catalogue` names the catalogue file; "" is FormulaSet.xml beside the component. A
 // catalogue failure is raised as the checks raise it.
@@ -66,8 +67,9 @@ struct ArgumentPreview {
 PreviewValue previewValue(const std::string& text, const SampleValueLookup& samples = {},
                           const std::string& catalogue = "");
 
-// The rows to show of a function whose arguments are required or not: every row up to the
-// last that has text or is required, and one more, up to the count.
+// How many rows to show of a function whose arguments are `required` or not: every row
+// up to the last that has text or is required, and one empty optional row after it, up
+// to the argument count (MaxArgNum).
 std::size_t shownRowCount(const std::vector<bool>& required,
                           const std::vector<std::string>& fields);
 
