@@ -1,5 +1,5 @@
 // Each catalogue query on the catalogue named by $NEMRO_BENCH_CATALOGUE, with an
-// unchanged file (the cached document, checked against the file on every query) and,
+// unchanged file (the cached catalogue model, checked against the file on every query) and,
 // for the fill of the categories, after a touch of the file (a parse per query).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>

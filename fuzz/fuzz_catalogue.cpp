@@ -1,4 +1,5 @@
-// Every catalogue query on a mutated catalogue file: each answers or raises NemroError.
+// Every catalogue query and a search on a mutated catalogue file: each answers or raises
+// NemroError.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,12 +12,13 @@
 #include "nemro/catalogue.h"
 #include "nemro/catalogue_lint.h"
 #include "nemro/error.h"
+#include "nemro/function_index.h"
 #include "nemro/toolkit.h"
 
 namespace {
 
 class List : public nemro::IListBox {
-public:
+  public:
     std::vector<std::string> items;
     int index = -1;
     void Clear() override { items.clear(), index = -1; }
@@ -28,18 +30,20 @@ public:
         if (i < 0 || i >= ListCount()) throw nemro::NemroError(380, "List", "index");
         index = i;
     }
-    std::string Text() const override { return index < 0 ? "" : items[static_cast<std::size_t>(index)]; }
+    std::string Text() const override {
+        return index < 0 ? "" : items[static_cast<std::size_t>(index)];
+    }
     void EnableVerticalScrollBar(bool) override {}
     int ClientHeight() const override { return 600; }
 };
 class Label : public nemro::ILabel {
-public:
+  public:
     std::string text;
     std::string Caption() const override { return text; }
     void SetCaption(const std::string& c) override { text = c; }
 };
 class Metrics : public nemro::ITextMetrics {
-public:
+  public:
     int TextHeight(const std::string&) const override { return 195; }
 };
 
@@ -57,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Memory-backed when the system has it: rewriting a file on disk tens of thousands of
     // times a second costs more than the queries.
     static const std::string path =
-        std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/nemro-fuzz-catalogue-" +
-        std::to_string(::getpid()) + ".xml";
+        std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+        "/nemro-fuzz-catalogue-" + std::to_string(::getpid()) + ".xml";
     nemro::fuzz::Input in(data, size);
     const std::string document = in.part();
     const std::string name = in.part();
@@ -66,8 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(path, std::ios::binary | std::ios::trunc) << document;
     // A distinct time long past lets the queries share one parse of this version.
     static long long version = 0;
-    const timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000 + ++version / 1'000'000'000,
-                                                 static_cast<long>(version % 1'000'000'000)}};
+    const timespec times[2] = {
+        {0, UTIME_OMIT},
+        {1'000'000'000 + ++version / 1'000'000'000, static_cast<long>(version % 1'000'000'000)}};
     ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 
     Metrics metrics;
@@ -99,5 +104,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         quietly([&] { nemro::getArgDatatypeDesc(n, other, path); });
     }
     quietly([&] { nemro::lintCatalogue(path); });
+    quietly([&] {
+        const auto index = nemro::loadFunctionIndex(path);
+        index->search(name);
+        index->search(other, kEach);
+    });
     return 0;
 }

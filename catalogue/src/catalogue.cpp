@@ -164,8 +164,9 @@ std::string getArgDatatypeDesc(const std::string& functionName, const std::strin
         const std::string_view name = trimBlanks(argumentName);
         const CatalogueNode* argument = nullptr;
         for (const CatalogueArgument& candidate : function->arguments) {
-            if (candidate.node.is("Value", name)) {
-                argument = &candidate.node;
+            const CatalogueNode& node = function->children[candidate.position];
+            if (node.is("Value", name)) {
+                argument = &node;
                 break;
             }
         }

@@ -46,6 +46,9 @@ struct CatalogueReader {
         n.isElement = from.type() == pugi::node_element;
         if (!n.isElement) return n;
         n.element = from.name();
+        std::size_t count = 0;
+        for (pugi::xml_attribute a = from.first_attribute(); a; a = a.next_attribute()) ++count;
+        n.attributes.reserve(count);
         for (const pugi::xml_attribute& a : from.attributes())
             n.attributes.emplace_back(a.name(), a.value());
         return n;
@@ -92,18 +95,29 @@ struct CatalogueReader {
             std::int16_t n = 0;
             if (parseInt16(*count, n) == 0) f.maxArgs = n;
         }
+        std::size_t count = 0;
+        for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+            ++count;
+        f.children.reserve(count);
         for (const pugi::xml_node& child : element.children()) {
             f.children.push_back(node(child));
             const CatalogueNode& c = f.children.back();
             if (!c.isElement || c.element != "Argument") continue;
             f.arguments.push_back({trimmed(c, "Value"), c.is("Required", "True"),
-                                   raw(c, "Datatype"), trimmed(c, "Description"), c});
+                                   raw(c, "Datatype"), trimmed(c, "Description"),
+                                   f.children.size() - 1});
         }
         return f;
     }
 
     static std::shared_ptr<const Catalogue> read(const pugi::xml_document& document) {
         auto catalogue = std::make_shared<Catalogue>();
+        std::size_t functions = 0;
+        for (const pugi::xml_node& root : document.children("Quorvanta"))
+            for (const pugi::xml_node& list : root.children("Formulas"))
+                for ([[maybe_unused]] const pugi::xml_node& element : list.children("Formula"))
+                    ++functions;
+        catalogue->functions.reserve(functions);
         // The location paths of the queries run over every root, container and entry of
         // the right names, in document order.
         for (const pugi::xml_node& root : document.children("Quorvanta")) {

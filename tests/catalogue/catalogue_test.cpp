@@ -143,7 +143,7 @@ TEST_F(Catalogue, ModelHoldsTrimmedTextsAndRawNodesOncePerFile) {
     EXPECT_EQ(round->maxArgs, 2);
     ASSERT_EQ(round->arguments.size(), 2u);
     EXPECT_TRUE(round->arguments[0].required);
-    EXPECT_EQ(round->arguments[1].node.attribute("Required"), nullptr);
+    EXPECT_EQ(round->children[round->arguments[1].position].attribute("Required"), nullptr);
     EXPECT_EQ(model->function("COMMENTED")->children.size(), 2u);
     EXPECT_EQ(model->function(" PAD "), model->function(" PAD "));
     EXPECT_EQ(model->datatype("Single")->description, " 单精度数 ");
@@ -197,9 +197,8 @@ TEST_F(Catalogue, SearchRanksTheWaysAFunctionMatches) {
         for (const SearchHit& hit : hits)
             got += (got.empty() ? "" : " ") + hit.function->name + ":" + searchFieldName(hit.field);
         EXPECT_EQ(got, expected) << query;
-        if (!hits.empty())
-            EXPECT_EQ(std::make_pair(hits[0].begin, hits[0].end), std::make_pair(begin, end))
-                << query;
+        if (hits.empty()) continue;
+        EXPECT_EQ(std::make_pair(hits[0].begin, hits[0].end), std::make_pair(begin, end)) << query;
     }
     EXPECT_EQ(index->search("round", 2).size(), 2u);
     EXPECT_EQ(loadFunctionIndex(path_), index);

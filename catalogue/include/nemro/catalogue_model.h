@@ -43,11 +43,11 @@ struct CatalogueCategory {
 };
 
 struct CatalogueArgument {
-    std::string name;         // Value, trimmed
-    bool required = false;    // Required is exactly "True"
-    std::string datatype;     // untrimmed, the key into the data type descriptions
-    std::string description;  // trimmed
-    CatalogueNode node;
+    std::string name;          // Value, trimmed
+    bool required = false;     // Required is exactly "True"
+    std::string datatype;      // untrimmed, the key into the data type descriptions
+    std::string description;   // trimmed
+    std::size_t position = 0;  // among the function's children, as written there
 };
 
 struct CatalogueFunction {
