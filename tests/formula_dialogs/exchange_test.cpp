@@ -102,6 +102,7 @@ Outcome play(const std::string& former, const Steps& steps) {
     service.setDialogStyle(gStyle);
     std::string result = "unset";
     driver.run([&] { result = service.setFormula(former); });
+    service.setDialogStyle(DialogStyle::Classic);  // the style is the thread's: later tests expect classic
     return {result + (service.isCancel() ? " cancelled" : ""), recorder.messages};
 }
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <deque>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -51,7 +52,7 @@ T* child(const QString& name) {
 // that opens a modal dialog blocks in it while the following steps go on.
 class Script {
 public:
-    explicit Script(QString directory) : dir_(std::move(directory)) {
+    explicit Script(QString directory, int firstShot = 1) : dir_(std::move(directory)), shots_(firstShot - 1) {
         timer_.setInterval(10);
         QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
         timer_.start();
@@ -85,11 +86,14 @@ public:
     static QPixmap framed(QWidget& w) {
         const QPixmap body = w.grab();
         const int bar = 24;
-        QPixmap picture(body.width(), body.height() + bar);
+        // At a scale factor the picture has as many pixels a point as the window.
+        const qreal dpr = body.devicePixelRatio();
+        QPixmap picture(body.width(), body.height() + qRound(bar * dpr));
+        picture.setDevicePixelRatio(dpr);
         picture.fill(QColor(0xd8, 0xdc, 0xe2));
         QPainter p(&picture);
         p.setFont(w.font());
-        p.drawText(QRect(8, 0, body.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft, w.windowTitle());
+        p.drawText(QRect(8, 0, w.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft, w.windowTitle());
         p.drawPixmap(0, bar, body);
         return picture;
     }
@@ -120,7 +124,7 @@ private:
     QString dir_;
     QTimer timer_;
     std::deque<Step> steps_;
-    int shots_ = 0;
+    int shots_;
     int waited_ = 0;
     std::string failure_;
 };
@@ -230,7 +234,7 @@ void search(const char* text) {
 // 200 % in a second run of the tour under QT_SCALE_FACTOR=2.
 void addModernTour(Script& s, bool scaledOnly) {
     auto chooser = [] { return showing("frmModernChooser"); };
-    auto arguments = [] { return showing("frmArgumentSet"); };
+    auto arguments = [] { return showing("frmModernArguments"); };
     if (scaledOnly) {
         s.add("modern chooser at 200 %", chooser, [&s] {
             search("sswr");
@@ -249,10 +253,34 @@ void addModernTour(Script& s, bool scaledOnly) {
         s.shot("modern-search-full-width");
         click("cmdOK");
     });
-    s.add("modern arguments", arguments, [&s] {
+    // The values show once typing has paused.
+    static QElapsedTimer typed;
+    const auto paused = [arguments] { return arguments() && typed.isValid() && typed.elapsed() > 400; };
+    s.add("modern arguments", arguments, [] {
         setField(1, "3.14159");
-        setField(2, "2");
-        s.shot("modern-arguments");
+        setField(2, "");
+        typed.start();
+    });
+    s.add("modern arguments inline message", paused, [&s] {
+        s.shot("modern-arguments-inline-message");
+        click("cmdFormula2");
+    });
+    s.add("modern nested chooser", chooser, [&s] {
+        search("int");
+        s.shot("modern-nested-chooser");
+        click("cmdOK");
+    });
+    s.add("modern nested arguments", arguments, [] {
+        setField(1, "2.5");
+        typed.start();
+    });
+    s.add("modern nesting path", paused, [&s] {
+        s.shot("modern-arguments-nesting-path");
+        click("cmdOK");
+        typed.start();
+    });
+    s.add("modern outer values", paused, [&s] {
+        s.shot("modern-arguments-live-values");
         click("cmdOK");
     });
     s.add("modern recent", chooser, [&s] {
@@ -260,9 +288,10 @@ void addModernTour(Script& s, bool scaledOnly) {
         search("pjz");
         click("cmdOK");
     });
-    s.add("modern arguments 2", arguments, [&s] {
+    s.add("modern long optional list", arguments, [&s] {
         setField(1, "1");
         setField(2, "2");
+        s.shot("modern-arguments-optional-rows");
         click("cmdOK");
     });
 }
@@ -271,7 +300,7 @@ void addModernTour(Script& s, bool scaledOnly) {
 
 int runTour(const QString& directory, bool scaledOnly) {
     QDir().mkpath(directory);
-    Script s(directory);
+    Script s(directory, scaledOnly ? 90 : 1);
     // A step that waits in an unexpected message box would never come back.
     const ModalGuard guard(5, [&](const std::string& text) { s.failed("left open: " + text); });
     if (scaledOnly) {

@@ -34,7 +34,7 @@ std::optional<std::string> hostSample(const std::string& name) { return CFormula
 
 // Byte offsets of the preview's folding and character positions of the field.
 int charIndex(const std::string& utf8, std::size_t bytes) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(std::min(bytes, utf8.size()))).size();
+    return static_cast<int>(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(std::min(bytes, utf8.size()))).size());
 }
 }  // namespace
 
@@ -95,13 +95,13 @@ frmModernArguments::frmModernArguments(Exchange& exchange)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblPath_);
     layout->addWidget(scroll, 3);
-    layout->addWidget(txtHelp_, 1);
+    layout->addWidget(txtHelp_, 2);
     layout->addWidget(lblFormula_);
     layout->addWidget(lblResult_);
     layout->addLayout(buttons);
 
     const QFontMetrics fm(font());
-    txtHelp_->setMinimumHeight(fm.lineSpacing() * 4);
+    txtHelp_->setMinimumHeight(fm.lineSpacing() * 6);
     scroll->setMinimumHeight(fm.lineSpacing() * 5);
     setMinimumWidth(fm.horizontalAdvance('M') * 40);
     resize(fm.horizontalAdvance('M') * 56, fm.lineSpacing() * 26);

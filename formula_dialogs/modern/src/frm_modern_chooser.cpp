@@ -118,7 +118,10 @@ public:
         QTextDocument doc;
         doc.setDefaultFont(opt.font);
         doc.setDocumentMargin(2);
-        doc.setHtml(index.data(Qt::UserRole).toString());
+        QString html = index.data(Qt::UserRole).toString();
+        // Selected, everything takes the highlighted text's colour.
+        if (opt.state & QStyle::State_Selected) html.remove("color:gray");
+        doc.setHtml(html);
         painter->save();
         painter->translate(opt.rect.topLeft());
         painter->setClipRect(opt.rect.translated(-opt.rect.topLeft()));
