@@ -21,6 +21,7 @@ HostWindow::HostWindow()
     : formula_(new QLineEdit(this)),
       fx_(new QPushButton(tr("fx"), this)),
       style_(new QComboBox(this)),
+      samples_(new QLabel(this)),
       status_(new QLabel(this)),
       arguments_(new QPushButton(tr("参数列表..."), this)),
       argumentText_(new QLabel(this)) {
@@ -40,6 +41,11 @@ HostWindow::HostWindow()
     argumentText_->setWordWrap(true);
     argumentText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     argumentText_->setText(tr("(empty argument list)"));
+    QString samples;
+    for (const auto& [name, value] : sampleValues())
+        samples += (samples.isEmpty() ? "" : ", ") + QString::fromStdString(name + " = " + value);
+    samples_->setObjectName("sampleValues");
+    samples_->setText(tr("Sample values: %1").arg(samples));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(tr("Formula:"), this), 0, 0);
@@ -47,6 +53,7 @@ HostWindow::HostWindow()
     grid->addWidget(fx_, 0, 2);
     grid->addWidget(style_, 0, 3);
     grid->addWidget(status_, 1, 1, 1, 3);
+    grid->addWidget(samples_, 3, 1, 1, 3);
     grid->addWidget(arguments_, 2, 0);
     grid->addWidget(argumentText_, 2, 1, 1, 3);
     grid->setColumnStretch(1, 1);
@@ -63,10 +70,18 @@ HostWindow::HostWindow()
 
 void HostWindow::setDialogStyle(int style) { style_->setCurrentIndex(style); }
 
+const std::map<std::string, std::string>& HostWindow::sampleValues() {
+    // What the host's records would hold; the modern argument dialog computes with them.
+    static const std::map<std::string, std::string> values{
+        {"A1", "3.14159"}, {"B1", "2"}, {"SALARY", "8000"}, {"NAME", "\"张三\""}};
+    return values;
+}
+
 void HostWindow::editFormula() {
     const std::string former = formula_->text().toStdString();
     CFormulaSet service;
     service.setDialogStyle(style_->currentIndex() == 1 ? DialogStyle::Modern : DialogStyle::Classic);
+    service.setSampleValues(sampleValues());
     std::string result;
     try {
         result = service.setFormula(former);

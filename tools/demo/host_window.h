@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QWidget>
+#include <map>
 #include <string>
 
 class QComboBox;
@@ -29,6 +30,9 @@ public:
     void editFormula();
     void editArguments();
 
+    // The variables and values the host hands the dialogs as samples.
+    static const std::map<std::string, std::string>& sampleValues();
+
     // The argument list string with its separators made visible.
     static QString readableArgumentList(const std::string& list);
 
@@ -36,6 +40,7 @@ private:
     QLineEdit* formula_;
     QPushButton* fx_;
     QComboBox* style_;
+    QLabel* samples_;
     QLabel* status_;
     QPushButton* arguments_;
     QLabel* argumentText_;

@@ -257,8 +257,7 @@ void addModernTour(Script& s, bool scaledOnly) {
     static QElapsedTimer typed;
     const auto paused = [arguments] { return arguments() && typed.isValid() && typed.elapsed() > 400; };
     s.add("modern arguments", arguments, [] {
-        setField(1, "3.14159");
-        setField(2, "");
+        setField(1, "");
         typed.start();
     });
     s.add("modern arguments inline message", paused, [&s] {
@@ -277,6 +276,9 @@ void addModernTour(Script& s, bool scaledOnly) {
     s.add("modern nesting path", paused, [&s] {
         s.shot("modern-arguments-nesting-path");
         click("cmdOK");
+    });
+    s.add("modern outer", arguments, [] {
+        setField(1, "A1");  // a sample value of the host's
         typed.start();
     });
     s.add("modern outer values", paused, [&s] {
@@ -288,9 +290,12 @@ void addModernTour(Script& s, bool scaledOnly) {
         search("pjz");
         click("cmdOK");
     });
-    s.add("modern long optional list", arguments, [&s] {
+    s.add("modern long optional list", arguments, [] {
         setField(1, "1");
         setField(2, "2");
+        typed.start();
+    });
+    s.add("modern optional rows", paused, [&s] {
         s.shot("modern-arguments-optional-rows");
         click("cmdOK");
     });
@@ -444,6 +449,7 @@ int runTour(const QString& directory, bool scaledOnly) {
             modern.setDialogStyle(DialogStyle::Modern);
             modern.setSettingsScope("NemroFormulaSet", "tour");
             modern.clearRecentFunctions();
+            modern.setSampleValues(HostWindow::sampleValues());
             for (int call = 0; call < 2 && s.ok(); ++call)
                 std::cout << "modern: " << modern.setFormula() << std::endl;
         }

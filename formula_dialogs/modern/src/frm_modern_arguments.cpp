@@ -27,6 +27,7 @@ namespace {
 constexpr const char* kSizeKey = "arguments";
 constexpr const char* kOkTag = "frmArgumentSet.cmdOK_Click()\\";
 constexpr int kPauseMs = 150;  // typing that stops this long is previewed
+constexpr std::size_t kPreviewLimit = 64 * 1024;  // bytes of all fields previewed while typing
 
 QString esc(const std::string& s) { return qt::qs(s).toHtmlEscaped(); }
 
@@ -243,7 +244,18 @@ void frmModernArguments::refreshNow() {
 
 void frmModernArguments::refresh() {
     if (!previewer_) return;
-    const ArgumentPreview& p = previewer_->update(fieldTexts());
+    const std::vector<std::string> texts = fieldTexts();
+    std::size_t total = 0;
+    for (const std::string& t : texts) total += t.size();
+    if (total > kPreviewLimit) {
+        // A pasted text this long would hold up typing on every pause; OK still checks it.
+        for (const Row& r : rows_) r.value->clear();
+        lblFormula_->clear();
+        lblResult_->setText(tr("公式很长，不在输入时计算；按确定时检查。"));
+        lblResult_->setStyleSheet("");
+        return;
+    }
+    const ArgumentPreview& p = previewer_->update(texts);
     for (std::size_t i = 0; i < rows_.size() && i < p.rows.size(); ++i) {
         const PreviewValue& v = p.rows[i];
         QLabel* label = rows_[i].value;
