@@ -3,6 +3,7 @@
 // any depth, Cancel at each level; and the modal guard.
 #include <QAccessible>
 #include <QApplication>
+#include <QCompleter>
 #include <QTextEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 
 #include "dialog_support.h"
 #include "frm_argument_set.h"
+#include "frm_modern_arguments.h"
 #include "modal_guard.h"
 #include "nemro/error.h"
 #include "nemro/formula_set.h"
@@ -497,6 +499,70 @@ TEST(ModernChooser, EveryControlIsNamedForAssistiveTechnologyAndTabGoesInReading
     }}});
     playModern({{kModern, [](QWidget& d) {
         EXPECT_EQ(d.size(), d.minimumSize());
+        click(d, "cmdCancel");
+    }}});
+}
+
+// Typed key by key, as an input method delivers each character.
+void type(QLineEdit* field, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(field, &press);
+    }
+}
+
+QString value(QWidget& d, int row) { return find<QLabel>(d, QString("lblArgumentResult%1").arg(row))->text(); }
+QString result(QWidget& d) {
+    dynamic_cast<dialogs::frmModernArguments&>(d).refreshNow();  // instead of waiting for the pause in typing
+    return find<QLabel>(d, "lblNestingPath")->text() + " | " + find<QLabel>(d, "lblFormula")->text() + " | " +
+           find<QLabel>(d, "lblResult")->text();
+}
+
+TEST(ModernArguments, ShowEachRowsValueTheFormulaAndItsResultOrTheMessageOkWouldShow) {
+    CFormulaSet().setSampleValues({{"A1", "\"abc\""}});
+    const Outcome o = playModern({{kModern, choose("IF")}, {"frmModernArguments", [](QWidget& d) {
+        QApplication::setActiveWindow(&d);
+        EXPECT_EQ(QApplication::focusWidget(), field(d, 1));
+        EXPECT_EQ(field(d, 1)->completer()->model()->rowCount(), 2);  // TRUE and FALSE for a Boolean
+        EXPECT_EQ(result(d), "IF | IF(,,) | 参数(logical_test)没有填写！");
+        click(d, "cmdFormula2");
+    }}, {kModern, choose("LEFT")}, {"frmModernArguments", [](QWidget& d) {
+        QApplication::setActiveWindow(&d);
+        EXPECT_EQ(field(d, 1)->accessibleName() + "|" + field(d, 1)->accessibleDescription(), "text|要提取字符的文本");
+        // Full-width punctuation and digits from an input method become ASCII outside a literal.
+        type(field(d, 1), "Ａ１＆＂，＂");
+        type(field(d, 2), "（１＋１）");
+        EXPECT_EQ(fields(d), QStringList({"A1&\"，\"", "(1+1)"}));
+        // The check allows ASCII only, and says so before OK is pressed.
+        EXPECT_EQ(result(d), "IF › LEFT | LEFT(A1&\"，\",(1+1)) | 不得包含非法字符' ， '");
+        EXPECT_EQ(value(d, 1) + " " + value(d, 2), "= \"abc，\" = 2");
+        field(d, 1)->setText("A1");
+        EXPECT_EQ(result(d), "IF › LEFT | LEFT(A1,(1+1)) | 计算结果 = \"ab\"");
+        field(d, 2)->setText("(1+");
+        EXPECT_EQ(result(d), "IF › LEFT | LEFT(A1,(1+) | 左右括号数目不一致!");
+        click(d, "cmdOK");  // and OK shows the same message
+        field(d, 2)->setText("1");
+        click(d, "cmdOK");
+        EXPECT_EQ(result(d), "IF | IF(,LEFT(A1,1),) | 参数(logical_test)没有填写！");
+        click(d, "cmdCancel");
+    }}});
+    EXPECT_EQ(o, (Outcome{" cancelled", {critical("左右括号数目不一致!", "公式输入有误!")}}));
+    CFormulaSet().setSampleValues(std::map<std::string, std::string>());
+}
+
+TEST(ModernArguments, LongOptionalListsShowTheFilledRowsAndOneEmptyRow) {
+    playModern({{kModern, choose("ARGS40")}, {"frmModernArguments", [](QWidget& d) {
+        const auto shown = [&] {
+            int n = 0;
+            for (int i = 1; field(d, i); ++i) n += field(d, i)->isVisible();
+            return n;
+        };
+        EXPECT_EQ(shown(), 1);
+        field(d, 1)->setText("1"), field(d, 2)->setText("2");
+        EXPECT_EQ(shown(), 3);
+        QApplication::setActiveWindow(&d), field(d, 1)->setFocus();
+        QTest::keyClick(field(d, 1), Qt::Key_Tab), QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), field(d, 2));  // from row to row, past the row's formula button
         click(d, "cmdCancel");
     }}});
 }

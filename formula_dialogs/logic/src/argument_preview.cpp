@@ -220,7 +220,10 @@ FoldedInput foldFullWidth(std::string_view text, std::size_t cursor) {
         std::size_t length = 1;
         // U+FF01 to U+FF5E are EF BC 81..BF and EF BD 80..9E; each stands for an ASCII one.
         const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
-        if (!literal && c == '\xEF' && i + 2 < text.size() &&
+        // In a literal only a full-width quote folds: it is the one that ends it, as an
+        // input method types both quotes alike.
+        const bool quote = c == '\xEF' && i + 2 < text.size() && byte(1) == 0xBC && byte(2) == 0x82;
+        if ((!literal || quote) && c == '\xEF' && i + 2 < text.size() &&
             (byte(1) == 0xBC || byte(1) == 0xBD) && (byte(2) & 0xC0) == 0x80) {
             const unsigned code = 0xF000u | ((byte(1) & 0x3Fu) << 6) | (byte(2) & 0x3Fu);
             const unsigned ascii = code - 0xFEE0u;
