@@ -2,7 +2,7 @@
 # Each installs missing packages, configures once and builds incrementally.
 BUILD_DIR := build
 
-.PHONY: all deps configure build run test unit sanitize threads fuzz fuzz-build bench bench-build clean
+.PHONY: all deps configure build run test format-check unit sanitize threads fuzz fuzz-build bench bench-build clean
 
 all: build
 
@@ -35,8 +35,12 @@ FUZZ_SECONDS ?= 60
 # The bounded fuzz run inside `make test`.
 CI_FUZZ_SECONDS ?= 15
 
-test: unit sanitize threads fuzz-build
+test: format-check unit sanitize threads fuzz-build
 	FUZZ_SECONDS=$(CI_FUZZ_SECONDS) scripts/run-fuzzers
+
+# The tree stays as .clang-format formats it.
+format-check: deps
+	scripts/check-format
 
 unit: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2

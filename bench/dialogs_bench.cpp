@@ -1,10 +1,11 @@
 // The dialog steps offscreen on the catalogue named by $NEMRO_BENCH_CATALOGUE, which is
 // copied to where the dialogs look for it (FormulaSet.xml beside this program): opening
 // the chooser, clicking through ten categories, and loading the argument dialog of the
-// function with the most arguments.
+// function with the most arguments; one keystroke in the modern chooser's search.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 
 #include "frm_argument_set.h"
 #include "frm_formula_set.h"
+#include "frm_modern_chooser.h"
 #include "nemro/catalogue.h"
 #include "nemro/formula_state.h"
 #include "nemro/message_box.h"
@@ -105,6 +107,24 @@ void BM_LoadArgumentDialog(benchmark::State& state) {
     state.counters["arguments"] = gWidestCount;
 }
 BENCHMARK(BM_LoadArgumentDialog)->Unit(benchmark::kMillisecond);
+
+// One keystroke in the modern chooser: the search over the whole catalogue and the list
+// refreshed with its hits, alternating between queries that hit names, titles by pinyin
+// initials, and descriptions.
+void BM_ModernChooserKeystroke(benchmark::State& state) {
+    dialogs::Exchange exchange = dialogs::modernExchange();
+    dialogs::frmModernChooser chooser(exchange);
+    chooser.show();
+    settle();
+    auto* search = chooser.findChild<QLineEdit*>("txtSearch");
+    const QString queries[] = {"B", "BI", "BIG", "sj", "sjz", "数", "ROUND", "wb", "x"};
+    std::size_t i = 0;
+    for (auto _ : state) {
+        search->setText(queries[i++ % std::size(queries)]);
+        settle();
+    }
+}
+BENCHMARK(BM_ModernChooserKeystroke)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace nemro::bench

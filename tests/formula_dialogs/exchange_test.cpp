@@ -451,7 +451,7 @@ TEST(ModernChooser, SearchesTheWholeCatalogueAndTheKeysMoveOkAndClearIt) {
         QTest::keyClick(search, Qt::Key_Escape);  // clears the search, and the chooser stays
         EXPECT_EQ(search->text() + QString::number(d.isVisible()), "1");
         search->setText("MID");
-        EXPECT_TRUE(find<QTextEdit>(d, "txtFormulaHelp")->toPlainText().contains("示例：MID(\"abc\",2,1) 的结果为 b"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return find<QTextEdit>(d, "txtFormulaHelp")->toPlainText().contains("示例：MID(\"abc\",2,1) 的结果为 b"); }));
         QTest::keyClick(search, Qt::Key_Return);
     }}, {"frmModernArguments", [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }}});
     EXPECT_EQ(o, kCancelled);

@@ -98,7 +98,7 @@ TEST(ArgumentPreview, FullWidthInputFoldsOutsideLiterals) {
     const struct { std::string text; std::size_t cursor; std::string folded; std::size_t at; } cases[] = {
         {"ＳＵＭ（１，ｂ）", 24, "SUM(1,b)", 8},
         {"ＬＥＮ（\"（，）\"）＋１", 12, "LEN(\"（，）\")+1", 4},
-        {"＂ａ＋＂＋ｂ", 3, "\"ａ＋＂＋ｂ", 1},  // the quote opens a literal
+        {"＂ａ＋＂＋ｂ", 3, "\"ａ＋\"+b", 1},  // full-width quotes open and end a literal
         {"１２", 3, "12", 1},
         {"１２", 4, "12", 2},  // inside a character: after it
         {"中（？＜＝％＆＊／－", 3, "中(？<=%&*/-", 3},

@@ -1,7 +1,6 @@
 #include "frm_modern_chooser.h"
 
 #include <QAbstractListModel>
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -15,7 +14,6 @@
 #include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QTextBrowser>
-#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "modern_settings.h"
@@ -31,25 +29,36 @@ constexpr const char* kRecentTitle = "最近使用";
 
 QString esc(const std::string& s) { return qt::qs(s).toHtmlEscaped(); }
 
-// `text` with the bytes [begin, end) marked.
-QString marked(const std::string& text, std::size_t begin, std::size_t end) {
-    end = std::min(end, text.size());
-    if (begin >= end) return esc(text);
-    return esc(text.substr(0, begin)) + "<span style=\"background:#ffe28a\">" +
-           esc(text.substr(begin, end - begin)) + "</span>" + esc(text.substr(end));
-}
-
 std::size_t charStart(const std::string& s, std::size_t i) {
     while (i > 0 && i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) --i;
     return i;
 }
 
-// A few characters of a long text around the match, the match marked.
-QString excerpt(const std::string& text, std::size_t begin, std::size_t end) {
+// One piece of a hit's line; the characters [markFrom, markTo) are what matched.
+struct Segment {
+    QString text;
+    bool bold = false, gray = false;
+    qsizetype markFrom = 0, markTo = 0;
+};
+
+// `text` as a segment, the bytes [begin, end) marked when `matched`.
+Segment segment(const std::string& text, bool matched, std::size_t begin, std::size_t end) {
+    Segment s{qt::qs(text)};
+    if (matched && begin < end && end <= text.size()) {
+        s.markFrom = QString::fromUtf8(text.data(), static_cast<qsizetype>(begin)).size();
+        s.markTo = s.markFrom + QString::fromUtf8(text.data() + begin, static_cast<qsizetype>(end - begin)).size();
+    }
+    return s;
+}
+
+// A few characters of a long text around the match.
+Segment excerpt(const std::string& text, std::size_t begin, std::size_t end) {
     const std::size_t from = charStart(text, begin > 18 ? begin - 18 : 0);
-    const std::size_t to = charStart(text, std::min(text.size(), end + 30));
-    const std::string part = text.substr(from, to < text.size() ? to - from : std::string::npos);
-    return (from > 0 ? "…" : "") + marked(part, begin - from, end - from) + (to < text.size() ? "…" : "");
+    const std::size_t to = std::max(charStart(text, std::min(text.size(), end + 30)), std::min(end, text.size()));
+    Segment s = segment(text.substr(from, to - from), true, begin - from, end - from);
+    if (from > 0) s.text.prepend(QChar(0x2026)), ++s.markFrom, ++s.markTo;
+    if (to < text.size()) s.text.append(QChar(0x2026));
+    return s;
 }
 }  // namespace
 
@@ -72,29 +81,27 @@ public:
     }
     QVariant data(const QModelIndex& index, int role) const override {
         const CatalogueFunction* f = function(index.row());
+        if (!f || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) return {};
+        return qt::qs(f->name + "  " + f->title +
+                      (showCategory_ && !f->categoryTitle.empty() ? "  · " + f->categoryTitle : ""));
+    }
+    // The row as it is drawn: the name, the title, the category while searching, and the
+    // keyword or the part of the description that matched.
+    std::vector<Segment> segments(int row) const {
+        const CatalogueFunction* f = function(row);
         if (!f) return {};
-        const SearchHit& hit = hits_[index.row()];
-        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-            return qt::qs(f->name + "  " + f->title +
-                          (showCategory_ && !f->categoryTitle.empty() ? "  · " + f->categoryTitle : ""));
-        if (role == Qt::UserRole) {
-            const auto mark = [&](SearchField field, const std::string& text) {
-                return hit.field == field ? marked(text, hit.begin, hit.end) : esc(text);
-            };
-            QString html = "<b>" + mark(SearchField::Name, f->name) + "</b>&nbsp;&nbsp;" +
-                           mark(SearchField::Title, f->title);
-            if (showCategory_ && !f->categoryTitle.empty())
-                html += "&nbsp;&nbsp;<span style=\"color:gray\">· " +
-                        mark(SearchField::Category, f->categoryTitle) + "</span>";
-            if (hit.field == SearchField::Keywords && hit.keyword < f->keywords.size())
-                html += "&nbsp;&nbsp;<span style=\"color:gray\">" +
-                        marked(f->keywords[hit.keyword], hit.begin, hit.end) + "</span>";
-            if (hit.field == SearchField::Description)
-                html += "&nbsp;&nbsp;<span style=\"color:gray\">" + excerpt(f->description, hit.begin, hit.end) +
-                        "</span>";
-            return html;
-        }
-        return {};
+        const SearchHit& hit = hits_[row];
+        const auto part = [&](SearchField field, const std::string& text) {
+            return segment(text, hit.field == field, hit.begin, hit.end);
+        };
+        std::vector<Segment> line{part(SearchField::Name, f->name), part(SearchField::Title, f->title)};
+        line[0].bold = true;
+        if (showCategory_ && !f->categoryTitle.empty()) line.push_back(part(SearchField::Category, f->categoryTitle));
+        if (hit.field == SearchField::Keywords && hit.keyword < f->keywords.size())
+            line.push_back(segment(f->keywords[hit.keyword], true, hit.begin, hit.end));
+        if (hit.field == SearchField::Description) line.push_back(excerpt(f->description, hit.begin, hit.end));
+        for (std::size_t i = 2; i < line.size(); ++i) line[i].gray = true;
+        return line;
     }
 
 private:
@@ -103,33 +110,44 @@ private:
 };
 
 namespace {
-// Paints a hit's rich text, the matched part marked.
+// Draws a hit's line with its matched part marked. Plain text drawing, not rich text: a
+// keystroke repaints every visible row.
 class HitDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QStyleOptionViewItem opt = option;
         initStyleOption(&opt, index);
         opt.text.clear();
         QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
         style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
-        QTextDocument doc;
-        doc.setDefaultFont(opt.font);
-        doc.setDocumentMargin(2);
-        QString html = index.data(Qt::UserRole).toString();
-        // Selected, everything takes the highlighted text's colour.
-        if (opt.state & QStyle::State_Selected) html.remove("color:gray");
-        doc.setHtml(html);
+        const bool selected = opt.state & QStyle::State_Selected;
+        const QColor text = opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+        const QColor gray = selected ? text : opt.palette.color(QPalette::PlaceholderText);
         painter->save();
-        painter->translate(opt.rect.topLeft());
-        painter->setClipRect(opt.rect.translated(-opt.rect.topLeft()));
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.palette = opt.palette;
-        if (opt.state & QStyle::State_Selected)
-            context.palette.setColor(QPalette::Text, opt.palette.color(QPalette::HighlightedText));
-        doc.documentLayout()->draw(painter, context);
+        painter->setClipRect(opt.rect);
+        int x = opt.rect.left() + 4;
+        const int right = opt.rect.right() - 2;
+        const auto model = static_cast<const FunctionHitModel*>(index.model());
+        for (const Segment& s : model->segments(index.row())) {
+            QFont font = opt.font;
+            font.setBold(s.bold);
+            painter->setFont(font);
+            const QFontMetrics fm(font);
+            const QString pieces[] = {s.text.left(s.markFrom), s.text.mid(s.markFrom, s.markTo - s.markFrom),
+                                      s.text.mid(s.markTo)};
+            for (int k = 0; k < 3 && x < right; ++k) {
+                if (pieces[k].isEmpty()) continue;
+                const int w = fm.horizontalAdvance(pieces[k]);
+                const QRect box(x, opt.rect.top(), w, opt.rect.height());
+                if (k == 1) painter->fillRect(box.adjusted(0, 2, 0, -2), QColor(0xff, 0xe2, 0x8a));
+                painter->setPen(k == 1 ? QColor(Qt::black) : s.gray ? gray : text);
+                painter->drawText(box, Qt::AlignVCenter | Qt::AlignLeft, pieces[k]);
+                x += w;
+            }
+            x += fm.horizontalAdvance(QString(2, QChar(' ')));
+        }
         painter->restore();
     }
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -225,6 +243,11 @@ frmModernChooser::frmModernChooser(Exchange& exchange)
     for (const CatalogueCategory& category : catalogue_->categories)
         if (category.displayed) lstCategory_->addItem(qt::qs(category.title));
 
+    // The help of a long function takes a few milliseconds to lay out: it follows the
+    // selection once typing or arrowing pauses, so that each keystroke only filters.
+    details_.setSingleShot(true);
+    details_.setInterval(40);
+    connect(&details_, &QTimer::timeout, this, [this] { qt::runGuarded([this] { showDetails(); }); });
     txtSearch_->installEventFilter(this);
     connect(txtSearch_, &QLineEdit::textChanged, this,
             [this](const QString& q) { qt::runGuarded([this, q] { search(q); }); });
@@ -241,7 +264,7 @@ frmModernChooser::frmModernChooser(Exchange& exchange)
     // A click on the category already current also ends the search.
     connect(lstCategory_, &QListWidget::itemClicked, this, [this] { txtSearch_->clear(); });
     connect(lstFunctions_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { qt::runGuarded([this] { showDetails(); }); });
+            [this] { details_.start(); });
     connect(lstFunctions_, &QListView::doubleClicked, this,
             [this] { qt::runGuarded([this] { cmdOK_Click(); }); });
     connect(cmdOK_, &QPushButton::clicked, this, [this] { qt::runGuarded([this] { cmdOK_Click(); }); });
@@ -282,7 +305,8 @@ void frmModernChooser::showCategory(int row) {
     }
     hits_->reset(std::move(hits), row == 0);
     lstFunctions_->setCurrentIndex(hits_->index(0));
-    showDetails();
+    cmdOK_->setEnabled(hits_->rowCount() > 0);
+    details_.start();
 }
 
 void frmModernChooser::search(const QString& query) {
@@ -295,12 +319,12 @@ void frmModernChooser::search(const QString& query) {
     lstCategory_->clearSelection();
     hits_->reset(index_->search(qt::ss(query)), true);
     lstFunctions_->setCurrentIndex(hits_->index(0));
-    showDetails();
+    cmdOK_->setEnabled(hits_->rowCount() > 0);
+    details_.start();
 }
 
 void frmModernChooser::showDetails() {
     const CatalogueFunction* f = hits_->function(lstFunctions_->currentIndex().row());
-    cmdOK_->setEnabled(f != nullptr);
     if (!f) {
         txtHelp_->setHtml(txtSearch_->text().isEmpty() ? QString() : tr("没有找到匹配的函数。"));
         return;

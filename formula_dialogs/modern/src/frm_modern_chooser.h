@@ -3,6 +3,7 @@
 // full help of the selected function. Resizable, remembers its size.
 #pragma once
 
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +36,8 @@ public:
 
     // The name of the selected function, "" when none.
     std::string selectedFunction() const;
+    // Shows the selected function's help now rather than after the pause.
+    void showDetails();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -44,7 +47,6 @@ protected:
 private:
     void showCategory(int row);
     void search(const QString& query);
-    void showDetails();
     void moveSelection(int step);
     void cmdOK_Click();
 
@@ -57,6 +59,7 @@ private:
     QPushButton* cmdOK_;
     QPushButton* cmdCancel_;
     FunctionHitModel* hits_;
+    QTimer details_;  // shows the selected function's help after a pause
 };
 
 }  // namespace nemro::dialogs
