@@ -1,8 +1,7 @@
 #include "dialog_support.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include "modal_guard.h"
 
@@ -41,11 +40,11 @@ void DialogDriver::tick() {
 int runDialogTests(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
+    // The modern dialogs' settings go to a directory of this process's own, not the
+    // user's: ctest runs several test processes at once, and each starts afresh.
+    const QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     QApplication app(argc, argv);
-    // The modern dialogs' settings go to a test location, not the user's, and each run
-    // starts without those of the last.
-    QStandardPaths::setTestModeEnabled(true);
-    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).removeRecursively();
     qt::installQtMessageBox();
     const demo::ModalGuard guard(5, [](const std::string& text) { ADD_FAILURE() << "left open: " << text; });
     return RUN_ALL_TESTS();
