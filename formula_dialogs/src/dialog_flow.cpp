@@ -14,6 +14,33 @@ void FlowDialog::handOver(std::unique_ptr<FlowDialog> next) {
     unload();
 }
 
+void FlowDialog::chooseFunction(const std::string& name) {
+    // The argument dialog is loaded before this one closes: should its load fail, the
+    // failure is shown and the user can still choose another function.
+    std::unique_ptr<FlowDialog> next;
+    const auto refusal = session().choose(name, [&] { next = exchange_.makeArguments(exchange_); });
+    if (refusal) return showDiagnostic(*refusal);
+    handOver(std::move(next));
+}
+
+void FlowDialog::nestInto(int row, std::vector<std::string> fields) {
+    std::unique_ptr<FlowDialog> chooser;
+    session().nest(row, std::move(fields), [&] { chooser = exchange_.makeChooser(exchange_); });
+    handOver(std::move(chooser));
+}
+
+std::optional<OuterLevel> FlowDialog::confirm(const std::vector<std::string>& fields,
+                                              const std::function<void(int)>& focusRow) {
+    OkOutcome outcome = session().ok(fields);
+    if (outcome.refusal) {
+        showDiagnostic(*outcome.refusal);
+        if (outcome.refusal->row > 0) focusRow(outcome.refusal->row);
+        return std::nullopt;
+    }
+    if (outcome.next == Step::Done) unload();
+    return std::move(outcome.outer);
+}
+
 void runDialogs(std::unique_ptr<FlowDialog> first) {
     std::unique_ptr<FlowDialog> current = std::move(first);
     while (current) {

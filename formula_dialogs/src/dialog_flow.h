@@ -45,6 +45,16 @@ class FlowDialog : public QDialog {
     // Closes ("unloads") this dialog.
     void unload() { done(QDialog::Rejected); }
 
+    // What the buttons of either style do through the session. A chooser's OK on a
+    // function: hands over to its argument dialog, or shows why not.
+    void chooseFunction(const std::string& name);
+    // A formula button: parks this level and hands over to the chooser.
+    void nestInto(int row, std::vector<std::string> fields);
+    // An argument dialog's OK: shows a refusal (focusing its row) or closes when the
+    // formula is complete; the outer level to rebuild for otherwise.
+    std::optional<OuterLevel> confirm(const std::vector<std::string>& fields,
+                                      const std::function<void(int)>& focusRow);
+
   private:
     Exchange& exchange_;
     std::unique_ptr<FlowDialog> next_;

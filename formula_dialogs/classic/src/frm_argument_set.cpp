@@ -333,26 +333,13 @@ std::vector<std::string> frmArgumentSet::fieldTexts() const {
 }
 
 void frmArgumentSet::cmdFormula_Click(int Index) {
-    trapped(kOkTag, [&] {
-        std::unique_ptr<FlowDialog> chooser;
-        session().nest(Index, fieldTexts(), [&] { chooser = exchange().makeChooser(exchange()); });
-        handOver(std::move(chooser));
-    });
+    trapped(kOkTag, [&] { nestInto(Index, fieldTexts()); });
 }
 
 void frmArgumentSet::cmdOK_Click() {
     trapped(kOkTag, [&] {
-        const OkOutcome outcome = session().ok(fieldTexts());
-        if (outcome.refusal) {
-            showDiagnostic(*outcome.refusal);
-            if (outcome.refusal->row > 0) focusRow(outcome.refusal->row);
-            return;
-        }
-        if (outcome.next == Step::Done) {
-            unload();
-            return;
-        }
-        const OuterLevel& outer = *outcome.outer;
+        const auto outer = confirm(fieldTexts(), [this](int row) { focusRow(row); });
+        if (!outer) return;
         // The window is rebuilt for the outer function, as its load built it.
         lblArgumentDesc_->clear();
         lblArgumentDesc_->setToolTip(QString());
@@ -361,11 +348,11 @@ void frmArgumentSet::cmdOK_Click() {
         attachScrollBars();
         buildRows();
         Form_Resize();
-        for (std::size_t i = 0; i < outer.fields.size(); ++i) {
+        for (std::size_t i = 0; i < outer->fields.size(); ++i) {
             if (QLineEdit* field = txtArgumentValue(static_cast<int>(i + 1)))
-                field->setText(qt::qs(outer.fields[i]));
+                field->setText(qt::qs(outer->fields[i]));
         }
-        focusRow(outer.row);
+        focusRow(outer->row);
     });
 }
 

@@ -109,15 +109,7 @@ void frmFormulaSet::lstFormulaName_DblClick() { cmdOK_Click(); }
 
 void frmFormulaSet::cmdOK_Click() {
     if (nameList_->ListCount() == 0) return;
-    // The argument dialog is loaded before this one closes: should its load fail, the
-    // failure is shown and the user can still choose another function.
-    std::unique_ptr<FlowDialog> next;
-    const auto refusal = session().choose(nameList_->Text(), [&] { next = exchange().makeArguments(exchange()); });
-    if (refusal) {
-        showDiagnostic(*refusal);
-        return;
-    }
-    handOver(std::move(next));
+    chooseFunction(nameList_->Text());
 }
 
 void frmFormulaSet::cmdCancel_Click() {

@@ -292,26 +292,13 @@ bool frmModernArguments::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmModernArguments::cmdFormula_Click(int row) {
-    trapped(kOkTag, [&] {
-        std::unique_ptr<FlowDialog> chooser;
-        session().nest(row, fieldTexts(), [&] { chooser = exchange().makeChooser(exchange()); });
-        handOver(std::move(chooser));
-    });
+    trapped(kOkTag, [&] { nestInto(row, fieldTexts()); });
 }
 
 void frmModernArguments::cmdOK_Click() {
     trapped(kOkTag, [&] {
-        const OkOutcome outcome = session().ok(fieldTexts());
-        if (outcome.refusal) {
-            showDiagnostic(*outcome.refusal);
-            if (outcome.refusal->row > 0) focusRow(outcome.refusal->row);
-            return;
-        }
-        if (outcome.next == Step::Done) {
-            unload();
-            return;
-        }
-        load(outcome.outer->fields, outcome.outer->row);
+        if (const auto outer = confirm(fieldTexts(), [this](int row) { focusRow(row); }))
+            load(outer->fields, outer->row);
     });
 }
 

@@ -388,14 +388,7 @@ void frmModernChooser::done(int result) {
 
 void frmModernChooser::cmdOK_Click() {
     const std::string name = selectedFunction();
-    if (name.empty()) return;
-    std::unique_ptr<FlowDialog> next;
-    const auto refusal = session().choose(name, [&] { next = exchange().makeArguments(exchange()); });
-    if (refusal) {
-        showDiagnostic(*refusal);
-        return;
-    }
-    handOver(std::move(next));
+    if (!name.empty()) chooseFunction(name);
 }
 
 }  // namespace nemro::dialogs
