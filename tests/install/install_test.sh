@@ -25,9 +25,9 @@ readelf -d "$LIB" | grep -q 'SONAME.*libNemroFormulaSet.so.0' || fail "no soname
 # The interface is exported and the internals are not: the headers installed are exactly
 # the public ones.
 nm -DC --defined-only "$LIB" > "$WORK/symbols"
-expect symbols "nemro::CGNTExpression::Evaluate" "nemro_expression_evaluate"
+expect symbols "nemro::CGNTExpression::Evaluate" "nemro_expression_evaluate" "nemro::CPreparedExpression::Evaluate"
 ! grep -qE 'cScrollBars|frmArgumentSet|nemro::detail' "$WORK/symbols" || fail "internal symbols exported"
-[ -f "$PREFIX/include/nemro/formula_set.h" ] && [ ! -e "$PREFIX/include/nemro/scroll_bars.h" ] &&
+[ -f "$PREFIX/include/nemro/formula_set.h" ] && [ -f "$PREFIX/include/nemro/prepared.h" ] && [ ! -e "$PREFIX/include/nemro/scroll_bars.h" ] &&
     [ ! -e "$PREFIX/include/nemro/formula_state.h" ] || fail "installed headers"
 
 # shellcheck disable=SC2046
