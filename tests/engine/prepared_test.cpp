@@ -96,6 +96,18 @@ TEST(Prepared, SameAsEvaluateOverTheCorpusSample) {
     // clang-format on
 }
 
+// Printing what the printer printed gives the same text again.
+TEST(Printer, PrintedTextIsAFixedPoint) {
+    std::ifstream corpus(NEMRO_SAMPLE_CORPUS);
+    std::vector<std::string> formulas{"2*-3", "a^-b*c", "(a^-b)*c", "2*(-3)/4", "--a*b", "x-(-y)", "-a^2*-b"};
+    for (std::string f; std::getline(corpus, f);) formulas.push_back(f);
+    for (const std::string& f : formulas) {
+        const Outcome once = print(f);
+        if (once.ok) EXPECT_EQ(print(once.text), once) << f;
+        if (once.ok) EXPECT_EQ(evaluate(once.text), evaluate(f)) << f;
+    }
+}
+
 TEST(Prepared, ListsVariablesAndUserFunctions) {
     const CPreparedExpression p("F(a, b)+g(a)&ROUND(B, 2)&f(1)");
     EXPECT_EQ(p.Variables(), (std::vector<std::string>{"a", "b", "B"}));
