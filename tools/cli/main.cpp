@@ -23,7 +23,7 @@ const std::vector<Command>& commands() {
          "example: nemro-formula postfix --json 'ROUND(A1*2,2)'\n",
          runPostfix},
         {"eval", "check and evaluate a formula",
-         "usage: nemro-formula eval [--json] [--trace] [--batch] [--var NAME=VALUE]...\n"
+         "usage: nemro-formula eval [--json] [--trace] [--batch] [--rows FILE] [--var NAME=VALUE]...\n"
          "                          [--function NAME=STATUS]... [--catalogue FILE] FORMULA\n"
          "\n"
          "Converts and evaluates FORMULA as the formula check does, and prints the result's\n"
@@ -35,6 +35,12 @@ const std::vector<Command>& commands() {
          "  --catalogue FILE        answer other functions from FILE as the argument dialog does\n"
          "  --trace                 list the callbacks raised, in order\n"
          "  --batch                 read the formulas from standard input, one a line\n"
+         "  --rows FILE             evaluate FORMULA once per row of the CSV table FILE ('-'\n"
+         "                          standard input), whose header names the variables; a field\n"
+         "                          that reads as a number is one, any other a string. Writes\n"
+         "                          the table with a result column (or with --json one object\n"
+         "                          a line); a failed row holds its error, and the exit status\n"
+         "                          is then 1\n"
          "  --json   {\"ok\":true,\"kind\":K,\"text\":T} or\n"
          "           {\"ok\":false,\"number\":N,\"source\":S,\"description\":D};\n"
          "           with --trace also \"callbacks\":[{\"callback\":C,\"name\":N},...]\n"
