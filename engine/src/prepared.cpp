@@ -16,10 +16,27 @@ namespace detail {
 ExpElement evaluatePrepared(std::span<const Token> postfix, SlotListener& listener);
 }  // namespace detail
 
+namespace {
+
+// Pure arithmetic over number literals and variables, as a program over doubles. It
+// gives what the evaluator gives, each result rounded to the number its 15-digit text
+// reads back as; whatever it does not take on in the same few steps (an error, a
+// magnitude beyond the cheap read-back, a variable that is no plain number) sends the
+// row to the evaluator, which has no side effects to repeat in such a formula.
+struct NumericStep {
+    enum Code : std::uint8_t { Constant, Variable, Add, Subtract, Multiply, Divide, Power, Negate } code;
+    std::int32_t slot = 0;
+    double value = 0;
+};
+constexpr std::size_t kNumericDepth = 64;
+
+}  // namespace
+
 struct CPreparedExpression::Form {
     std::string texts;                   // every element's text, one after another
     std::vector<detail::Token> postfix;  // texts are slices of `texts`
     std::vector<std::string> variables, userFunctions;
+    std::vector<NumericStep> numeric;  // empty when the formula is not pure arithmetic
 };
 
 namespace {
@@ -68,6 +85,96 @@ class FormSink {
     CPreparedExpression::Form& form_;
     std::vector<std::size_t> offsets_;
 };
+
+// The numeric program of a postfix form that ends in an operator and holds nothing but
+// number literals with their values, variables and the arithmetic operators.
+std::vector<NumericStep> numericProgram(const std::vector<Token>& postfix) {
+    std::vector<NumericStep> steps;
+    std::size_t depth = 0;
+    for (const Token& t : postfix) {
+        NumericStep s{NumericStep::Constant};
+        if (t.Kind == ekNumber && t.Valued) {
+            s.value = t.Value;
+        } else if (t.Kind == ekVariable) {
+            s.code = NumericStep::Variable;
+            s.slot = t.Slot;
+        } else if (t.Kind == ekOperator && t.Text == "-()" && depth >= 1) {
+            s.code = NumericStep::Negate;
+        } else if (t.Kind == ekOperator && t.Text.size() == 1 && depth >= 2) {
+            switch (t.Text[0]) {
+                case '+': s.code = NumericStep::Add; break;
+                case '-': s.code = NumericStep::Subtract; break;
+                case '*': s.code = NumericStep::Multiply; break;
+                case '/': s.code = NumericStep::Divide; break;
+                case '^': s.code = NumericStep::Power; break;
+                default: return {};
+            }
+            --depth;
+        } else {
+            return {};
+        }
+        if (s.code <= NumericStep::Variable && ++depth > kNumericDepth) return {};
+        steps.push_back(s);
+    }
+    if (depth != 1 || steps.empty() || steps.back().code <= NumericStep::Variable) return {};
+    return steps;
+}
+
+// A computed number as the evaluator keeps it; false where it would take the text route.
+bool rounded(double value, double& out) { return std::isfinite(value) && readBackNumber(value, out); }
+
+// A variable's number: from a double, or from a text that is a plain decimal number.
+bool numberOf(double d, double& out) { return rounded(d, out); }
+bool numberOf(const VariableValue& v, double& out) {
+    const std::string& t = v.Text;
+    if (t.empty() || t.front() == ' ' || t.back() == ' ' || t.front() == '\t' || t.back() == '\t' ||
+        !CGNTExpression::IsDecimal(t))
+        return false;
+    try {
+        out = readNumber(t);
+        return true;
+    } catch (const NemroError&) {
+        return false;
+    }
+}
+
+template <class Values>
+bool runNumeric(const std::vector<NumericStep>& steps, std::span<const Values> values, double& result) {
+    double stack[kNumericDepth];
+    std::size_t n = 0;
+    for (const NumericStep& s : steps) {
+        if (s.code == NumericStep::Constant) {
+            stack[n++] = s.value;
+            continue;
+        }
+        if (s.code == NumericStep::Variable) {
+            const auto slot = static_cast<std::size_t>(s.slot);
+            double v = 0;  // no value reads as "", which is 0
+            if (slot < values.size() && !numberOf(values[slot], v)) return false;
+            stack[n++] = v;
+            continue;
+        }
+        if (s.code == NumericStep::Negate) {
+            if (!rounded(-stack[n - 1], stack[n - 1])) return false;
+            continue;
+        }
+        const double r = stack[--n], l = stack[n - 1];
+        double v = 0;
+        switch (s.code) {
+            case NumericStep::Add: v = l + r; break;
+            case NumericStep::Subtract: v = l - r; break;
+            case NumericStep::Multiply: v = l * r; break;
+            case NumericStep::Divide: v = r == 0 ? 0.0 : l / r; break;  // x/0 is 0 here
+            default:
+                if (l == 0 && r < 0) return false;
+                v = std::pow(l, r);
+                break;
+        }
+        if (!rounded(v, stack[n - 1])) return false;
+    }
+    result = stack[0];
+    return true;
+}
 
 // Answers the variables of one evaluation and hands the host's callbacks on.
 class RowListener : public SlotListener {
@@ -148,6 +255,7 @@ CPreparedExpression::CPreparedExpression(const std::string& Expression) {
         throw;
     }
     sink.finish();
+    form->numeric = numericProgram(form->postfix);
     form_ = std::move(form);
 }
 
@@ -161,6 +269,8 @@ const std::vector<std::string>& CPreparedExpression::UserFunctions() const noexc
 
 ExpElement CPreparedExpression::Evaluate(std::span<const VariableValue> Values,
                                          IExpressionListener* Listener) const {
+    if (double r = 0; !form_->numeric.empty() && runNumeric(form_->numeric, Values, r))
+        return ExpElement{formatNumber(r), ekNumber, kOperandPriority};
     RowListener row(*form_, Listener);
     row.texts = Values;
     return evaluatePrepared(form_->postfix, row);
@@ -168,6 +278,8 @@ ExpElement CPreparedExpression::Evaluate(std::span<const VariableValue> Values,
 
 ExpElement CPreparedExpression::Evaluate(std::span<const double> Values,
                                          IExpressionListener* Listener) const {
+    if (double r = 0; !form_->numeric.empty() && runNumeric(form_->numeric, Values, r))
+        return ExpElement{formatNumber(r), ekNumber, kOperandPriority};
     RowListener row(*form_, Listener);
     row.numbers = Values;
     return evaluatePrepared(form_->postfix, row);
