@@ -1,6 +1,7 @@
 // Postfix to infix: prints a postfix stack back as normalised formula text and
 // reports its value type. Fragments wait on a work stack; no recursion.
 #include <array>
+#include <initializer_list>
 #include <string_view>
 #include <string>
 #include <vector>
@@ -59,10 +60,16 @@ public:
     struct Chain {
         std::int32_t head = -1, tail = -1;
     };
-    void append(Chain& c, std::string_view s) {
-        pieces_.push_back({text_.size(), s.size(), -1});
-        text_.append(s);
+    void append(Chain& c, std::initializer_list<std::string_view> parts) {
+        const std::size_t offset = text_.size();
+        for (std::string_view s : parts) text_.append(s);
+        pieces_.push_back({offset, text_.size() - offset, -1});
         link(c, Chain{last(), last()});
+    }
+    void append(Chain& c, std::string_view s) { append(c, {s}); }
+    void reserve(std::size_t pieces) {
+        pieces_.reserve(pieces);
+        text_.reserve(pieces * 4);
     }
     void append(Chain& c, Chain other) {
         if (other.head >= 0) link(c, other);
@@ -71,6 +78,7 @@ public:
     void erase(std::int32_t piece) { pieces_[static_cast<std::size_t>(piece)].size = 0; }
     std::string text(Chain c) const {
         std::string out;
+        out.reserve(text_.size());
         for (std::int32_t i = c.head; i >= 0; i = pieces_[static_cast<std::size_t>(i)].next) {
             const Piece& p = pieces_[static_cast<std::size_t>(i)];
             out.append(text_, p.offset, p.size);
@@ -110,11 +118,20 @@ struct Fragment {
     bool openWithout = false;
 };
 
+Fragment fragment(std::int32_t kind, std::int32_t priority) {
+    Fragment f;
+    f.Kind = kind;
+    f.Priority = priority;
+    return f;
+}
+
 class Printer {
 public:
     explicit Printer(IExpressionListener* listener) : listener_(listener) {}
 
     ExpElement run(CExpElmStack postfix) {
+        pieces_.reserve(static_cast<std::size_t>(postfix.Count()) * 2);
+        work_.reserve(16);
         ExpElement el;
         while (postfix.Pop(el)) {
             switch (el.Kind) {
@@ -142,7 +159,7 @@ public:
 
 private:
     void pushLeaf(const ExpElement& el) {
-        Fragment f{el.Kind, el.Priority};
+        Fragment f = fragment(el.Kind, el.Priority);
         pieces_.append(f.text, el.Text);
         work_.push_back(f);
     }
@@ -155,6 +172,11 @@ private:
     ExpElement elementOf(const Fragment& f) const { return ExpElement{pieces_.text(f.text), f.Kind, f.Priority}; }
     void checkType(Fragment& f) {
         if (f.Kind != ekVariable) return;
+        if (!listener_) {  // what p_CheckVariableType makes of it without asking
+            f.Kind = ekVariable | vtAny;
+            f.Priority = kOperandPriority;
+            return;
+        }
         ExpElement el = elementOf(f);
         p_CheckVariableType(el, listener_);
         f.Kind = el.Kind;
@@ -183,7 +205,7 @@ private:
         // An omitted argument is no operand: printed as "" it would leave text that does not convert.
         if (!pop(a) || a.Kind == ekEmpty) fail(detail::msg::UnaryMinusWithoutOperand);
         checkType(a);
-        Fragment r{ekExpression | vtNumber, op.Priority};
+        Fragment r = fragment(ekExpression | vtNumber, op.Priority);
         r.minus = r.lead = true;
         pieces_.append(r.text, "-");
         // A minus after a minus converts back as it was without parentheses, as on the
@@ -224,13 +246,13 @@ private:
             fail(detail::msg::BinaryWithoutOperand, op.Text);
         checkType(right);
         checkType(left);
-        Fragment r{ekExpression | type, op.Priority};
+        Fragment r = fragment(ekExpression | type, op.Priority);
         const bool takesMore = op.Priority > detail::priority::Add;
         if (append(r, left, op.Priority > left.Priority || (left.open && takesMore))) {
             r.lead = left.lead;
             r.leadSafe = left.leadSafe && !takesMore;
         }
-        pieces_.append(r.text, " " + o + " ");
+        pieces_.append(r.text, {" ", o, " "});
         // A unary minus on the right converts back as it was without parentheses.
         const bool parenthesised = (op.Priority >= right.Priority && !right.minus) || joinsMore(right);
         if (right.minus && !parenthesised) afterOperator(right);
@@ -241,24 +263,24 @@ private:
     // call: "(" args... NAME prints NAME(a, b, c)
     void printCall(const ExpElement& marker) {
         std::vector<Fragment> args;  // last first
-        Fragment f;
+        Fragment a;
         for (;;) {
-            if (!pop(f)) fail(detail::msg::UnpairedBracket);
-            if (f.Kind == ekDelimiter) break;
-            args.push_back(f);
+            if (!pop(a)) fail(detail::msg::UnpairedBracket);
+            if (a.Kind == ekDelimiter) break;
+            args.push_back(a);
         }
         if (args.size() > 32767) raisePlatform(err::Overflow, "CExpElmStack.StackSize");
         std::string name = text::upper(marker.Text);
         const auto n = static_cast<std::int32_t>(args.size());
         std::int32_t type = vtAny;
-        Fragment r{ekExpression, kOperandPriority};
+        Fragment r = fragment(ekExpression, kOperandPriority);
         if (const PrintedFunction* f = findPrinted(name)) {
             if (n < f->minArgs || (f->maxArgs >= 0 && n > f->maxArgs))
                 fail(detail::msg::WrongArgumentCount, name);
             if (f->maxArgs < 0) typeInPlace(args);
             else checkArguments(*f, name, args);
             type = f->resultType != 0 ? f->resultType : ifType(args);
-            pieces_.append(r.text, name + "(");
+            pieces_.append(r.text, {name, "("});
             for (auto it = args.rbegin(); it != args.rend(); ++it) {
                 if (it != args.rbegin()) pieces_.append(r.text, ", ");
                 pieces_.append(r.text, it->text);
@@ -267,7 +289,7 @@ private:
         } else {
             // The listener sees, and may change, the arguments as an element stack.
             CExpElmStack arguments;
-            for (const Fragment& a : args) arguments.Push(elementOf(a));
+            for (const Fragment& arg : args) arguments.Push(elementOf(arg));
             std::int32_t errNum = 0;
             std::string errDes;
             if (listener_) listener_->CheckUserFunction(name, arguments, type, errNum, errDes);

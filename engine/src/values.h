@@ -70,8 +70,8 @@ struct Value {
     double number = 0;
     bool known = false;      // number is the value of el, a number
     bool textLater = false;  // el.Text is still to be made: literal, or else from number
+    std::int32_t slot = -1;  // a prepared formula's variable not yet answered: its place
     std::string_view literal;  // a number's text as written, in a formula that outlives it
-    std::int32_t slot = -1;    // a prepared formula's variable not yet answered: its place
 };
 using ValueStack = std::vector<Value>;
 

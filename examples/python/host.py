@@ -209,7 +209,7 @@ def main():
         print(f"formula: {formula}\nisCancel: {str(cancelled).lower()}")
         return
     print("value: %s (kind %d)" % nemro.evaluate('ROUND(A1*2,0)&"元"', {"A1": "2.5"}))
-    column = nemro.evaluate_column('ROUND(A1/B1,2)&"元"', {"A1": [10, 7, 1], "B1": [4, 3, 0]})
+    column = nemro.evaluate_column('ROUND(A1/B1,2)&"元"', {"A1": [10, 7, "x"], "B1": [4, 3, 1]})
     print("column:", ", ".join(c if isinstance(c, str) else "error %d" % c.number for c in column))
     print("printed: %s (type %d)" % nemro.print_formula("round(a1 , 2)"))
     try:

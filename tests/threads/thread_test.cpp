@@ -71,7 +71,7 @@ TEST(Threads, OnePreparedFormulaManyThreads) {
             for (int i = 1; i < 300 && failures[t].empty(); ++i) {
                 const std::string s(static_cast<std::size_t>(t), 'a');
                 const VariableValue row[] = {{ekNumber, std::to_string(i * 3)},
-                                             {ekNumber, i % 50 ? "3" : "0"},
+                                             {ekNumber, i % 50 ? "3" : "#11"},
                                              {ekString, s}};
                 try {
                     const ExpElement r = prepared.Evaluate(row);
