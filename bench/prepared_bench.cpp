@@ -55,7 +55,8 @@ const Rows& rows() {
 
 std::vector<std::string> formulas() {
     const auto& all = corpus("variables.txt");
-    return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(std::min(all.size(), kFormulas))};
+    return {all.begin(),
+            all.begin() + static_cast<std::ptrdiff_t>(std::min(all.size(), kFormulas))};
 }
 
 // Steps through the rows of one formula, then the next formula.
@@ -76,14 +77,16 @@ void BM_Prepared_PerRow(benchmark::State& state) {
     std::size_t failed = 0;
     for (auto _ : state) {
         try {
-            benchmark::DoNotOptimize(prepared[at.formula].Evaluate(std::span<const double>(r.numbers[at.row])));
+            benchmark::DoNotOptimize(
+                prepared[at.formula].Evaluate(std::span<const double>(r.numbers[at.row])));
         } catch (const NemroError&) {
             ++failed;
         }
         at.next(prepared.size());
     }
     state.SetItemsProcessed(state.iterations());
-    state.counters["failed_share"] = static_cast<double>(failed) / static_cast<double>(state.iterations());
+    state.counters["failed_share"] =
+        static_cast<double>(failed) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_Prepared_PerRow);
 
@@ -92,7 +95,8 @@ void BM_Peer_Muparser_PerRow(benchmark::State& state) {
     std::vector<std::unique_ptr<mu::Parser>> parsers;
     for (const std::string& f : formulas()) {
         auto p = std::make_unique<mu::Parser>();
-        for (std::size_t v = 0; v < 4; ++v) p->DefineVar(std::string(1, static_cast<char>('a' + v)), &values[v]);
+        for (std::size_t v = 0; v < 4; ++v)
+            p->DefineVar(std::string(1, static_cast<char>('a' + v)), &values[v]);
         p->SetExpr(f);
         parsers.push_back(std::move(p));
     }
@@ -109,7 +113,8 @@ void BM_Peer_Muparser_PerRow(benchmark::State& state) {
         at.next(parsers.size());
     }
     state.SetItemsProcessed(state.iterations());
-    state.counters["failed_share"] = static_cast<double>(failed) / static_cast<double>(state.iterations());
+    state.counters["failed_share"] =
+        static_cast<double>(failed) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_Peer_Muparser_PerRow);
 
@@ -117,7 +122,8 @@ BENCHMARK(BM_Peer_Muparser_PerRow);
 struct RowListener : IExpressionListener {
     const std::array<std::string, 4>* row = nullptr;
     void UserVariable(const std::string& Name, std::string& Value) override {
-        if (Name.size() == 1 && Name[0] >= 'a' && Name[0] <= 'd') Value = (*row)[static_cast<std::size_t>(Name[0] - 'a')];
+        if (Name.size() == 1 && Name[0] >= 'a' && Name[0] <= 'd')
+            Value = (*row)[static_cast<std::size_t>(Name[0] - 'a')];
     }
 };
 

@@ -131,7 +131,8 @@ template <typename Values>
 int32_t evaluatePrepared(const nemro_prepared* prepared, Values values, char** text, int32_t* kind,
                          nemro_error* error) {
     return guarded(error, [&] {
-        if (!prepared) throw nemro::NemroError(nemro::err::ObjectNotSet, "nemro_c", "no prepared formula");
+        if (!prepared)
+            throw nemro::NemroError(nemro::err::ObjectNotSet, "nemro_c", "no prepared formula");
         // The listener only reads its callbacks, so threads may share it.
         auto* listener = const_cast<CallbackListener*>(&prepared->listener);
         const nemro::ExpElement result = prepared->formula.Evaluate(values, listener);
@@ -275,12 +276,16 @@ int32_t nemro_prepared_new(const char* formula, nemro_prepared** prepared, nemro
     if (prepared) *prepared = nullptr;
     return guarded(error, [&] {
         auto* made = new nemro_prepared{nemro::CPreparedExpression(in(formula)), {}};
-        if (prepared) *prepared = made;
-        else delete made;
+        if (prepared)
+            *prepared = made;
+        else
+            delete made;
     });
 }
 
-void nemro_prepared_free(nemro_prepared* prepared) { delete prepared; }
+void nemro_prepared_free(nemro_prepared* prepared) {
+    delete prepared;
+}
 
 int32_t nemro_prepared_variable_count(const nemro_prepared* prepared) {
     return prepared ? static_cast<int32_t>(prepared->formula.Variables().size()) : 0;
@@ -298,15 +303,17 @@ void nemro_prepared_set_function_callback(nemro_prepared* prepared, nemro_name_c
     prepared->listener.functionContext = context;
 }
 
-int32_t nemro_prepared_evaluate(const nemro_prepared* prepared, const char* const* values, int32_t count,
-                                char** text, int32_t* kind, nemro_error* error) {
+int32_t nemro_prepared_evaluate(const nemro_prepared* prepared, const char* const* values,
+                                int32_t count, char** text, int32_t* kind, nemro_error* error) {
     std::vector<nemro::VariableValue> row;
     for (int32_t i = 0; values && i < count; ++i) row.push_back({nemro::ekEmpty, in(values[i])});
-    return evaluatePrepared(prepared, std::span<const nemro::VariableValue>(row), text, kind, error);
+    return evaluatePrepared(prepared, std::span<const nemro::VariableValue>(row), text, kind,
+                            error);
 }
 
-int32_t nemro_prepared_evaluate_numbers(const nemro_prepared* prepared, const double* values, int32_t count,
-                                        char** text, int32_t* kind, nemro_error* error) {
+int32_t nemro_prepared_evaluate_numbers(const nemro_prepared* prepared, const double* values,
+                                        int32_t count, char** text, int32_t* kind,
+                                        nemro_error* error) {
     const std::size_t n = values && count > 0 ? static_cast<std::size_t>(count) : 0;
     return evaluatePrepared(prepared, std::span<const double>(values, n), text, kind, error);
 }

@@ -10,11 +10,11 @@
 #include "converter.h"
 #include "engine_internal.h"
 #include "function_table.h"
+#include "messages.h"
 #include "nemro/error.h"
 #include "nemro/text.h"
 #include "text_tools.h"
 #include "values.h"
-#include "messages.h"
 
 namespace nemro {
 namespace {
@@ -194,7 +194,8 @@ public:
         : listener_(listener), defer_(deferErrors), formula_(formula) {}
     // The elements of a prepared formula, whose texts outlive the machine.
     struct Prepared {};
-    EvalMachine(SlotListener* listener, Prepared) : listener_(listener), defer_(false), textsKept_(true) {}
+    EvalMachine(SlotListener* listener, Prepared)
+        : listener_(listener), defer_(false), textsKept_(true) {}
 
     void emit(const Token& el) {
         if (error_) return;
@@ -239,8 +240,10 @@ private:
             v.known = true;
         }
         const std::less_equal<const char*> notAfter;  // a total order on any pointers
-        const bool inFormula = textsKept_ || (!formula_.empty() && notAfter(formula_.data(), el.Text.data()) &&
-                                              notAfter(el.Text.data() + el.Text.size(), formula_.data() + formula_.size()));
+        const bool inFormula =
+            textsKept_ ||
+            (!formula_.empty() && notAfter(formula_.data(), el.Text.data()) &&
+             notAfter(el.Text.data() + el.Text.size(), formula_.data() + formula_.size()));
         if (el.Valued && inFormula) {
             v.literal = el.Text;
             v.textLater = true;

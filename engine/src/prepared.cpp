@@ -24,7 +24,16 @@ namespace {
 // magnitude beyond the cheap read-back, a variable that is no plain number) sends the
 // row to the evaluator, which has no side effects to repeat in such a formula.
 struct NumericStep {
-    enum Code : std::uint8_t { Constant, Variable, Add, Subtract, Multiply, Divide, Power, Negate } code;
+    enum Code : std::uint8_t {
+        Constant,
+        Variable,
+        Add,
+        Subtract,
+        Multiply,
+        Divide,
+        Power,
+        Negate
+    } code;
     std::int32_t slot = 0;
     double value = 0;
 };
@@ -102,12 +111,23 @@ std::vector<NumericStep> numericProgram(const std::vector<Token>& postfix) {
             s.code = NumericStep::Negate;
         } else if (t.Kind == ekOperator && t.Text.size() == 1 && depth >= 2) {
             switch (t.Text[0]) {
-                case '+': s.code = NumericStep::Add; break;
-                case '-': s.code = NumericStep::Subtract; break;
-                case '*': s.code = NumericStep::Multiply; break;
-                case '/': s.code = NumericStep::Divide; break;
-                case '^': s.code = NumericStep::Power; break;
-                default: return {};
+                case '+':
+                    s.code = NumericStep::Add;
+                    break;
+                case '-':
+                    s.code = NumericStep::Subtract;
+                    break;
+                case '*':
+                    s.code = NumericStep::Multiply;
+                    break;
+                case '/':
+                    s.code = NumericStep::Divide;
+                    break;
+                case '^':
+                    s.code = NumericStep::Power;
+                    break;
+                default:
+                    return {};
             }
             --depth;
         } else {
@@ -121,10 +141,14 @@ std::vector<NumericStep> numericProgram(const std::vector<Token>& postfix) {
 }
 
 // A computed number as the evaluator keeps it; false where it would take the text route.
-bool rounded(double value, double& out) { return std::isfinite(value) && readBackNumber(value, out); }
+bool rounded(double value, double& out) {
+    return std::isfinite(value) && readBackNumber(value, out);
+}
 
 // A variable's number: from a double, or from a text that is a plain decimal number.
-bool numberOf(double d, double& out) { return rounded(d, out); }
+bool numberOf(double d, double& out) {
+    return rounded(d, out);
+}
 bool numberOf(const VariableValue& v, double& out) {
     const std::string& t = v.Text;
     if (t.empty() || t.front() == ' ' || t.back() == ' ' || t.front() == '\t' || t.back() == '\t' ||
@@ -139,7 +163,8 @@ bool numberOf(const VariableValue& v, double& out) {
 }
 
 template <class Values>
-bool runNumeric(const std::vector<NumericStep>& steps, std::span<const Values> values, double& result) {
+bool runNumeric(const std::vector<NumericStep>& steps, std::span<const Values> values,
+                double& result) {
     double stack[kNumericDepth];
     std::size_t n = 0;
     for (const NumericStep& s : steps) {
@@ -161,10 +186,18 @@ bool runNumeric(const std::vector<NumericStep>& steps, std::span<const Values> v
         const double r = stack[--n], l = stack[n - 1];
         double v = 0;
         switch (s.code) {
-            case NumericStep::Add: v = l + r; break;
-            case NumericStep::Subtract: v = l - r; break;
-            case NumericStep::Multiply: v = l * r; break;
-            case NumericStep::Divide: v = r == 0 ? 0.0 : l / r; break;  // x/0 is 0 here
+            case NumericStep::Add:
+                v = l + r;
+                break;
+            case NumericStep::Subtract:
+                v = l - r;
+                break;
+            case NumericStep::Multiply:
+                v = l * r;
+                break;
+            case NumericStep::Divide:
+                v = r == 0 ? 0.0 : l / r;
+                break;  // x/0 is 0 here
             default:
                 if (l == 0 && r < 0) return false;
                 v = std::pow(l, r);

@@ -2,15 +2,15 @@
 // reports its value type. Fragments wait on a work stack; no recursion.
 #include <array>
 #include <initializer_list>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine_internal.h"
+#include "messages.h"
 #include "nemro/error.h"
 #include "nemro/text.h"
 #include "text_tools.h"
-#include "messages.h"
 
 namespace nemro {
 namespace {
@@ -56,7 +56,7 @@ const PrintedFunction* findPrinted(const std::string& name) {
 // chain in and copies nothing, and each text is written out once, at the end, so that
 // deep nesting prints in time linear in its length.
 class Pieces {
-public:
+  public:
     struct Chain {
         std::int32_t head = -1, tail = -1;
     };
@@ -86,15 +86,17 @@ public:
         return out;
     }
 
-private:
+  private:
     struct Piece {
         std::size_t offset, size;
         std::int32_t next;
     };
     std::int32_t last() const { return static_cast<std::int32_t>(pieces_.size() - 1); }
     void link(Chain& c, Chain other) {
-        if (c.head < 0) c = other;
-        else pieces_[static_cast<std::size_t>(c.tail)].next = other.head, c.tail = other.tail;
+        if (c.head < 0)
+            c = other;
+        else
+            pieces_[static_cast<std::size_t>(c.tail)].next = other.head, c.tail = other.tail;
     }
     std::string text_;
     std::vector<Piece> pieces_;
@@ -108,10 +110,10 @@ struct Fragment {
     std::int32_t Kind = ekEmpty;
     std::int32_t Priority = 0;
     Pieces::Chain text;
-    bool minus = false;     // a unary minus itself
-    bool open = false;      // ends in a bare minus that a following "*", "/" or "^" would join
-    bool lead = false;      // starts with a bare unary minus
-    bool leadSafe = true;   // ... which read as binary minus would take in no more than before
+    bool minus = false;    // a unary minus itself
+    bool open = false;     // ends in a bare minus that a following "*", "/" or "^" would join
+    bool lead = false;     // starts with a bare unary minus
+    bool leadSafe = true;  // ... which read as binary minus would take in no more than before
     // A minus whose parentheses only keep a following "*" or "/" out, which a minus after
     // an operator does anyway: the pieces "(" and ")", and whether it is open without them.
     std::int32_t softOpen = -1, softClose = -1;
@@ -158,107 +160,115 @@ public:
     }
 
 private:
-    void pushLeaf(const ExpElement& el) {
-        Fragment f = fragment(el.Kind, el.Priority);
-        pieces_.append(f.text, el.Text);
-        work_.push_back(f);
-    }
-    bool pop(Fragment& out) {
-        if (work_.empty()) return false;
-        out = work_.back();
-        work_.pop_back();
-        return true;
-    }
-    ExpElement elementOf(const Fragment& f) const { return ExpElement{pieces_.text(f.text), f.Kind, f.Priority}; }
-    void checkType(Fragment& f) {
-        if (f.Kind != ekVariable) return;
-        if (!listener_) {  // what p_CheckVariableType makes of it without asking
-            f.Kind = ekVariable | vtAny;
-            f.Priority = kOperandPriority;
-            return;
-        }
-        ExpElement el = elementOf(f);
-        p_CheckVariableType(el, listener_);
-        f.Kind = el.Kind;
-        f.Priority = el.Priority;
-    }
-    // Appends f, in parentheses when asked; says whether it went in bare.
-    bool append(Fragment& to, const Fragment& f, bool parenthesised) {
-        if (parenthesised) pieces_.append(to.text, "(");
-        pieces_.append(to.text, f.text);
-        if (parenthesised) pieces_.append(to.text, ")");
-        return !parenthesised;
-    }
-    static bool joinsMore(const Fragment& f) { return f.lead && !f.leadSafe; }
-    // A minus placed right after an operator: parentheses that only kept a "*" or "/" in
-    // are left out, as printing the text again leaves them out.
-    void afterOperator(Fragment& f) {
-        if (f.softOpen < 0) return;
-        pieces_.erase(f.softOpen);
-        pieces_.erase(f.softClose);
-        f.open = f.openWithout;
-    }
+  void pushLeaf(const ExpElement& el) {
+      Fragment f = fragment(el.Kind, el.Priority);
+      pieces_.append(f.text, el.Text);
+      work_.push_back(f);
+  }
+  bool pop(Fragment& out) {
+      if (work_.empty()) return false;
+      out = work_.back();
+      work_.pop_back();
+      return true;
+  }
+  ExpElement elementOf(const Fragment& f) const {
+      return ExpElement{pieces_.text(f.text), f.Kind, f.Priority};
+  }
+  void checkType(Fragment& f) {
+      if (f.Kind != ekVariable) return;
+      if (!listener_) {  // what p_CheckVariableType makes of it without asking
+          f.Kind = ekVariable | vtAny;
+          f.Priority = kOperandPriority;
+          return;
+      }
+      ExpElement el = elementOf(f);
+      p_CheckVariableType(el, listener_);
+      f.Kind = el.Kind;
+      f.Priority = el.Priority;
+  }
+  // Appends f, in parentheses when asked; says whether it went in bare.
+  bool append(Fragment& to, const Fragment& f, bool parenthesised) {
+      if (parenthesised) pieces_.append(to.text, "(");
+      pieces_.append(to.text, f.text);
+      if (parenthesised) pieces_.append(to.text, ")");
+      return !parenthesised;
+  }
+  static bool joinsMore(const Fragment& f) { return f.lead && !f.leadSafe; }
+  // A minus placed right after an operator: parentheses that only kept a "*" or "/" in
+  // are left out, as printing the text again leaves them out.
+  void afterOperator(Fragment& f) {
+      if (f.softOpen < 0) return;
+      pieces_.erase(f.softOpen);
+      pieces_.erase(f.softClose);
+      f.open = f.openWithout;
+  }
 
     // unary: A "-()" prints -A, or -(A) when A binds less tightly
-    void printUnaryMinus(const ExpElement& op) {
-        Fragment a;
-        // An omitted argument is no operand: printed as "" it would leave text that does not convert.
-        if (!pop(a) || a.Kind == ekEmpty) fail(detail::msg::UnaryMinusWithoutOperand);
-        checkType(a);
-        Fragment r = fragment(ekExpression | vtNumber, op.Priority);
-        r.minus = r.lead = true;
-        pieces_.append(r.text, "-");
-        // A minus after a minus converts back as it was without parentheses, as on the
-        // right of an operator.
-        const bool parenthesised = (op.Priority >= a.Priority && !a.minus) || joinsMore(a);
-        if (a.minus && !parenthesised) afterOperator(a);
-        if (parenthesised) {
-            pieces_.append(r.text, "(");
-            r.softOpen = pieces_.lastPiece();
-        }
-        append(r, a, false);
-        if (parenthesised) {
-            pieces_.append(r.text, ")");
-            r.softClose = pieces_.lastPiece();
-            if (a.Priority > detail::priority::Add && a.Priority < detail::priority::UnaryMinus && !joinsMore(a))
-                r.openWithout = a.open;
-            else
-                r.softOpen = r.softClose = -1;
-        } else {
-            r.open = a.minus || a.open;
-        }
-        work_.push_back(r);
-    }
+  void printUnaryMinus(const ExpElement& op) {
+      Fragment a;
+      // An omitted argument is no operand: printed as "" it would leave text that does not convert.
+      if (!pop(a) || a.Kind == ekEmpty) fail(detail::msg::UnaryMinusWithoutOperand);
+      checkType(a);
+      Fragment r = fragment(ekExpression | vtNumber, op.Priority);
+      r.minus = r.lead = true;
+      pieces_.append(r.text, "-");
+      // A minus after a minus converts back as it was without parentheses, as on the
+      // right of an operator.
+      const bool parenthesised = (op.Priority >= a.Priority && !a.minus) || joinsMore(a);
+      if (a.minus && !parenthesised) afterOperator(a);
+      if (parenthesised) {
+          pieces_.append(r.text, "(");
+          r.softOpen = pieces_.lastPiece();
+      }
+      append(r, a, false);
+      if (parenthesised) {
+          pieces_.append(r.text, ")");
+          r.softClose = pieces_.lastPiece();
+          if (a.Priority > detail::priority::Add && a.Priority < detail::priority::UnaryMinus &&
+              !joinsMore(a))
+              r.openWithout = a.open;
+          else
+              r.softOpen = r.softClose = -1;
+      } else {
+          r.open = a.minus || a.open;
+      }
+      work_.push_back(r);
+  }
 
     // binary: L R op prints "L op R"; equal priorities associate to the left
-    void printOperator(const ExpElement& op) {
-        if (op.Text == "-()") return printUnaryMinus(op);
-        std::int32_t type = 0;
-        const std::string& o = op.Text;
-        if (o == "+" || o == "-" || o == "*" || o == "/" || o == "^") type = vtNumber;
-        else if (o == "&" || o == ";") type = vtString;
-        else if (o == "=" || o == "<>" || o == ">" || o == ">=" || o == "<" || o == "<=") type = vtBoolean;
-        else fail("");
-        Fragment right, left;
-        const bool haveRight = pop(right);
-        const bool haveLeft = pop(left);
-        if (!haveRight || !haveLeft || right.Kind == ekEmpty || left.Kind == ekEmpty)
-            fail(detail::msg::BinaryWithoutOperand, op.Text);
-        checkType(right);
-        checkType(left);
-        Fragment r = fragment(ekExpression | type, op.Priority);
-        const bool takesMore = op.Priority > detail::priority::Add;
-        if (append(r, left, op.Priority > left.Priority || (left.open && takesMore))) {
-            r.lead = left.lead;
-            r.leadSafe = left.leadSafe && !takesMore;
-        }
-        pieces_.append(r.text, {" ", o, " "});
-        // A unary minus on the right converts back as it was without parentheses.
-        const bool parenthesised = (op.Priority >= right.Priority && !right.minus) || joinsMore(right);
-        if (right.minus && !parenthesised) afterOperator(right);
-        if (append(r, right, parenthesised)) r.open = right.minus || right.open;
-        work_.push_back(r);
-    }
+  void printOperator(const ExpElement& op) {
+      if (op.Text == "-()") return printUnaryMinus(op);
+      std::int32_t type = 0;
+      const std::string& o = op.Text;
+      if (o == "+" || o == "-" || o == "*" || o == "/" || o == "^")
+          type = vtNumber;
+      else if (o == "&" || o == ";")
+          type = vtString;
+      else if (o == "=" || o == "<>" || o == ">" || o == ">=" || o == "<" || o == "<=")
+          type = vtBoolean;
+      else
+          fail("");
+      Fragment right, left;
+      const bool haveRight = pop(right);
+      const bool haveLeft = pop(left);
+      if (!haveRight || !haveLeft || right.Kind == ekEmpty || left.Kind == ekEmpty)
+          fail(detail::msg::BinaryWithoutOperand, op.Text);
+      checkType(right);
+      checkType(left);
+      Fragment r = fragment(ekExpression | type, op.Priority);
+      const bool takesMore = op.Priority > detail::priority::Add;
+      if (append(r, left, op.Priority > left.Priority || (left.open && takesMore))) {
+          r.lead = left.lead;
+          r.leadSafe = left.leadSafe && !takesMore;
+      }
+      pieces_.append(r.text, {" ", o, " "});
+      // A unary minus on the right converts back as it was without parentheses.
+      const bool parenthesised =
+          (op.Priority >= right.Priority && !right.minus) || joinsMore(right);
+      if (right.minus && !parenthesised) afterOperator(right);
+      if (append(r, right, parenthesised)) r.open = right.minus || right.open;
+      work_.push_back(r);
+  }
 
     // call: "(" args... NAME prints NAME(a, b, c)
     void printCall(const ExpElement& marker) {
@@ -277,8 +287,10 @@ private:
         if (const PrintedFunction* f = findPrinted(name)) {
             if (n < f->minArgs || (f->maxArgs >= 0 && n > f->maxArgs))
                 fail(detail::msg::WrongArgumentCount, name);
-            if (f->maxArgs < 0) typeInPlace(args);
-            else checkArguments(*f, name, args);
+            if (f->maxArgs < 0)
+                typeInPlace(args);
+            else
+                checkArguments(*f, name, args);
             type = f->resultType != 0 ? f->resultType : ifType(args);
             pieces_.append(r.text, {name, "("});
             for (auto it = args.rbegin(); it != args.rend(); ++it) {
@@ -306,7 +318,8 @@ private:
     }
 
     // Types each argument, rejects an omitted required one, drops an omitted optional one.
-    void checkArguments(const PrintedFunction& f, const std::string& name, std::vector<Fragment>& args) {
+    void checkArguments(const PrintedFunction& f, const std::string& name,
+                        std::vector<Fragment>& args) {
         std::vector<Fragment> kept;
         std::int32_t index = 1;
         for (auto it = args.rbegin(); it != args.rend(); ++it, ++index) {

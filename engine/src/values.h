@@ -79,7 +79,7 @@ using ValueStack = std::vector<Value>;
 // in the formula's list and hands every other callback on to the host's listener. Only
 // values with a slot are answered through it, so a value with one always meets it.
 class SlotListener : public IExpressionListener {
-public:
+  public:
     // Answers v as UserVariable's answer would make it; v's slot is cleared.
     virtual void resolve(Value& v) = 0;
     virtual const std::string& variableName(std::int32_t slot) const = 0;

@@ -45,7 +45,8 @@ double randomNumber(std::mt19937& rng) {
     return rng() % 3 ? pool[rng() % std::size(pool)] : static_cast<double>(rng() % 100000) / 100;
 }
 
-void expectSame(const std::string& formula, std::mt19937& rng, const std::vector<double>& fixed = {}) {
+void expectSame(const std::string& formula, std::mt19937& rng,
+                const std::vector<double>& fixed = {}) {
     std::unique_ptr<CPreparedExpression> p;
     const Outcome prepared = testing::outcomeOf([&] {
         p = std::make_unique<CPreparedExpression>(formula);
@@ -63,7 +64,8 @@ void expectSame(const std::string& formula, std::mt19937& rng, const std::vector
         texts.push_back(randomValue(rng)), numbers.push_back(randomNumber(rng));
     if (!fixed.empty()) {  // the same values as numbers and as their texts
         numbers = fixed;
-        for (std::size_t i = 0; i < names.size(); ++i) texts[i] = {ekNumber, detail::formatNumber(numbers[i])};
+        for (std::size_t i = 0; i < names.size(); ++i)
+            texts[i] = {ekNumber, detail::formatNumber(numbers[i])};
     }
     for (int round = 0; round < 3; ++round) {
         Recorder listener, got;
@@ -95,8 +97,9 @@ TEST(Prepared, SameAsEvaluateOverTheCorpusSample) {
     for (; std::getline(corpus, formula); ++count) expectSame(formula, rng);
     EXPECT_GT(count, 5000);
     // The arithmetic with variables, which takes the numeric route where it can.
-    std::ifstream variables(std::string(NEMRO_SAMPLE_CORPUS).replace(std::string(NEMRO_SAMPLE_CORPUS).rfind('/'),
-                                                                     std::string::npos, "/variables.txt"));
+    std::ifstream variables(std::string(NEMRO_SAMPLE_CORPUS)
+                                .replace(std::string(NEMRO_SAMPLE_CORPUS).rfind('/'),
+                                         std::string::npos, "/variables.txt"));
     for (count = 0; std::getline(variables, formula); ++count) expectSame(formula, rng);
     EXPECT_GT(count, 1000);
     // clang-format off
@@ -108,7 +111,8 @@ TEST(Prepared, SameAsEvaluateOverTheCorpusSample) {
 // Printing what the printer printed gives the same text again.
 TEST(Printer, PrintedTextIsAFixedPoint) {
     std::ifstream corpus(NEMRO_SAMPLE_CORPUS);
-    std::vector<std::string> formulas{"2*-3", "a^-b*c", "(a^-b)*c", "2*(-3)/4", "--a*b", "x-(-y)", "-a^2*-b"};
+    std::vector<std::string> formulas{"2*-3",  "a^-b*c", "(a^-b)*c", "2*(-3)/4",
+                                      "--a*b", "x-(-y)", "-a^2*-b"};
     for (std::string f; std::getline(corpus, f);) formulas.push_back(f);
     for (const std::string& f : formulas) {
         const Outcome once = print(f);

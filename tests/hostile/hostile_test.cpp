@@ -53,7 +53,8 @@ TEST(HostileEngine, LongMinusChainsAndDeepCallsPrint) {
         return e.PostfixToInfix(e.InfixToPostfix(formula), type);
     };
     EXPECT_EQ(print(std::string(n, '-') + "1"), std::string(n, '-') + "1");
-    EXPECT_EQ(print(repeat("abs(", depth) + "1" + std::string(depth, ')')), repeat("ABS(", depth) + "1" + std::string(depth, ')'));
+    EXPECT_EQ(print(repeat("abs(", depth) + "1" + std::string(depth, ')')),
+              repeat("ABS(", depth) + "1" + std::string(depth, ')'));
 }
 
 TEST(HostileEngine, EvaluateNeverThrowsOnHugeInput) {

@@ -16,8 +16,8 @@ const char* kindName(std::int32_t kind) {
 }  // namespace
 
 int runEval(const std::vector<std::string>& args, Io& io) {
-    const FormulaOptions o =
-        parseFormulaOptions(args, {"--var", "--function", "--catalogue", "--rows"}, {"--trace", "--batch"});
+    const FormulaOptions o = parseFormulaOptions(
+        args, {"--var", "--function", "--catalogue", "--rows"}, {"--trace", "--batch"});
     CliListener listener;
     listener.tracing = o.trace;
     if (auto it = o.values.find("--var"); it != o.values.end())

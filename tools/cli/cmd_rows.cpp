@@ -37,13 +37,14 @@ struct Source {
 };
 
 class RowRunner {
-public:
+  public:
     RowRunner(const CPreparedExpression& formula, const CliListener& listener, bool json, Io& io)
         : formula_(formula), listener_(listener), json_(json), io_(io) {}
 
     // false when a variable has neither a column nor a constant; the message is written.
     bool header() {
-        headerFields_.assign(fields_.begin(), fields_.begin() + static_cast<std::ptrdiff_t>(count_));
+        headerFields_.assign(fields_.begin(),
+                             fields_.begin() + static_cast<std::ptrdiff_t>(count_));
         for (const std::string& name : formula_.Variables()) {
             Source s;
             const std::string upper = text::upper(name);
@@ -75,7 +76,8 @@ public:
         ExpElement result;
         bool ok = false;
         if (count_ != headerFields_.size()) {
-            failure = std::to_string(count_) + " fields, the header has " + std::to_string(headerFields_.size());
+            failure = std::to_string(count_) + " fields, the header has " +
+                      std::to_string(headerFields_.size());
         } else {
             for (std::size_t i = 0; i < sources_.size(); ++i) {
                 const Source& s = sources_[i];
@@ -121,7 +123,7 @@ public:
         if (shown_) io_.err << "\rrows: " << rows_ << '\n';
     }
 
-private:
+  private:
     void write(bool ok, const ExpElement& result, const std::string& failure) {
         if (json_) {
             nlohmann::ordered_json j = {{"row", rows_}};
@@ -149,7 +151,9 @@ private:
     void progress() {
         if (!terminal_) return;
         const auto now = Clock::now();
-        if (now - started_ < std::chrono::seconds(1) || now - lastShown_ < std::chrono::milliseconds(250)) return;
+        if (now - started_ < std::chrono::seconds(1) ||
+            now - lastShown_ < std::chrono::milliseconds(250))
+            return;
         lastShown_ = now;
         shown_ = true;
         io_.err << "\rrows: " << rows_ << std::flush;
@@ -196,11 +200,14 @@ void onRow(int, void* context) {
     }
 }
 
-int keepSpaces(unsigned char) { return 0; }  // blanks belong to their field
+int keepSpaces(unsigned char) {
+    return 0;
+}  // blanks belong to their field
 
 }  // namespace
 
-int runRows(const std::string& file, const std::string& formula, const CliListener& listener, bool json, Io& io) {
+int runRows(const std::string& file, const std::string& formula, const CliListener& listener,
+            bool json, Io& io) {
     std::ifstream opened;
     std::istream* in = &io.in;
     if (file != "-") {
@@ -221,17 +228,20 @@ int runRows(const std::string& file, const std::string& formula, const CliListen
     csv_set_space_func(&parser, keepSpaces);
     std::vector<char> buffer(1 << 16);
     bool first = true, malformed = false;
-    while (!parse.stopped && in->read(buffer.data(), static_cast<std::streamsize>(buffer.size())).gcount() > 0) {
+    while (!parse.stopped &&
+           in->read(buffer.data(), static_cast<std::streamsize>(buffer.size())).gcount() > 0) {
         std::size_t size = static_cast<std::size_t>(in->gcount()), skip = 0;
         // A byte-order mark before the header is no part of it.
         if (first && size >= 3 && std::string_view(buffer.data(), 3) == "\xEF\xBB\xBF") skip = 3;
         first = false;
-        if (csv_parse(&parser, buffer.data() + skip, size - skip, onField, onRow, &parse) != size - skip) {
+        if (csv_parse(&parser, buffer.data() + skip, size - skip, onField, onRow, &parse) !=
+            size - skip) {
             malformed = true;
             break;
         }
     }
-    if (!malformed && !parse.stopped && csv_fini(&parser, onField, onRow, &parse) != 0) malformed = true;
+    if (!malformed && !parse.stopped && csv_fini(&parser, onField, onRow, &parse) != 0)
+        malformed = true;
     // An empty table has a header without columns.
     if (!malformed && parse.inHeader && !parse.stopped) onRow(0, &parse);
     const std::string reason = malformed ? csv_strerror(csv_error(&parser)) : "";
@@ -239,8 +249,8 @@ int runRows(const std::string& file, const std::string& formula, const CliListen
     runner.finish();
     if (parse.stopped) return kFormulaError;
     if (malformed) {
-        io.err << "nemro-formula eval: the table is not well-formed CSV after row " << runner.rows() << ": "
-               << reason << '\n';
+        io.err << "nemro-formula eval: the table is not well-formed CSV after row " << runner.rows()
+               << ": " << reason << '\n';
         return kFormulaError;
     }
     return runner.failed() ? kFormulaError : kOk;

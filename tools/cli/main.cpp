@@ -23,8 +23,9 @@ const std::vector<Command>& commands() {
          "example: nemro-formula postfix --json 'ROUND(A1*2,2)'\n",
          runPostfix},
         {"eval", "check and evaluate a formula",
-         "usage: nemro-formula eval [--json] [--trace] [--batch] [--rows FILE] [--var NAME=VALUE]...\n"
+         "usage: nemro-formula eval [--json] [--trace] [--batch] [--var NAME=VALUE]...\n"
          "                          [--function NAME=STATUS]... [--catalogue FILE] FORMULA\n"
+         "       nemro-formula eval --rows FILE [--json] [--var NAME=VALUE]... FORMULA\n"
          "\n"
          "Converts and evaluates FORMULA as the formula check does, and prints the result's\n"
          "kind and text, or the error instead of showing it in a message box.\n"
