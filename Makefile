@@ -67,7 +67,8 @@ fuzz: fuzz-build
 # Benchmarks beside their peers; not part of `make test`. Prints one table of figures,
 # ratios and targets (bench/README.md).
 BENCH_DIR := build-bench
-BENCH_TARGETS := nemro_bench_engine nemro_bench_scaling nemro_bench_catalogue nemro_bench_dialogs nemro_bench_preview nemro-formula
+BENCH_TARGETS := nemro_bench_engine nemro_bench_scaling nemro_bench_catalogue nemro_bench_dialogs nemro_bench_preview \
+                 nemro-formula nemro_bench_prepared
 
 bench-build:
 	@scripts/install-bench-deps

@@ -7,6 +7,8 @@ OUTDIR/corpus.txt   every formula (numeric, text, logical, nested calls), 10-200
 OUTDIR/numeric.txt  the pure arithmetic ones: numbers, + - * / ^, unary minus, parentheses
 OUTDIR/shared.txt   the ones a general spreadsheet engine understands too: no variables, only
                     functions such engines also have, no doubled quotes, no bare TRUE/FALSE
+OUTDIR/variables.txt  the pure arithmetic ones with two to four of their numbers made the
+                    variables a, b, c and d (in that order), for evaluation over rows
 
 The mix follows what a report template holds: mostly short arithmetic on fields, text
 joined for captions, conditions, and some nesting of calls.
@@ -14,6 +16,7 @@ joined for captions, conditions, and some nesting of calls.
 import argparse
 import os
 import random
+import re
 
 # (class, share of the corpus)
 MIX = [
@@ -218,6 +221,20 @@ def main():
                 num.write(f + "\n")
             if shared:
                 sh.write(f + "\n")
+    # A generator of its own, so that the files above stay as they were.
+    vr = random.Random(a.seed + 1)
+    with open(os.path.join(a.outdir, "variables.txt"), "w", encoding="utf-8", newline="\n") as var:
+        for cls, f, _ in formulas:
+            numbers = list(re.finditer(r"\d+(?:\.\d+)?", f)) if cls == "arithmetic" else []
+            if len(numbers) < 2:
+                continue
+            chosen = sorted(vr.sample(range(len(numbers)), min(len(numbers), vr.randint(2, 4))))
+            out, last = [], 0
+            for name, index in zip("abcd", chosen):
+                m = numbers[index]
+                out += [f[last:m.start()], name]
+                last = m.end()
+            var.write("".join(out) + f[last:] + "\n")
     counts = {}
     for cls, _, _ in formulas:
         counts[cls] = counts.get(cls, 0) + 1

@@ -6,7 +6,9 @@
 #include <map>
 #include <new>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "nemro/argument_set.h"
 #include "nemro/error.h"
@@ -14,6 +16,7 @@
 #include "nemro/formula_checks.h"
 #include "nemro/formula_set.h"
 #include "nemro/message_box.h"
+#include "nemro/prepared.h"
 
 struct nemro_formula_set {
     nemro::CFormulaSet set;
@@ -118,6 +121,29 @@ struct nemro_expression {
     CallbackListener listener;
     nemro::CGNTExpression engine{&listener};
 };
+
+struct nemro_prepared {
+    nemro::CPreparedExpression formula;
+    CallbackListener listener;
+};
+
+namespace {
+
+template <typename Values>
+int32_t evaluatePrepared(const nemro_prepared* prepared, Values values, char** text, int32_t* kind,
+                         nemro_error* error) {
+    return guarded(error, [&] {
+        if (!prepared)
+            throw nemro::NemroError(nemro::err::ObjectNotSet, "nemro_c", "no prepared formula");
+        // The listener only reads its callbacks, so threads may share it.
+        auto* listener = const_cast<CallbackListener*>(&prepared->listener);
+        const nemro::ExpElement result = prepared->formula.Evaluate(values, listener);
+        setOut(text, result.Text);
+        if (kind) *kind = result.Kind;
+    });
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -303,6 +329,52 @@ int32_t nemro_check_formula(const char* formula, const char* catalogue_path, int
         setOut(title, d ? d->title : std::string());
         if (icon) *icon = d ? static_cast<std::int32_t>(d->icon) : 0;
     });
+}
+
+int32_t nemro_prepared_new(const char* formula, nemro_prepared** prepared, nemro_error* error) {
+    if (prepared) *prepared = nullptr;
+    return guarded(error, [&] {
+        auto* made = new nemro_prepared{nemro::CPreparedExpression(in(formula)), {}};
+        if (prepared)
+            *prepared = made;
+        else
+            delete made;
+    });
+}
+
+void nemro_prepared_free(nemro_prepared* prepared) {
+    delete prepared;
+}
+
+int32_t nemro_prepared_variable_count(const nemro_prepared* prepared) {
+    return prepared ? static_cast<int32_t>(prepared->formula.Variables().size()) : 0;
+}
+
+const char* nemro_prepared_variable(const nemro_prepared* prepared, int32_t index) {
+    if (!prepared || index < 0 || index >= nemro_prepared_variable_count(prepared)) return nullptr;
+    return prepared->formula.Variables()[static_cast<std::size_t>(index)].c_str();
+}
+
+void nemro_prepared_set_function_callback(nemro_prepared* prepared, nemro_name_callback callback,
+                                          void* context) {
+    if (!prepared) return;
+    prepared->listener.function = callback;
+    prepared->listener.functionContext = context;
+}
+
+int32_t nemro_prepared_evaluate(const nemro_prepared* prepared, const char* const* values,
+                                int32_t count, char** text, int32_t* kind, nemro_error* error) {
+    std::vector<nemro::VariableValue> row;
+    for (int32_t i = 0; values && i < count; ++i) row.push_back({nemro::ekEmpty, in(values[i])});
+    return evaluatePrepared(prepared, std::span<const nemro::VariableValue>(row), text, kind,
+                            error);
+}
+
+int32_t nemro_prepared_evaluate_numbers(const nemro_prepared* prepared, const double* values,
+                                        int32_t count, char** text, int32_t* kind,
+                                        nemro_error* error) {
+    const std::size_t n = values && count > 0 ? static_cast<std::size_t>(count) : 0;
+    return evaluatePrepared(prepared, std::span<const double>(values, n), text, kind, error);
 }
 
 }  // extern "C"

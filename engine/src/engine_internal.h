@@ -33,6 +33,8 @@ struct Token {
     std::int32_t Priority = 0;
     // For a number whose text reads by the short route of readNumber, the value read.
     bool Valued = false;
+    // For a variable of a prepared formula, its place in the formula's list.
+    std::int32_t Slot = -1;
     double Value = 0;
 };
 

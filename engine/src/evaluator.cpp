@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,11 +10,11 @@
 #include "converter.h"
 #include "engine_internal.h"
 #include "function_table.h"
+#include "messages.h"
 #include "nemro/error.h"
 #include "nemro/text.h"
 #include "text_tools.h"
 #include "values.h"
-#include "messages.h"
 
 namespace nemro {
 namespace {
@@ -159,7 +160,12 @@ void callFunction(const Token& marker, ValueStack& values, IExpressionListener* 
         // The listener is handed the arguments as an element stack, the first on top.
         CExpElmStack arguments;
         arguments.ReserveStorage(static_cast<std::int32_t>(std::min<std::size_t>(values.size() - first, 1024)));
-        for (std::size_t i = values.size(); i > first; --i) arguments.Push(std::move(element(values[i - 1])));
+        for (std::size_t i = values.size(); i > first; --i) {
+            Value& v = values[i - 1];
+            // A prepared formula's variable is handed on by its name, as it was written.
+            if (v.slot >= 0) v.el.Text = static_cast<SlotListener*>(listener)->variableName(v.slot);
+            arguments.Push(std::move(element(v)));
+        }
         values.resize(first - 1);
         return callUserFunction(name, arguments, values, listener);
     }
@@ -186,6 +192,10 @@ public:
     // Number texts that lie in `formula` are read from there when they are needed.
     EvalMachine(IExpressionListener* listener, bool deferErrors, std::string_view formula = {})
         : listener_(listener), defer_(deferErrors), formula_(formula) {}
+    // The elements of a prepared formula, whose texts outlive the machine.
+    struct Prepared {};
+    EvalMachine(SlotListener* listener, Prepared)
+        : listener_(listener), defer_(false), textsKept_(true) {}
 
     void emit(const Token& el) {
         if (error_) return;
@@ -205,6 +215,7 @@ public:
         if (error_) throw std::move(*error_);
         try {
             if (values_->size() != 1) fail(kStructure, msg::OperandCountMismatch);
+            resolveSlot(values_->back(), listener_);
             ExpElement el = std::move(element(values_->back()));
             values_->pop_back();
             p_CheckOperand(el, listener_);
@@ -220,13 +231,19 @@ private:
         Value& v = values_->emplace_back();
         v.el.Kind = el.Kind;
         v.el.Priority = el.Priority;
+        if (el.Slot >= 0) {
+            v.slot = el.Slot;  // answered when it is first needed, as UserVariable is asked
+            return;
+        }
         if (el.Valued) {
             v.number = el.Value;
             v.known = true;
         }
         const std::less_equal<const char*> notAfter;  // a total order on any pointers
-        const bool inFormula = !formula_.empty() && notAfter(formula_.data(), el.Text.data()) &&
-                               notAfter(el.Text.data() + el.Text.size(), formula_.data() + formula_.size());
+        const bool inFormula =
+            textsKept_ ||
+            (!formula_.empty() && notAfter(formula_.data(), el.Text.data()) &&
+             notAfter(el.Text.data() + el.Text.size(), formula_.data() + formula_.size()));
         if (el.Valued && inFormula) {
             v.literal = el.Text;
             v.textLater = true;
@@ -243,6 +260,7 @@ private:
     IExpressionListener* listener_;
     bool defer_;
     std::string_view formula_;
+    bool textsKept_ = false;
     std::optional<NemroError> error_;
     Scratch<ValueStack, EvalMachine> values_;
 };
@@ -266,6 +284,21 @@ public:
 };
 
 }  // namespace
+
+namespace detail {
+
+ExpElement evaluatePrepared(std::span<const Token> postfix, SlotListener& listener) {
+    try {
+        EvalMachine machine(&listener, EvalMachine::Prepared{});
+        for (const Token& el : postfix) machine.emit(el);
+        return machine.finish();
+    } catch (NemroError& e) {
+        e.prefixSource("CGNTExpression.Evaluate()\\");
+        throw;
+    }
+}
+
+}  // namespace detail
 
 ExpElement CGNTExpression::DoEvaluate(const CExpElmStack& Postfix) {
     EvalMachine machine(listener_, false);

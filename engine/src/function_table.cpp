@@ -101,7 +101,9 @@ const BuiltinFunction* findBuiltinAscii(std::string_view asciiName) {
 
 ExpElement FunctionCall::next() {
     Value* v = nextArgument();
-    return v ? std::move(element(*v)) : ExpElement{};
+    if (!v) return {};
+    resolveSlot(*v, listener_);
+    return std::move(element(*v));
 }
 
 ExpElement FunctionCall::nextNumber() {

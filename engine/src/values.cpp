@@ -379,6 +379,11 @@ void p_CheckOperand(ExpElement& element, IExpressionListener* listener) {
     }
     std::string value;
     if (listener) listener->UserVariable(element.Text, value);
+    p_AnswerVariable(element, value);
+}
+
+void p_AnswerVariable(ExpElement& element, const std::string& value) {
+    static constexpr const char* kSource = "CGNTExpression.p_CheckOperand()";
     const std::string v(text::trimBlanks(value));
     if (v.empty()) {
         element.Text = "0";
@@ -450,11 +455,13 @@ void p_ToString(ExpElement& element, IExpressionListener* listener) {
 }
 
 void p_CheckOperand(Value& v, IExpressionListener* listener) {
+    resolveSlot(v, listener);
     if (v.known) v.el.Priority = kOperandPriority;
     else p_CheckOperand(v.el, listener);
 }
 
 void p_ToNumber(Value& v, IExpressionListener* listener) {
+    resolveSlot(v, listener);
     if (v.known) v.el.Priority = kOperandPriority;
     else p_ToNumber(v.el, listener);
 }
@@ -468,6 +475,7 @@ double numberOf(Value& v) {
 }
 
 void p_ToBoolean(Value& v, IExpressionListener* listener) {
+    resolveSlot(v, listener);
     if (v.known) {
         v.el.Text = booleanText(v.number != 0);
         v.el.Kind = ekBoolean;
@@ -479,6 +487,7 @@ void p_ToBoolean(Value& v, IExpressionListener* listener) {
 }
 
 void p_ToString(Value& v, IExpressionListener* listener) {
+    resolveSlot(v, listener);
     p_ToString(element(v), listener);
     v.known = false;
 }

@@ -70,9 +70,26 @@ struct Value {
     double number = 0;
     bool known = false;      // number is the value of el, a number
     bool textLater = false;  // el.Text is still to be made: literal, or else from number
+    std::int32_t slot = -1;  // a prepared formula's variable not yet answered: its place
     std::string_view literal;  // a number's text as written, in a formula that outlives it
 };
 using ValueStack = std::vector<Value>;
+
+// The listener of a prepared formula's evaluation: it answers variables by their place
+// in the formula's list and hands every other callback on to the host's listener. Only
+// values with a slot are answered through it, so a value with one always meets it.
+class SlotListener : public IExpressionListener {
+  public:
+    // Answers v as UserVariable's answer would make it; v's slot is cleared.
+    virtual void resolve(Value& v) = 0;
+    virtual const std::string& variableName(std::int32_t slot) const = 0;
+};
+inline void resolveSlot(Value& v, IExpressionListener* listener) {
+    if (v.slot >= 0) static_cast<SlotListener*>(listener)->resolve(v);
+}
+
+// Reads a listener's answer for the variable `element` names, as p_CheckOperand does.
+void p_AnswerVariable(ExpElement& element, const std::string& answer);
 
 // A computed number as its text would read back; the text is made now only when the
 // read-back is not cheap.

@@ -62,6 +62,13 @@ class Nemro:
             "nemro_expression_print":
                 ([ctypes.c_void_p, ctypes.c_char_p, out, ctypes.POINTER(ctypes.c_int32), err],
                  ctypes.c_int32),
+            "nemro_prepared_new": ([ctypes.c_char_p, out, err], ctypes.c_int32),
+            "nemro_prepared_free": ([ctypes.c_void_p], None),
+            "nemro_prepared_variable_count": ([ctypes.c_void_p], ctypes.c_int32),
+            "nemro_prepared_variable": ([ctypes.c_void_p, ctypes.c_int32], ctypes.c_char_p),
+            "nemro_prepared_evaluate":
+                ([ctypes.c_void_p, ctypes.POINTER(ctypes.c_char_p), ctypes.c_int32, out,
+                  ctypes.POINTER(ctypes.c_int32), err], ctypes.c_int32),
             "nemro_check_formula":
                 ([ctypes.c_char_p, ctypes.c_char_p, ctypes.POINTER(ctypes.c_int), out, out,
                   ctypes.POINTER(ctypes.c_int32), err], ctypes.c_int32),
@@ -106,6 +113,31 @@ class Nemro:
             return self._take(text), kind.value
         finally:
             self.lib.nemro_expression_free(expression)
+
+    def evaluate_column(self, formula, columns):
+        """The formula once per row: columns maps each variable to its column of values
+        (as a variable callback answers them); a column of results comes back, a failed
+        row holding its NemroFailure. The formula is converted once."""
+        prepared = ctypes.c_void_p()
+        self._call(self.lib.nemro_prepared_new, formula.encode("utf-8"), ctypes.byref(prepared))
+        try:
+            count = self.lib.nemro_prepared_variable_count(prepared)
+            names = [self.lib.nemro_prepared_variable(prepared, i).decode("utf-8") for i in range(count)]
+            rows = len(next(iter(columns.values()), []))
+            results = []
+            for r in range(rows):
+                row = (ctypes.c_char_p * max(count, 1))(
+                    *[str(columns.get(n, [""] * rows)[r]).encode("utf-8") for n in names])
+                text, kind = ctypes.c_void_p(), ctypes.c_int32()
+                try:
+                    self._call(self.lib.nemro_prepared_evaluate, prepared, row, count,
+                               ctypes.byref(text), ctypes.byref(kind))
+                    results.append(self._take(text))
+                except NemroFailure as failure:
+                    results.append(failure)
+            return results
+        finally:
+            self.lib.nemro_prepared_free(prepared)
 
     def print_formula(self, formula):
         expression = self.lib.nemro_expression_new()
@@ -177,6 +209,8 @@ def main():
         print(f"formula: {formula}\nisCancel: {str(cancelled).lower()}")
         return
     print("value: %s (kind %d)" % nemro.evaluate('ROUND(A1*2,0)&"元"', {"A1": "2.5"}))
+    column = nemro.evaluate_column('ROUND(A1/B1,2)&"元"', {"A1": [10, 7, "x"], "B1": [4, 3, 1]})
+    print("column:", ", ".join(c if isinstance(c, str) else "error %d" % c.number for c in column))
     print("printed: %s (type %d)" % nemro.print_formula("round(a1 , 2)"))
     try:
         nemro.evaluate('MOD(1,0)')

@@ -54,6 +54,29 @@ TEST(CInterface, EvaluatesWithTheHostsVariablesOrFailsWithTheTriple) {
     EXPECT_EQ(nemro_expression_evaluate(nullptr, "MOD(1,0)", nullptr, nullptr, nullptr), 11);
 }
 
+TEST(CInterface, PreparedFormulaOverRows) {
+    nemro_prepared* prepared = nullptr;
+    Error error;
+    ASSERT_EQ(nemro_prepared_new("ROUND(x/y,2)&u", &prepared, &error), 0);
+    ASSERT_EQ(nemro_prepared_variable_count(prepared), 3);
+    EXPECT_STREQ(nemro_prepared_variable(prepared, 2), "u");
+    EXPECT_EQ(nemro_prepared_variable(prepared, 3), nullptr);
+    const char* row[] = {"10", "4", "\"元\""};
+    char* text = nullptr;
+    int32_t kind = 0;
+    EXPECT_EQ(nemro_prepared_evaluate(prepared, row, 3, &text, &kind, nullptr), 0);
+    EXPECT_EQ(take(text) + " " + std::to_string(kind), "2.5元 8");
+    const double numbers[] = {1, 3};  // u is missing and reads as 0
+    EXPECT_EQ(nemro_prepared_evaluate_numbers(prepared, numbers, 2, &text, &kind, nullptr), 0);
+    EXPECT_EQ(take(text), "0.330");
+    const double infinite[] = {1, 1e308 * 10};  // no 15-digit text: an overflow
+    EXPECT_EQ(nemro_prepared_evaluate_numbers(prepared, infinite, 2, &text, &kind, &error), 6);
+    nemro_prepared_free(prepared);
+    Error syntax;
+    EXPECT_EQ(nemro_prepared_new("(1", &prepared, &syntax), 35);
+    EXPECT_EQ(prepared, nullptr);
+}
+
 TEST(CInterface, PrintsAndChecks) {
     char *text = nullptr, *message = nullptr, *title = nullptr;
     int32_t type = 0, icon = 0;

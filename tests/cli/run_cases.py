@@ -8,14 +8,16 @@ words = {"n": "\n", "t": "\t", "r": "\r", "fs": "\x0e", "es": "\x0f", "cb": "\ud
          "missing": os.path.join(tempfile.mkdtemp(prefix="nemro-cli-"), "no_such_catalogue.xml"),
          "faulty": os.path.join(here, "faulty_catalogue.xml"),
          "check": os.path.join(here, "check", "FormulaSet.xml"), "here": here,
-         "data": os.path.join(here, "..", "catalogue")}
+         "data": os.path.join(here, "..", "catalogue"), "bom": "\ufeff"}
 failed = []
 for number, line in enumerate(open(sys.argv[2], encoding="utf-8"), 1):
     if line.strip() and not line.startswith("#"):
         rc, want, stdin, *argv = [re.sub(r"\{(\w+)\}", lambda m: words.get(m[1], m[0]), f)
                                   for f in line.rstrip("\n").split("\t")]
         p = subprocess.run([cli] + argv, input=stdin.encode(), capture_output=True, timeout=60)
-        if p.returncode != int(rc) or want.encode() not in p.stdout:
+        # "stderr:TEXT" looks for TEXT in the standard error instead.
+        out = p.stderr if want.startswith("stderr:") else p.stdout
+        if p.returncode != int(rc) or want.removeprefix("stderr:").encode() not in out:
             failed.append("line %d %r: exit %d, expected %s and %r in\n%s%s" % (
                 number, argv, p.returncode, rc, want, p.stdout.decode(), p.stderr.decode()))
 # A host that feeds a batch one formula at a time gets each answer before it sends the next.

@@ -44,6 +44,19 @@ TEST(HostileEngine, HugeDeepAndWideFormulasConvertWithoutRecursing) {
     EXPECT_EQ(e.Text, "a\xEF\xBF\xBD");  // the replacement character
 }
 
+// Long chains of minus signs and deep nesting print back (in linear time: see bench/).
+TEST(HostileEngine, LongMinusChainsAndDeepCallsPrint) {
+    const size_t n = 1'000'000, depth = 200'000;
+    const auto print = [](const std::string& formula) {
+        CGNTExpression e;
+        std::int32_t type = 0;
+        return e.PostfixToInfix(e.InfixToPostfix(formula), type);
+    };
+    EXPECT_EQ(print(std::string(n, '-') + "1"), std::string(n, '-') + "1");
+    EXPECT_EQ(print(repeat("abs(", depth) + "1" + std::string(depth, ')')),
+              repeat("ABS(", depth) + "1" + std::string(depth, ')'));
+}
+
 TEST(HostileEngine, EvaluateNeverThrowsOnHugeInput) {
     std::vector<std::string> shown;
     const MessageBoxFunction old = setMessageBox(

@@ -25,10 +25,10 @@ readelf -d "$LIB" | grep -q 'SONAME.*libNemroFormulaSet.so.0' || fail "no soname
 # The interface is exported and the internals are not: the headers installed are exactly
 # the public ones.
 nm -DC --defined-only "$LIB" > "$WORK/symbols"
-expect symbols "nemro::CGNTExpression::Evaluate" "nemro_expression_evaluate" "nemro::loadCatalogue" "nemro::loadFunctionIndex"
+expect symbols "nemro::CGNTExpression::Evaluate" "nemro_expression_evaluate" "nemro::loadCatalogue" "nemro::loadFunctionIndex" "nemro::CPreparedExpression::Evaluate"
 ! grep -qE 'cScrollBars|frmArgumentSet|nemro::detail' "$WORK/symbols" || fail "internal symbols exported"
 [ -f "$PREFIX/include/nemro/formula_set.h" ] && [ -f "$PREFIX/include/nemro/catalogue_model.h" ] &&
-    [ -f "$PREFIX/include/nemro/function_index.h" ] &&
+    [ -f "$PREFIX/include/nemro/function_index.h" ] && [ -f "$PREFIX/include/nemro/prepared.h" ] &&
     [ ! -e "$PREFIX/include/nemro/scroll_bars.h" ] &&
     [ ! -e "$PREFIX/include/nemro/formula_state.h" ] || fail "installed headers"
 
@@ -41,7 +41,7 @@ run cpp.out "$WORK/cpp/formula_host"
 expect cpp.out "value: 5元" "error 11: 除数为零。" "rate: 0.17"
 run py.out python3 "$SOURCE/examples/python/host.py" --library "$LIB"
 expect py.out "value: 5元 (kind 8)" "check: False 公式输入有误! 左右括号数目不一致! 16" \
-    "stack: 2 ['ROUND(A1,2)', 'IF(A1,1,2)']"
+    "stack: 2 ['ROUND(A1,2)', 'IF(A1,1,2)']" "column: 2.5元, 2.33元, error 13"
 
 # Both hosts open the real dialogs on a virtual display; Esc in the chooser cancels.
 if command -v xvfb-run > /dev/null && command -v xdotool > /dev/null; then

@@ -14,6 +14,7 @@
 #include "nemro/expression.h"
 #include "nemro/formula_text.h"
 #include "nemro/message_box.h"
+#include "nemro/prepared.h"
 
 namespace nemro::testing {
 namespace {
@@ -30,8 +31,9 @@ std::string run(int t, const std::string& shared) {
         if (!engine.Evaluate("MOD(1,0)", &ok).Text.empty() || ok) return "division by zero";
         if (buildFormula("ROUND", {"A1", "2"}, shared) != "ROUND(A1,2)") return "shared catalogue";
         if (i % 20 == 0) {  // a catalogue of its own that the thread rewrites
-            std::ofstream(own, std::ios::trunc) << "<Quorvanta><Formulas><Formula Name=\"F\" MaxArgNum=\""
-                                                << i << "\"/></Formulas></Quorvanta>";
+            std::ofstream(own, std::ios::trunc)
+                << "<Quorvanta><Formulas><Formula Name=\"F\" MaxArgNum=\"" << i
+                << "\"/></Formulas></Quorvanta>";
             if (getArgumentCount("F", own) != i) return "own catalogue";
         }
         try {
@@ -57,6 +59,30 @@ TEST(Threads, EnginesCataloguesAndListsRunSideBySide) {
     for (auto& thread : threads) thread.join();
     EXPECT_EQ(failures, std::vector<std::string>(4));
     for (const char* own : {"", "0", "1", "2", "3"}) std::remove((shared + own).c_str());
+}
+
+// One prepared formula, each thread with its own values, a failing row among them.
+TEST(Threads, OnePreparedFormulaManyThreads) {
+    const CPreparedExpression prepared("ROUND(x/y,2)&\"|\"&LEN(s)");
+    std::vector<std::string> failures(4);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 1; i < 300 && failures[t].empty(); ++i) {
+                const std::string s(static_cast<std::size_t>(t), 'a');
+                const VariableValue row[] = {{ekNumber, std::to_string(i * 3)},
+                                             {ekNumber, i % 50 ? "3" : "#11"},
+                                             {ekString, s}};
+                try {
+                    const ExpElement r = prepared.Evaluate(row);
+                    if (r.Text != std::to_string(i) + "|" + std::to_string(t)) failures[t] = r.Text;
+                } catch (const NemroError& e) {
+                    if (e.number() != err::DivisionByZero || i % 50) failures[t] = e.description();
+                }
+            }
+        });
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(failures, std::vector<std::string>(4));
 }
 
 }  // namespace

@@ -16,8 +16,8 @@ const char* kindName(std::int32_t kind) {
 }  // namespace
 
 int runEval(const std::vector<std::string>& args, Io& io) {
-    const FormulaOptions o =
-        parseFormulaOptions(args, {"--var", "--function", "--catalogue"}, {"--trace", "--batch"});
+    const FormulaOptions o = parseFormulaOptions(
+        args, {"--var", "--function", "--catalogue", "--rows"}, {"--trace", "--batch"});
     CliListener listener;
     listener.tracing = o.trace;
     if (auto it = o.values.find("--var"); it != o.values.end())
@@ -36,6 +36,10 @@ int runEval(const std::vector<std::string>& args, Io& io) {
 #else
         throw UsageError("this build has no catalogue support");
 #endif
+    }
+    if (auto it = o.values.find("--rows"); it != o.values.end()) {
+        if (o.trace || o.batch) throw UsageError("--rows takes neither --trace nor --batch");
+        return runRows(it->second.back(), o.common.positional[0], listener, o.common.json, io);
     }
     // A listener with nothing to answer or trace is left out, which lets the engine
     // evaluate each formula as it converts it.

@@ -70,4 +70,8 @@ bool reportFailure(const FormulaOptions& o, const CliListener& l, const NemroErr
 // false when the formula failed. Exit status 1 when any failed.
 int runFormulas(const FormulaOptions& o, Io& io, const std::function<bool(const std::string&)>& one);
 
+// eval --rows: the formula over every row of the CSV table in file ("-" standard input).
+int runRows(const std::string& file, const std::string& formula, const CliListener& listener,
+            bool json, Io& io);
+
 }  // namespace nemro::cli

@@ -118,6 +118,30 @@ NEMRO_C_API int32_t nemro_expression_evaluate(nemro_expression* expression, cons
 NEMRO_C_API int32_t nemro_expression_print(nemro_expression* expression, const char* formula, char** text,
                                int32_t* return_type, nemro_error* error);
 
+/* Prepared formulas: a formula converted once and evaluated for many rows of values. The
+ * variables are numbered in the order they are first written. A prepared formula may be
+ * evaluated from several threads at once (set its function callback before). */
+typedef struct nemro_prepared nemro_prepared;
+NEMRO_C_API int32_t nemro_prepared_new(const char* formula, nemro_prepared** prepared,
+                                       nemro_error* error);
+NEMRO_C_API void nemro_prepared_free(nemro_prepared* prepared);
+NEMRO_C_API int32_t nemro_prepared_variable_count(const nemro_prepared* prepared);
+/* The name of variable index; the string belongs to the handle. NULL out of range. */
+NEMRO_C_API const char* nemro_prepared_variable(const nemro_prepared* prepared, int32_t index);
+/* Calls of functions that are not built in are answered as nemro_expression's are. */
+NEMRO_C_API void nemro_prepared_set_function_callback(nemro_prepared* prepared,
+                                                      nemro_name_callback callback, void* context);
+/* values[i] is variable i's value as a variable callback answers it ("12", "\"text\"",
+ * "#7", "True"); a NULL value or one beyond count reads as "". The result as
+ * nemro_expression_evaluate gives it for the same answers. */
+NEMRO_C_API int32_t nemro_prepared_evaluate(const nemro_prepared* prepared,
+                                            const char* const* values, int32_t count, char** text,
+                                            int32_t* kind, nemro_error* error);
+/* The same with numbers, each read as its 15-digit text. */
+NEMRO_C_API int32_t nemro_prepared_evaluate_numbers(const nemro_prepared* prepared,
+                                                    const double* values, int32_t count,
+                                                    char** text, int32_t* kind, nemro_error* error);
+
 /* The argument dialog's formula check over the catalogue at catalogue_path (NULL or ""
  * for the bundled one). Returns 0 with *passed 1 when the formula passes; with *passed 0
  * the message the user would see is in *message, *title and *icon (16 critical, 64

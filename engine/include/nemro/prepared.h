@@ -1,0 +1,60 @@
+// Prepared formulas: converted once, then evaluated any number of times with new values.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "nemro/expression.h"
+
+namespace nemro {
+
+// A variable's value for one evaluation. A string (ekString) is its text as it stands;
+// any other kind is read as an answer of UserVariable is: "12.5" a number, "True" a
+// boolean, "\"abc\"" a string, "#7" error 7, "" zero.
+struct VariableValue {
+    std::int32_t Kind = ekEmpty;
+    std::string Text;
+};
+
+// Called with a variable's place in Variables() when the evaluation first needs its
+// value, as often as Evaluate would ask UserVariable.
+using VariableCallback = std::function<void(std::size_t Index, VariableValue& Value)>;
+
+// A formula converted once. Its result for given values is what CGNTExpression's
+// EvaluateOrThrow gives for the same text with a listener that answers UserVariable with
+// those values: the same kind and text, or the same error. Calls of functions that are
+// not built in go to the listener given to Evaluate, as they do there.
+//
+// A prepared formula owns all it needs and may be copied cheaply; one may be evaluated
+// from several threads at once, each with its own values (and a listener safe for that).
+class NEMRO_API CPreparedExpression {
+  public:
+    // Converts Expression; a syntax error throws what EvaluateOrThrow throws for it.
+    explicit CPreparedExpression(const std::string& Expression);
+
+    // The variables, each once, in the order they are first written.
+    const std::vector<std::string>& Variables() const noexcept;
+    // The upper-case names of the functions called that are not built in, each once.
+    const std::vector<std::string>& UserFunctions() const noexcept;
+
+    // Values by place in Variables(); a variable beyond the values given reads as "".
+    // Numbers are taken as their 15-digit texts; one that is not finite is an overflow.
+    ExpElement Evaluate(std::span<const VariableValue> Values,
+                        IExpressionListener* Listener = nullptr) const;
+    ExpElement Evaluate(std::span<const double> Values,
+                        IExpressionListener* Listener = nullptr) const;
+    ExpElement Evaluate(const VariableCallback& Values,
+                        IExpressionListener* Listener = nullptr) const;
+
+    struct Form;
+
+  private:
+    std::shared_ptr<const Form> form_;
+};
+
+}  // namespace nemro

@@ -1,0 +1,145 @@
+// A prepared formula gives what Evaluate gives with a listener answering the same values.
+#include "nemro/prepared.h"
+
+#include <fstream>
+#include <random>
+
+#include "eval_helpers.h"
+#include "values.h"
+
+namespace nemro::testing {
+namespace {
+
+// Answers as the listener would be answered, and records every callback with its arguments.
+struct Recorder : ScriptedListener {
+    void UserFunction(const std::string& n, CExpElmStack& args, std::string& v) override {
+        CExpElmStack copy = args;
+        ExpElement el;
+        std::string line = "UserFunction:" + n;
+        while (copy.Pop(el)) line += "|" + std::to_string(el.Kind) + ":" + el.Text;
+        calls.push_back(line);
+        v = "0";
+    }
+};
+
+Outcome outcomeOf(const CPreparedExpression& p, const auto& values, IExpressionListener* l) {
+    return testing::outcomeOf([&] {
+        const ExpElement r = p.Evaluate(values, l);
+        return std::pair(r.Text, r.Kind);
+    });
+}
+
+// Each variable gets a value of a random sort; bad answers and errors included.
+VariableValue randomValue(std::mt19937& rng) {
+    static const std::vector<VariableValue> pool = {
+        {ekNumber, "12.5"},  {ekNumber, " 7 "},  {ekNumber, "-3E+2"}, {ekNumber, "0"},
+        {ekString, "abc"},   {ekString, "12"},   {ekString, "a\"b"},  {ekString, ""},
+        {ekBoolean, "true"}, {ekEmpty, "#7"},    {ekEmpty, ""},       {ekEmpty, "junk"},
+        {ekEmpty, "\"q\""},  {ekString, "True"}, {ekNumber, "1e400"}};
+    return pool[rng() % pool.size()];
+}
+
+double randomNumber(std::mt19937& rng) {
+    static const double pool[] = {0,   -0.0, 1,       -2.5,  1e-9, 123456789012345678.0,
+                                  0.1, 1e36, 3.14159, -1e300};
+    return rng() % 3 ? pool[rng() % std::size(pool)] : static_cast<double>(rng() % 100000) / 100;
+}
+
+void expectSame(const std::string& formula, std::mt19937& rng,
+                const std::vector<double>& fixed = {}) {
+    std::unique_ptr<CPreparedExpression> p;
+    const Outcome prepared = testing::outcomeOf([&] {
+        p = std::make_unique<CPreparedExpression>(formula);
+        return std::pair(std::string(), 0);
+    });
+    Recorder expected;
+    if (!prepared.ok) {  // a syntax error: prepared fails as Evaluate does
+        EXPECT_EQ(prepared, evaluate(formula, &expected)) << formula;
+        return;
+    }
+    const auto& names = p->Variables();
+    std::vector<VariableValue> texts;
+    std::vector<double> numbers;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        texts.push_back(randomValue(rng)), numbers.push_back(randomNumber(rng));
+    if (!fixed.empty()) {  // the same values as numbers and as their texts
+        numbers = fixed;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            texts[i] = {ekNumber, detail::formatNumber(numbers[i])};
+    }
+    for (int round = 0; round < 3; ++round) {
+        Recorder listener, got;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            listener.variables[names[i]] = round == 2 ? detail::formatNumber(numbers[i])
+                                           : texts[i].Kind == ekString
+                                               ? CGNTExpression::StrVal2Exp(texts[i].Text)
+                                               : texts[i].Text;
+        const Outcome want = evaluate(formula, &listener);
+        Outcome have;
+        if (round == 0) have = outcomeOf(*p, std::span<const VariableValue>(texts), &got);
+        if (round == 1) {
+            const VariableCallback answer = [&](std::size_t i, VariableValue& v) { v = texts[i]; };
+            have = outcomeOf(*p, answer, &got);
+        }
+        if (round == 2) have = outcomeOf(*p, std::span<const double>(numbers), &got);
+        EXPECT_EQ(have, want) << formula << " round " << round;
+        std::erase_if(listener.calls,
+                      [](const std::string& c) { return c.starts_with("UserVariable:"); });
+        EXPECT_EQ(got.calls, listener.calls) << formula;
+    }
+}
+
+TEST(Prepared, SameAsEvaluateOverTheCorpusSample) {
+    std::ifstream corpus(NEMRO_SAMPLE_CORPUS);
+    std::mt19937 rng(7);
+    std::string formula;
+    int count = 0;
+    for (; std::getline(corpus, formula); ++count) expectSame(formula, rng);
+    EXPECT_GT(count, 5000);
+    // The arithmetic with variables, which takes the numeric route where it can.
+    std::ifstream variables(std::string(NEMRO_SAMPLE_CORPUS)
+                                .replace(std::string(NEMRO_SAMPLE_CORPUS).rfind('/'),
+                                         std::string::npos, "/variables.txt"));
+    for (count = 0; std::getline(variables, formula); ++count) expectSame(formula, rng);
+    EXPECT_GT(count, 1000);
+    // clang-format off
+    for (const char* f : {"F(x, 1, G(y))&x", "IF(x>1, y, z)", "x&(1/0)", "(1", "  ", "1 2", "-x^2", "AND(x, y)", "MOD(x,0)"})
+        for (int i = 0; i < 20; ++i) expectSame(f, rng);
+    // clang-format on
+}
+
+// Printing what the printer printed gives the same text again.
+TEST(Printer, PrintedTextIsAFixedPoint) {
+    std::ifstream corpus(NEMRO_SAMPLE_CORPUS);
+    std::vector<std::string> formulas{"2*-3",  "a^-b*c", "(a^-b)*c", "2*(-3)/4",
+                                      "--a*b", "x-(-y)", "-a^2*-b"};
+    for (std::string f; std::getline(corpus, f);) formulas.push_back(f);
+    for (const std::string& f : formulas) {
+        const Outcome once = print(f);
+        if (!once.ok) continue;
+        EXPECT_EQ(print(once.text), once) << f;
+        EXPECT_EQ(evaluate(once.text), evaluate(f)) << f;
+    }
+}
+
+// The numeric route rounds each step as the evaluator does, and leaves it where it cannot.
+TEST(Prepared, ArithmeticAsTheEvaluatorRoundsIt) {
+    std::mt19937 rng(1);
+    // clang-format off
+    const std::vector<std::pair<const char*, std::vector<double>>> rows = {
+        {"a+b-c", {0.1, 0.2, 0.3}}, {"a-b", {1.0000000000001, 1}}, {"a-b", {10.5, 2}}, {"a+b", {0.7, 0.3}},
+        {"a*b", {123456789, 987654321}}, {"a*b*c", {1e-7, 1e-7, 1e-9}}, {"a-b+1", {99999999999999.9, 0.05}},
+        {"a*b/c", {3.3, 3, 0}}, {"-a*b", {12345678.9, 1234567.89}}, {"a-b", {1e15, 1}}, {"a+b", {999999999999999, 1}},
+        {"0.1*3-a", {0.3}}, {"a*0.001", {1e-20}}, {"a^b+1.5", {2, 0.5}}, {"1.50+a", {0}}};
+    // clang-format on
+    for (const auto& [formula, values] : rows) expectSame(formula, rng, values);
+}
+
+TEST(Prepared, ListsVariablesAndUserFunctions) {
+    const CPreparedExpression p("F(a, b)+g(a)&ROUND(B, 2)&f(1)");
+    EXPECT_EQ(p.Variables(), (std::vector<std::string>{"a", "b", "B"}));
+    EXPECT_EQ(p.UserFunctions(), (std::vector<std::string>{"F", "G"}));
+}
+
+}  // namespace
+}  // namespace nemro::testing
