@@ -3,9 +3,10 @@ its output holds the expected text; then feeds a batch one formula at a time."""
 import os, re, select, subprocess, sys, tempfile
 
 cli, here = sys.argv[1], os.path.dirname(os.path.abspath(__file__))
+scratch = tempfile.TemporaryDirectory(prefix="nemro-cli-")  # removed when the run ends
 words = {"n": "\n", "t": "\t", "r": "\r", "fs": "\x0e", "es": "\x0f", "cb": "\udc80",
          "bundled": os.path.join(os.path.dirname(cli), "FormulaSet.xml"),
-         "missing": os.path.join(tempfile.mkdtemp(prefix="nemro-cli-"), "no_such_catalogue.xml"),
+         "missing": os.path.join(scratch.name, "no_such_catalogue.xml"),
          "faulty": os.path.join(here, "faulty_catalogue.xml"),
          "check": os.path.join(here, "check", "FormulaSet.xml"), "here": here,
          "data": os.path.join(here, "..", "catalogue"), "bom": "\ufeff"}
