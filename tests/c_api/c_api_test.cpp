@@ -113,6 +113,10 @@ TEST(CInterface, SampleValuesFromListsAndCallbacks) {
     EXPECT_EQ(sample("A1") + sample("基本工资"), "1:4 0: ");
     EXPECT_EQ(asked, 2);
     EXPECT_NE(nemro_formula_set_set_sample_values(set, nullptr, nullptr, 1, nullptr), 0);
+    // A style the component does not have is refused.
+    EXPECT_EQ(nemro_formula_set_set_dialog_style(set, NEMRO_STYLE_MODERN, nullptr), 0);
+    EXPECT_NE(nemro_formula_set_set_dialog_style(set, 7, nullptr), 0);
+    nemro_formula_set_set_dialog_style(set, NEMRO_STYLE_CLASSIC, nullptr);
     nemro_formula_set_free(set);
 }
 
