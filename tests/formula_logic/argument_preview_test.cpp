@@ -1,5 +1,6 @@
 // The argument dialog's live preview without a GUI: row values, the formula and what OK
 // would show, the rows shown of long optional lists, and full-width input.
+#include "scratch_file.h"
 #include "nemro/argument_preview.h"
 
 #include <gtest/gtest.h>
@@ -14,13 +15,9 @@ namespace nemro::dialogs {
 namespace {
 
 // ROUND is computed by the engine; HOSTF only by the host.
-const std::string catalogue = [] {
-    const std::string file = ::testing::TempDir() + "nemro-argument-preview.xml";
-    std::ofstream(file, std::ios::binary) << R"(<Quorvanta><Formulas>
+const std::string catalogue = testing::scratchFile("nemro-argument-preview", R"(<Quorvanta><Formulas>
   <Formula Name="ROUND" MaxArgNum="2"><Argument Value="x" Required="True"/><Argument Value="n"
-    Required="False"/></Formula><Formula Name="HOSTF" MaxArgNum="1"/></Formulas></Quorvanta>)";
-    return file;
-}();
+    Required="False"/></Formula><Formula Name="HOSTF" MaxArgNum="1"/></Formulas></Quorvanta>)");
 
 const SampleValueLookup samples = [](const std::string& name) -> std::optional<std::string> {
     if (name == "x") return "4";

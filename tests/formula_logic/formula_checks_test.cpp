@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "scratch_file.h"
 #include "nemro/error.h"
 #include "nemro/formula_checks.h"
 #include "nemro/message_box.h"
@@ -16,14 +17,10 @@ namespace nemro::dialogs {
 namespace {
 
 // F's required arguments are a and d: "False" and "true" are not "True".
-const std::string catalogue = [] {
-    const std::string file = ::testing::TempDir() + "nemro-formula-checks.xml";
-    std::ofstream(file, std::ios::binary) << R"(<Quorvanta><Formulas>
+const std::string catalogue = testing::scratchFile("nemro-formula-checks", R"(<Quorvanta><Formulas>
   <Formula Name="F" MaxArgNum="4"><Argument Value="a" Required="True"/><Argument Value="b"
     Required="False"/><Argument Value="c" Required="true"/><Argument Value="d" Required="True"/>
-  </Formula><Formula Name="ISTEXT" Display="False"/><Formula Name="Sum"/></Formulas></Quorvanta>)";
-    return file;
-}();
+  </Formula><Formula Name="ISTEXT" Display="False"/><Formula Name="Sum"/></Formulas></Quorvanta>)");
 
 // What the message box was asked to show since the last call, as "icon|title|text;" each.
 std::string shown() {

@@ -1,5 +1,6 @@
 // Whole exchanges of setFormula without a GUI: each row is what a user does in the
 // dialogs, one action after another, and what each action led to.
+#include "scratch_file.h"
 #include "nemro/formula_session.h"
 
 #include <gtest/gtest.h>
@@ -16,18 +17,14 @@
 namespace nemro::dialogs {
 namespace {
 
-const std::string catalogue = [] {
-    const std::string file = ::testing::TempDir() + "nemro-formula-session.xml";
-    std::ofstream(file, std::ios::binary) << R"(<Quorvanta><Formulas>
+const std::string catalogue = testing::scratchFile("nemro-formula-session", R"(<Quorvanta><Formulas>
   <Formula Name="IF" MaxArgNum="3"><Argument Value="c" Required="True"/><Argument Value="t"
     Required="False"/><Argument Value="f" Required="False"/></Formula>
   <Formula Name="ROUND" MaxArgNum="2"><Argument Value="x" Required="True"/><Argument Value="n"
     Required="True"/></Formula>
   <Formula Name="ABS" MaxArgNum="1"><Argument Value="x" Required="True"/></Formula>
   <Formula Name="BAD" MaxArgNum="2"><Argument Value="x" Required="True"/></Formula>
-</Formulas></Quorvanta>)";
-    return file;
-}();
+</Formulas></Quorvanta>)");
 
 std::vector<std::string> fieldsOf(const std::string& text) {
     std::vector<std::string> fields;
