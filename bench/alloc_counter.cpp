@@ -18,8 +18,9 @@ void* allocate(std::size_t size) noexcept {
     ++tAllocations;
     void* p = std::malloc(size ? size : 1);
     if (p) {
-        const std::uint64_t live = gLive.fetch_add(malloc_usable_size(p), std::memory_order_relaxed) +
-                                   malloc_usable_size(p);
+        const std::uint64_t live =
+            gLive.fetch_add(malloc_usable_size(p), std::memory_order_relaxed) +
+            malloc_usable_size(p);
         std::uint64_t peak = gPeak.load(std::memory_order_relaxed);
         while (live > peak && !gPeak.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
         }
@@ -35,10 +36,18 @@ void release(void* p) noexcept {
 }  // namespace
 
 namespace nemro::bench {
-std::uint64_t allocationCount() noexcept { return tAllocations; }
-std::uint64_t liveBytes() noexcept { return gLive.load(std::memory_order_relaxed); }
-std::uint64_t peakBytes() noexcept { return gPeak.load(std::memory_order_relaxed); }
-void resetPeak() noexcept { gPeak.store(gLive.load(std::memory_order_relaxed), std::memory_order_relaxed); }
+std::uint64_t allocationCount() noexcept {
+    return tAllocations;
+}
+std::uint64_t liveBytes() noexcept {
+    return gLive.load(std::memory_order_relaxed);
+}
+std::uint64_t peakBytes() noexcept {
+    return gPeak.load(std::memory_order_relaxed);
+}
+void resetPeak() noexcept {
+    gPeak.store(gLive.load(std::memory_order_relaxed), std::memory_order_relaxed);
+}
 }  // namespace nemro::bench
 
 void* operator new(std::size_t size) {
@@ -49,9 +58,21 @@ void* operator new[](std::size_t size) {
     if (void* p = allocate(size)) return p;
     throw std::bad_alloc();
 }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void operator delete(void* p) noexcept { release(p); }
-void operator delete[](void* p) noexcept { release(p); }
-void operator delete(void* p, std::size_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t) noexcept { release(p); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+void operator delete(void* p) noexcept {
+    release(p);
+}
+void operator delete[](void* p) noexcept {
+    release(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    release(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    release(p);
+}

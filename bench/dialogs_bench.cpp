@@ -26,12 +26,12 @@ namespace nemro::bench {
 namespace {
 
 class Metrics : public ITextMetrics {
-public:
+  public:
     int TextHeight(const std::string&) const override { return 195; }
 };
 
 class List : public IListBox {
-public:
+  public:
     void Clear() override { items.clear(); }
     void AddItem(const std::string& text) override { items.push_back(text); }
     std::string ItemText(int i) const override { return items.at(static_cast<size_t>(i)); }
@@ -61,7 +61,9 @@ void findWidest() {
     }
 }
 
-void settle() { QApplication::processEvents(); }
+void settle() {
+    QApplication::processEvents();
+}
 
 void BM_OpenChooser(benchmark::State& state) {
     dialogs::Exchange exchange = dialogs::classicExchange();

@@ -20,7 +20,8 @@ namespace {
 
 // Formula errors would otherwise be written out; the figures are for the engine alone.
 void silenceMessages() {
-    static const bool once = (setMessageBox([](const std::string&, MsgIcon, const std::string&) {}), true);
+    static const bool once =
+        (setMessageBox([](const std::string&, MsgIcon, const std::string&) {}), true);
     (void)once;
 }
 
@@ -91,17 +92,24 @@ void evaluateCorpus(benchmark::State& state, const char* file) {
     const auto n = static_cast<double>(state.iterations());
     state.SetItemsProcessed(state.iterations());
     state.counters["allocs_per_formula"] = allocations / n;
-    state.counters["allocs_per_element"] = elements ? allocations / static_cast<double>(elements) : 0;
+    state.counters["allocs_per_element"] =
+        elements ? allocations / static_cast<double>(elements) : 0;
     state.counters["failed_share"] = static_cast<double>(failed) / n;
 }
 
-void BM_Evaluate(benchmark::State& state) { evaluateCorpus(state, "corpus.txt"); }
+void BM_Evaluate(benchmark::State& state) {
+    evaluateCorpus(state, "corpus.txt");
+}
 BENCHMARK(BM_Evaluate);
 
 // The same work on the two subsets the peers handle.
-void BM_Evaluate_Numeric(benchmark::State& state) { evaluateCorpus(state, "numeric.txt"); }
+void BM_Evaluate_Numeric(benchmark::State& state) {
+    evaluateCorpus(state, "numeric.txt");
+}
 BENCHMARK(BM_Evaluate_Numeric);
-void BM_Evaluate_Shared(benchmark::State& state) { evaluateCorpus(state, "shared.txt"); }
+void BM_Evaluate_Shared(benchmark::State& state) {
+    evaluateCorpus(state, "shared.txt");
+}
 BENCHMARK(BM_Evaluate_Shared);
 
 void BM_PostfixToInfix(benchmark::State& state) {
@@ -143,7 +151,8 @@ void BM_Peer_Muparser(benchmark::State& state) {
         if (++i == formulas.size()) i = 0;
     }
     state.SetItemsProcessed(state.iterations());
-    state.counters["failed_share"] = static_cast<double>(failed) / static_cast<double>(state.iterations());
+    state.counters["failed_share"] =
+        static_cast<double>(failed) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_Peer_Muparser);
 

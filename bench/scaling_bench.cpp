@@ -7,9 +7,9 @@
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -74,10 +74,11 @@ int main(int argc, char** argv) {
     const double best = runs[runs.size() / 2];
     const long after = peakKiB();
     const std::uint64_t heapPeak = nemro::bench::peakBytes() - liveBefore;
-    std::printf("{\"bytes\": %zu, \"seconds\": %.9g, \"ns_per_byte\": %.6g, \"peak_added_bytes\": %llu, "
-                "\"rss_added_bytes\": %ld, \"ok\": %s, \"result\": \"%s\"}\n",
-                formula.size(), best, best * 1e9 / static_cast<double>(formula.size()),
-                static_cast<unsigned long long>(heapPeak), (after - before) * 1024L, ok ? "true" : "false",
-                text.c_str());
+    std::printf(
+        "{\"bytes\": %zu, \"seconds\": %.9g, \"ns_per_byte\": %.6g, \"peak_added_bytes\": %llu, "
+        "\"rss_added_bytes\": %ld, \"ok\": %s, \"result\": \"%s\"}\n",
+        formula.size(), best, best * 1e9 / static_cast<double>(formula.size()),
+        static_cast<unsigned long long>(heapPeak), (after - before) * 1024L, ok ? "true" : "false",
+        text.c_str());
     return ok ? 0 : 1;
 }

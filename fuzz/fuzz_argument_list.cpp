@@ -51,10 +51,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!in.empty()) {
         const nemro::ArgumentTexts t{in.text(), in.text(), in.text()};
         switch (in.byte() % 4) {
-            case 0: editor.Click(in.byte() % 10); break;
-            case 1: editor.New(t); break;
-            case 2: editor.Modify(t); break;
-            default: editor.Delete(); break;
+            case 0:
+                editor.Click(in.byte() % 10);
+                break;
+            case 1:
+                editor.New(t);
+                break;
+            case 2:
+                editor.Modify(t);
+                break;
+            default:
+                editor.Delete();
+                break;
         }
     }
     std::set<std::string> names;

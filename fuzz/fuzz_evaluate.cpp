@@ -10,7 +10,7 @@
 namespace {
 
 class FuzzListener : public nemro::IExpressionListener {
-public:
+  public:
     explicit FuzzListener(nemro::fuzz::Input& in) : in_(in) {}
 
     void CheckUserFunction(const std::string&, nemro::CExpElmStack& arguments, std::int32_t& type,
@@ -31,14 +31,16 @@ public:
             description = in_.text();
         }
     }
-    void UserFunction(const std::string&, nemro::CExpElmStack& arguments, std::string& value) override {
+    void UserFunction(const std::string&, nemro::CExpElmStack& arguments,
+                      std::string& value) override {
         nemro::ExpElement e;
-        while (in_.byte() % 3 == 0 && arguments.Pop(e)) {}
+        while (in_.byte() % 3 == 0 && arguments.Pop(e)) {
+        }
         value = in_.text();
     }
     void UserVariable(const std::string&, std::string& value) override { value = in_.text(); }
 
-private:
+  private:
     std::int32_t answerType() {
         static constexpr std::int32_t kTypes[] = {8, 11, 12, 14, 0, -1, 0x10000, 99};
         return kTypes[in_.byte() % 8];

@@ -10,7 +10,7 @@
 namespace nemro::fuzz {
 
 class Input {
-public:
+  public:
     Input(const std::uint8_t* data, std::size_t size)
         : rest_(reinterpret_cast<const char*>(data), size) {}
 
@@ -36,7 +36,7 @@ public:
     }
     bool empty() const { return rest_.empty(); }
 
-private:
+  private:
     std::string_view rest_;
 };
 

@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     try {
         nemro::CExpElmStack postfix = nemro::CGNTExpression().InfixToPostfix(input);
         nemro::ExpElement e;
-        while (postfix.Pop(e)) {}
+        while (postfix.Pop(e)) {
+        }
     } catch (const nemro::NemroError& e) {
         if (e.number() != 34 && e.number() != 35) __builtin_trap();
     }

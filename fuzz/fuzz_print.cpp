@@ -10,7 +10,7 @@
 namespace {
 
 class TypeListener : public nemro::IExpressionListener {
-public:
+  public:
     explicit TypeListener(nemro::fuzz::Input& in) : in_(in) {}
     void CheckUserFunction(const std::string&, nemro::CExpElmStack&, std::int32_t& type,
                            std::int32_t& number, std::string&) override {
@@ -23,7 +23,7 @@ public:
         if (in_.byte() % 7 == 0) number = 1;
     }
 
-private:
+  private:
     std::int32_t pick() {
         static constexpr std::int32_t kTypes[] = {8, 11, 12, 14};
         return kTypes[in_.byte() % 4];

@@ -1,6 +1,7 @@
+#include "nemro/argument_editor.h"
+
 #include <algorithm>
 
-#include "nemro/argument_editor.h"
 #include "nemro/text.h"
 
 namespace nemro {
@@ -18,10 +19,13 @@ std::string withoutSeparators(std::string_view s) {
 }
 
 ArgumentTexts clean(const ArgumentTexts& t) {
-    return {withoutSeparators(t.name), withoutSeparators(t.value), withoutSeparators(t.description)};
+    return {withoutSeparators(t.name), withoutSeparators(t.value),
+            withoutSeparators(t.description)};
 }
 
-std::string nameKey(std::string_view name) { return text::upper(text::trimBlanks(name)); }
+std::string nameKey(std::string_view name) {
+    return text::upper(text::trimBlanks(name));
+}
 
 }  // namespace
 
@@ -45,7 +49,9 @@ ArgumentListEditor::ReadFailure ArgumentListEditor::ReadArgument(std::string_vie
     return failure;
 }
 
-void ArgumentListEditor::SaveArgument() { fields_.m_sArgument = writeArgumentList(items_); }
+void ArgumentListEditor::SaveArgument() {
+    fields_.m_sArgument = writeArgumentList(items_);
+}
 
 ArgumentTexts ArgumentListEditor::Click(int position) {
     if (position < 1 || static_cast<std::size_t>(position) > items_.size()) return {};
@@ -78,7 +84,8 @@ bool ArgumentListEditor::Delete() {
 }
 
 bool ArgumentListEditor::clickedItemExists() const {
-    return fields_.m_iCurIndex >= 1 && static_cast<std::size_t>(fields_.m_iCurIndex) <= items_.size();
+    return fields_.m_iCurIndex >= 1 &&
+           static_cast<std::size_t>(fields_.m_iCurIndex) <= items_.size();
 }
 
 bool ArgumentListEditor::nameTaken(const std::string& name, int except) const {

@@ -1,6 +1,7 @@
+#include "nemro/argument_set.h"
+
 #include <mutex>
 
-#include "nemro/argument_set.h"
 #include "nemro/error.h"
 #include "nemro/text.h"
 
@@ -40,7 +41,8 @@ std::string CArgumentSet::SetArgument(const std::string& sCurArgument) {
 std::string CArgumentSet::GetValueByName(const std::string& sArgument,
                                          const std::string& sName) const {
     try {
-        if (sArgument.empty()) throw NemroError(err::ArgumentNotFound, kLibraryName, "参数没有给定！");
+        if (sArgument.empty())
+            throw NemroError(err::ArgumentNotFound, kLibraryName, "参数没有给定！");
         if (sName.empty()) throw NemroError(err::ArgumentList, kLibraryName, "参数名称没有给定！");
         const std::string wanted = text::upper(sName);
         std::string_view rest = sArgument;

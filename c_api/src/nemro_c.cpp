@@ -79,7 +79,9 @@ std::int32_t guarded(nemro_error* error, Fn&& fn) noexcept {
     return kInternalError;
 }
 
-std::string in(const char* text) { return text ? text : ""; }
+std::string in(const char* text) {
+    return text ? text : "";
+}
 
 void setOut(char** out, const std::string& text) {
     if (out) *out = copyOut(text);
@@ -92,7 +94,7 @@ T* create() noexcept {
 
 // Answers the engine's calls for unknown names through the host's C callbacks.
 class CallbackListener : public nemro::IExpressionListener {
-public:
+  public:
     nemro_name_callback variable = nullptr;
     void* variableContext = nullptr;
     nemro_name_callback function = nullptr;
@@ -105,7 +107,7 @@ public:
         ask(function, functionContext, Name, Value);
     }
 
-private:
+  private:
     static void ask(nemro_name_callback callback, void* context, const std::string& name,
                     std::string& value) {
         if (!callback) return;
@@ -147,7 +149,9 @@ int32_t evaluatePrepared(const nemro_prepared* prepared, Values values, char** t
 
 extern "C" {
 
-void nemro_free(char* text) { std::free(text); }
+void nemro_free(char* text) {
+    std::free(text);
+}
 
 void nemro_error_clear(nemro_error* error) {
     if (!error) return;
@@ -158,16 +162,23 @@ void nemro_error_clear(nemro_error* error) {
     error->number = 0;
 }
 
-const char* nemro_version(void) { return NEMRO_VERSION; }
+const char* nemro_version(void) {
+    return NEMRO_VERSION;
+}
 
-nemro_formula_set* nemro_formula_set_new(void) { return create<nemro_formula_set>(); }
-void nemro_formula_set_free(nemro_formula_set* set) { delete set; }
+nemro_formula_set* nemro_formula_set_new(void) {
+    return create<nemro_formula_set>();
+}
+void nemro_formula_set_free(nemro_formula_set* set) {
+    delete set;
+}
 
 int32_t nemro_formula_set_set_formula(nemro_formula_set* set, const char* former_formula,
                                       char** result, nemro_error* error) {
     return guarded(error, [&] {
-        if (!set) throw nemro::NemroError(nemro::err::InvalidArgument, "nemro_formula_set_set_formula",
-                                          "no formula set handle");
+        if (!set)
+            throw nemro::NemroError(nemro::err::InvalidArgument, "nemro_formula_set_set_formula",
+                                    "no formula set handle");
         setOut(result, set->set.setFormula(in(former_formula)));
     });
 }
@@ -179,7 +190,8 @@ int nemro_formula_set_is_cancel(const nemro_formula_set* set) {
 int32_t nemro_formula_set_set_dialog_style(nemro_formula_set* set, int style, nemro_error* error) {
     return guarded(error, [&] {
         if (!set || (style != NEMRO_STYLE_CLASSIC && style != NEMRO_STYLE_MODERN))
-            throw nemro::NemroError(nemro::err::InvalidArgument, "nemro_formula_set_set_dialog_style",
+            throw nemro::NemroError(nemro::err::InvalidArgument,
+                                    "nemro_formula_set_set_dialog_style",
                                     "no formula set handle or no such style");
         set->set.setDialogStyle(style == NEMRO_STYLE_MODERN ? nemro::DialogStyle::Modern
                                                             : nemro::DialogStyle::Classic);
@@ -233,9 +245,15 @@ int32_t nemro_formula_set_sample_value(const nemro_formula_set* set, const char*
     });
 }
 
-nemro_stack* nemro_stack_new(void) { return create<nemro_stack>(); }
-void nemro_stack_free(nemro_stack* stack) { delete stack; }
-int16_t nemro_stack_count(const nemro_stack* stack) { return stack ? stack->stack.Count() : 0; }
+nemro_stack* nemro_stack_new(void) {
+    return create<nemro_stack>();
+}
+void nemro_stack_free(nemro_stack* stack) {
+    delete stack;
+}
+int16_t nemro_stack_count(const nemro_stack* stack) {
+    return stack ? stack->stack.Count() : 0;
+}
 
 int32_t nemro_stack_push(nemro_stack* stack, const char* formula, nemro_error* error) {
     return guarded(error, [&] {
@@ -251,8 +269,12 @@ void nemro_stack_remove_all(nemro_stack* stack) {
     if (stack) stack->stack.RemoveAll();
 }
 
-nemro_argument_set* nemro_argument_set_new(void) { return create<nemro_argument_set>(); }
-void nemro_argument_set_free(nemro_argument_set* set) { delete set; }
+nemro_argument_set* nemro_argument_set_new(void) {
+    return create<nemro_argument_set>();
+}
+void nemro_argument_set_free(nemro_argument_set* set) {
+    delete set;
+}
 
 int32_t nemro_argument_set_set_argument(nemro_argument_set* set, const char* list, char** result,
                                         nemro_error* error) {
@@ -280,8 +302,12 @@ void nemro_answer_set(nemro_answer* answer, const char* text) {
     }
 }
 
-nemro_expression* nemro_expression_new(void) { return create<nemro_expression>(); }
-void nemro_expression_free(nemro_expression* expression) { delete expression; }
+nemro_expression* nemro_expression_new(void) {
+    return create<nemro_expression>();
+}
+void nemro_expression_free(nemro_expression* expression) {
+    delete expression;
+}
 
 void nemro_expression_set_variable_callback(nemro_expression* expression,
                                             nemro_name_callback callback, void* context) {

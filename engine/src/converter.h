@@ -10,19 +10,22 @@
 #include <vector>
 
 #include "engine_internal.h"
+#include "messages.h"
 #include "nemro/error.h"
 #include "nemro/text.h"
-#include "messages.h"
 
 namespace nemro::detail {
 namespace conversion {
 
 enum State { Start = 0, AfterOperand = 1, AfterUnary = 2, AfterBinary = 3 };
 
-inline bool afterOperator(int state) { return state == AfterUnary || state == AfterBinary; }
+inline bool afterOperator(int state) {
+    return state == AfterUnary || state == AfterBinary;
+}
 
-inline bool beginsWith(std::string_view s, char c) { return !s.empty() && s.front() == c; }
-
+inline bool beginsWith(std::string_view s, char c) {
+    return !s.empty() && s.front() == c;
+}
 
 // The pending operators, groups and calls, whose texts are slices of the formula or
 // fixed words; only the converter sees this stack, so it need not follow the element
@@ -42,12 +45,13 @@ struct Operators {
 
 template <class Sink>
 class Converter {
-public:
+  public:
     // Ill-formed UTF-8 is read as its replacement characters, as every text conversion
     // of the component reads it.
     Converter(const std::string& expression, Sink& sink)
         : expression_(expression),
-          repaired_(text::isValidUtf8(expression) ? std::string() : text::toUtf8(text::toUtf16(expression))),
+          repaired_(text::isValidUtf8(expression) ? std::string()
+                                                  : text::toUtf8(text::toUtf16(expression))),
           tokens_(repaired_.empty() ? std::string_view(expression) : std::string_view(repaired_)),
           out_{sink} {}
 
@@ -56,19 +60,30 @@ public:
         while (nextElement(el)) {
             entry_ = state_;
             switch (el.Kind) {
-                case ekString: case ekBoolean: case ekNumber: operand(el); break;
-                case ekVariable: name(el); break;
-                case ekOperator: op(el); break;
+                case ekString:
+                case ekBoolean:
+                case ekNumber:
+                    operand(el);
+                    break;
+                case ekVariable:
+                    name(el);
+                    break;
+                case ekOperator:
+                    op(el);
+                    break;
                 default:
-                    if (el.Text == "(") openParen(el);
-                    else if (el.Text == ",") comma(el);
-                    else closeParen();
+                    if (el.Text == "(")
+                        openParen(el);
+                    else if (el.Text == ",")
+                        comma(el);
+                    else
+                        closeParen();
             }
         }
         finish();
     }
 
-private:
+  private:
     // The element after a name was read ahead already when it is not a "(".
     bool nextElement(Token& el) {
         bool found = aheadFound_;
@@ -158,8 +173,7 @@ private:
             }
             if (beginsWith(top.Text, '(')) break;
             if (top.Text == ",") {
-                if (firstComma && entry_ == Start)
-                    out_.Push(Token{{}, ekEmpty, kOperandPriority});
+                if (firstComma && entry_ == Start) out_.Push(Token{{}, ekEmpty, kOperandPriority});
                 firstComma = false;
                 continue;
             }
@@ -181,7 +195,8 @@ private:
             state_ = AfterUnary;
         } else if (state_ == AfterOperand) {
             Token top;
-            while (!ops_.Empty() && ops_.Top().Kind == ekOperator && ops_.Top().Priority >= el.Priority) {
+            while (!ops_.Empty() && ops_.Top().Kind == ekOperator &&
+                   ops_.Top().Priority >= el.Priority) {
                 ops_.Pop(top);
                 out_.Push(top);
             }

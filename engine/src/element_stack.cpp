@@ -5,7 +5,9 @@
 
 namespace nemro {
 
-void CExpElmStack::Push(const ExpElement& element) { Push(ExpElement(element)); }
+void CExpElmStack::Push(const ExpElement& element) {
+    Push(ExpElement(element));
+}
 
 void CExpElmStack::Push(ExpElement&& element) {
     ++count_;

@@ -42,7 +42,7 @@ struct Token {
 // must be well-formed UTF-8 (the converter repairs any other text first) and outlive
 // the tokenizer. Positions count UTF-16 code units, as the error messages show them.
 class Tokenizer {
-public:
+  public:
     explicit Tokenizer(std::string_view expr) noexcept : expr_(expr) {}
     // The next element; at the end of the text false, with an empty element of kind
     // ekEmpty whose priority is left as it was.
@@ -50,7 +50,7 @@ public:
     // Where the tokenizer stands, cheap to keep; pos(mark) turns it into a position when
     // one is shown, so that reading elements never counts code units.
     struct Mark {
-        std::size_t next = 0;  // byte offset of the first byte not consumed
+        std::size_t next = 0;   // byte offset of the first byte not consumed
         std::int32_t ends = 0;  // reads at the end of the text, each a step past it
     };
     Mark mark() const noexcept { return {next_, ends_}; }
@@ -58,7 +58,7 @@ public:
     std::int32_t pos(Mark at) const noexcept;
     std::int32_t pos() const noexcept { return pos(mark()); }
 
-private:
+  private:
     bool quoted(std::size_t i, Token& out);
     bool percentage(std::size_t i, Token& out);
 
@@ -76,7 +76,7 @@ void p_SetPriority(Token& element);
 // large for a long formula is given back rather than kept.
 template <class Buffer, class Purpose>
 class Scratch {
-public:
+  public:
     Scratch() {
         if (!inUse()) {
             inUse() = true;
@@ -88,8 +88,10 @@ public:
     }
     ~Scratch() {
         if (buffer_ != &shared()) return;
-        if (buffer_->capacity() > kKeptElements) Buffer().swap(*buffer_);
-        else buffer_->clear();
+        if (buffer_->capacity() > kKeptElements)
+            Buffer().swap(*buffer_);
+        else
+            buffer_->clear();
         inUse() = false;
     }
     Scratch(const Scratch&) = delete;
@@ -97,7 +99,7 @@ public:
     Buffer& operator*() { return *buffer_; }
     Buffer* operator->() { return buffer_; }
 
-private:
+  private:
     static constexpr std::size_t kKeptElements = 8192;
     static Buffer& shared() {
         thread_local Buffer b;
@@ -115,12 +117,16 @@ private:
 void p_CheckVariableType(ExpElement& element, IExpressionListener* listener);
 
 // The "(" delimiter that precedes a call's arguments on a stack (a string "(" is not one).
-inline bool isArgumentMarker(const ExpElement& el) { return el.Kind == ekDelimiter && el.Text == "("; }
+inline bool isArgumentMarker(const ExpElement& el) {
+    return el.Kind == ekDelimiter && el.Text == "(";
+}
 
 // Pops up to and including the nearest "(" marker; false when there is none.
 bool p_PopArguments(CExpElmStack& source, CExpElmStack& arguments);
 
-inline bool p_IsErrorValue(std::string_view text) { return !text.empty() && text.front() == '#'; }
+inline bool p_IsErrorValue(std::string_view text) {
+    return !text.empty() && text.front() == '#';
+}
 
 // "NAME(a, b, c)" from a name and an argument stack that pops first to last.
 std::string p_FormatCall(const std::string& name, CExpElmStack arguments);
@@ -128,6 +134,8 @@ std::string p_FormatCall(const std::string& name, CExpElmStack arguments);
 // The percent rule: a number text ending in "%" as a percentage, pattern "#0.0000".
 std::string formatPercent(std::string_view numberText);
 
-inline bool isFunctionKind(std::int32_t kind) { return (kind >> 16) == 2; }
+inline bool isFunctionKind(std::int32_t kind) {
+    return (kind >> 16) == 2;
+}
 
 }  // namespace nemro::detail

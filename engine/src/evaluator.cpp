@@ -35,10 +35,14 @@ enum class Relation { Equal, NotEqual, Greater, GreaterEqual, Less, LessEqual, N
 Relation relationOf(std::string_view op) {
     if (op.size() == 1) {
         switch (op[0]) {
-            case '=': return Relation::Equal;
-            case '>': return Relation::Greater;
-            case '<': return Relation::Less;
-            default: return Relation::None;
+            case '=':
+                return Relation::Equal;
+            case '>':
+                return Relation::Greater;
+            case '<':
+                return Relation::Less;
+            default:
+                return Relation::None;
         }
     }
     if (op.size() == 2 && op[0] == '<' && op[1] == '>') return Relation::NotEqual;
@@ -47,18 +51,27 @@ Relation relationOf(std::string_view op) {
     return Relation::None;
 }
 
-bool isUnaryMinus(std::string_view op) { return op == "-()"; }
+bool isUnaryMinus(std::string_view op) {
+    return op == "-()";
+}
 
 template <class T>
 bool holds(Relation r, const T& left, const T& right) {
     switch (r) {
-        case Relation::Equal: return left == right;
-        case Relation::NotEqual: return left != right;
-        case Relation::Greater: return left > right;
-        case Relation::GreaterEqual: return left >= right;
-        case Relation::Less: return left < right;
-        case Relation::LessEqual: return left <= right;
-        case Relation::None: break;
+        case Relation::Equal:
+            return left == right;
+        case Relation::NotEqual:
+            return left != right;
+        case Relation::Greater:
+            return left > right;
+        case Relation::GreaterEqual:
+            return left >= right;
+        case Relation::Less:
+            return left < right;
+        case Relation::LessEqual:
+            return left <= right;
+        case Relation::None:
+            break;
     }
     return false;
 }
@@ -117,11 +130,21 @@ void applyBinary(const Token& op, ValueStack& values, IExpressionListener* liste
         const double l = numberOf(left), rv = numberOf(right);
         double result = 0;
         switch (symbol) {
-            case '+': result = checkedResult(l + rv); break;
-            case '-': result = checkedResult(l - rv); break;
-            case '*': result = checkedResult(l * rv); break;
-            case '/': result = rv == 0 ? 0.0 : checkedDivide(l, rv); break;  // x/0 is 0 here
-            default: result = checkedPower(l, rv); break;
+            case '+':
+                result = checkedResult(l + rv);
+                break;
+            case '-':
+                result = checkedResult(l - rv);
+                break;
+            case '*':
+                result = checkedResult(l * rv);
+                break;
+            case '/':
+                result = rv == 0 ? 0.0 : checkedDivide(l, rv);
+                break;  // x/0 is 0 here
+            default:
+                result = checkedPower(l, rv);
+                break;
         }
         setComputed(left, result);
     } else {
@@ -159,7 +182,8 @@ void callFunction(const Token& marker, ValueStack& values, IExpressionListener* 
         const std::string name = ascii ? text::upper(marker.Text) : std::move(upperName);
         // The listener is handed the arguments as an element stack, the first on top.
         CExpElmStack arguments;
-        arguments.ReserveStorage(static_cast<std::int32_t>(std::min<std::size_t>(values.size() - first, 1024)));
+        arguments.ReserveStorage(
+            static_cast<std::int32_t>(std::min<std::size_t>(values.size() - first, 1024)));
         for (std::size_t i = values.size(); i > first; --i) {
             Value& v = values[i - 1];
             // A prepared formula's variable is handed on by its name, as it was written.
@@ -179,7 +203,8 @@ void callFunction(const Token& marker, ValueStack& values, IExpressionListener* 
     f->handler(call);
     // Whatever the call yielded moves down over the marker and the arguments.
     std::size_t to = first - 1;
-    for (std::size_t from = end; from < values.size(); ++from, ++to) values[to] = std::move(values[from]);
+    for (std::size_t from = end; from < values.size(); ++from, ++to)
+        values[to] = std::move(values[from]);
     values.resize(to);
 }
 
@@ -188,7 +213,7 @@ void callFunction(const Token& marker, ValueStack& values, IExpressionListener* 
 // errors keeps the first one for finish() and ignores what follows, so that it can be
 // fed while the conversion is still looking for syntax errors, which come first.
 class EvalMachine {
-public:
+  public:
     // Number texts that lie in `formula` are read from there when they are needed.
     EvalMachine(IExpressionListener* listener, bool deferErrors, std::string_view formula = {})
         : listener_(listener), defer_(deferErrors), formula_(formula) {}
@@ -200,10 +225,14 @@ public:
     void emit(const Token& el) {
         if (error_) return;
         try {
-            if (el.Kind == ekFunction) callFunction(el, *values_, listener_);
-            else if (el.Kind == ekOperator && isUnaryMinus(el.Text)) applyUnaryMinus(*values_, listener_);
-            else if (el.Kind == ekOperator) applyBinary(el, *values_, listener_);
-            else push(el);
+            if (el.Kind == ekFunction)
+                callFunction(el, *values_, listener_);
+            else if (el.Kind == ekOperator && isUnaryMinus(el.Text))
+                applyUnaryMinus(*values_, listener_);
+            else if (el.Kind == ekOperator)
+                applyBinary(el, *values_, listener_);
+            else
+                push(el);
         } catch (NemroError& e) {
             tag(e);
             if (!defer_) throw;
@@ -226,7 +255,7 @@ public:
         }
     }
 
-private:
+  private:
     void push(const Token& el) {
         Value& v = values_->emplace_back();
         v.el.Kind = el.Kind;
@@ -253,8 +282,10 @@ private:
     }
 
     static void tag(NemroError& e) {
-        if (e.source().empty()) e.prefixSource(kTag);
-        else e.prefixSource(std::string(kTag) + "\\");
+        if (e.source().empty())
+            e.prefixSource(kTag);
+        else
+            e.prefixSource(std::string(kTag) + "\\");
     }
 
     IExpressionListener* listener_;
@@ -267,7 +298,7 @@ private:
 
 // The syntax check of a conversion whose output is not kept.
 class DiscardSink {
-public:
+  public:
     void emit(const Token&) {}
 };
 
@@ -278,8 +309,10 @@ public:
 constexpr std::size_t kWholePostfixBytes = 4096;
 
 class CollectSink {
-public:
-    void emit(const Token& t) { elements->push_back(ExpElement{std::string(t.Text), t.Kind, t.Priority}); }
+  public:
+    void emit(const Token& t) {
+        elements->push_back(ExpElement{std::string(t.Text), t.Kind, t.Priority});
+    }
     Scratch<std::vector<ExpElement>, CollectSink> elements;
 };
 
@@ -325,7 +358,8 @@ ExpElement CGNTExpression::EvaluateOrThrow(const std::string& Expression) {
         if (Expression.size() <= kWholePostfixBytes) {
             CollectSink postfix;
             convertInfix(Expression, postfix);
-            for (const ExpElement& el : *postfix.elements) machine.emit(Token{el.Text, el.Kind, el.Priority});
+            for (const ExpElement& el : *postfix.elements)
+                machine.emit(Token{el.Text, el.Kind, el.Priority});
         } else {
             DiscardSink check;
             convertInfix(Expression, check);

@@ -2,9 +2,9 @@
 #include <string>
 
 #include "engine_internal.h"
+#include "messages.h"
 #include "nemro/error.h"
 #include "nemro/message_box.h"
-#include "messages.h"
 
 namespace nemro {
 
@@ -40,8 +40,13 @@ void p_CheckVariableType(ExpElement& element, IExpressionListener* listener) {
     if (listener) listener->CheckVariable(element.Text, returnType, errNum, errDes);
     if (errNum != 0) throw NemroError(errNum, "CGNTExpression.p_CheckVariableType()", errDes);
     switch (returnType) {
-        case vtString: case vtBoolean: case vtNumber: element.Kind = ekVariable | returnType; break;
-        default: element.Kind = ekVariable | vtAny;
+        case vtString:
+        case vtBoolean:
+        case vtNumber:
+            element.Kind = ekVariable | returnType;
+            break;
+        default:
+            element.Kind = ekVariable | vtAny;
     }
     element.Priority = kOperandPriority;
 }

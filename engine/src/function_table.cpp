@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 
+#include "messages.h"
 #include "nemro/error.h"
 #include "text_tools.h"
 #include "values.h"
-#include "messages.h"
 
 namespace nemro::detail {
 namespace {
@@ -43,7 +43,9 @@ constexpr std::array<BuiltinFunction, 23> kBuiltins = {{
 
 }  // namespace
 
-std::span<const BuiltinFunction> builtinFunctions() { return kBuiltins; }
+std::span<const BuiltinFunction> builtinFunctions() {
+    return kBuiltins;
+}
 
 namespace {
 
@@ -84,7 +86,9 @@ constexpr std::array<std::uint64_t, kBuiltins.size()> kKeys = [] {
 
 const BuiltinFunction* findKey(std::uint64_t key) {
     const auto it = std::lower_bound(kKeys.begin(), kKeys.end(), key);
-    return it != kKeys.end() && *it == key ? &kBuiltins[static_cast<std::size_t>(it - kKeys.begin())] : nullptr;
+    return it != kKeys.end() && *it == key
+               ? &kBuiltins[static_cast<std::size_t>(it - kKeys.begin())]
+               : nullptr;
 }
 
 }  // namespace

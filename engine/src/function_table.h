@@ -17,11 +17,15 @@ namespace nemro::detail {
 // index first to the top of the value stack, first to last) and the value stack that
 // receives the result above them.
 class FunctionCall {
-public:
+  public:
     FunctionCall(std::string_view name, ValueStack& values, std::size_t first,
                  IExpressionListener* listener)
-        : name_(name), values_(values), next_(first), end_(values.size()),
-          count_(static_cast<std::int32_t>(end_ - first)), listener_(listener) {}
+        : name_(name),
+          values_(values),
+          next_(first),
+          end_(values.size()),
+          count_(static_cast<std::int32_t>(end_ - first)),
+          listener_(listener) {}
 
     std::string_view name() const noexcept { return name_; }
     std::int32_t count() const noexcept { return count_; }
@@ -44,7 +48,7 @@ public:
     void pushNumber(double value);
     void pushText(std::string text, std::int32_t kind);
 
-private:
+  private:
     Value* nextArgument() { return next_ < end_ ? &values_[next_++] : nullptr; }
 
     std::string_view name_;

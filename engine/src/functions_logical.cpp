@@ -9,7 +9,8 @@ namespace {
 void shortCircuit(FunctionCall& call, bool decisive) {
     for (std::int32_t i = 0; i < call.count(); ++i) {
         ExpElement el = call.next();
-        const bool value = el.Kind != ekEmpty && (p_ToBoolean(el, call.listener()), isTrueText(el.Text));
+        const bool value =
+            el.Kind != ekEmpty && (p_ToBoolean(el, call.listener()), isTrueText(el.Text));
         if (value == decisive) {
             call.pushText(booleanText(decisive), ekBoolean);
             return;
@@ -20,9 +21,13 @@ void shortCircuit(FunctionCall& call, bool decisive) {
 
 }  // namespace
 
-void fnAnd(FunctionCall& call) { shortCircuit(call, false); }
+void fnAnd(FunctionCall& call) {
+    shortCircuit(call, false);
+}
 
-void fnOr(FunctionCall& call) { shortCircuit(call, true); }
+void fnOr(FunctionCall& call) {
+    shortCircuit(call, true);
+}
 
 void fnNot(FunctionCall& call) {
     const ExpElement x = call.nextBoolean();

@@ -8,7 +8,9 @@
 namespace nemro::detail {
 namespace {
 
-double sign(double v) { return v > 0 ? 1.0 : (v < 0 ? -1.0 : 0.0); }
+double sign(double v) {
+    return v > 0 ? 1.0 : (v < 0 ? -1.0 : 0.0);
+}
 
 // Digits of ROUND and TRUNC: truncate of y, 0 when absent.
 std::int32_t digitsArgument(FunctionCall& call) {
@@ -24,7 +26,9 @@ double roundHalfAway(double x, double scale) {
 
 }  // namespace
 
-void fnInt(FunctionCall& call) { call.pushNumber(std::floor(call.nextValue())); }
+void fnInt(FunctionCall& call) {
+    call.pushNumber(std::floor(call.nextValue()));
+}
 
 // The remainder takes the sign of the divisor.
 void fnMod(FunctionCall& call) {
@@ -47,7 +51,9 @@ void fnTrunc(FunctionCall& call) {
     call.pushText(truncDecimal(x.Text, d), ekNumber);
 }
 
-void fnSign(FunctionCall& call) { call.pushNumber(sign(call.nextValue())); }
+void fnSign(FunctionCall& call) {
+    call.pushNumber(sign(call.nextValue()));
+}
 
 // Amounts of 10^12 and more yield no value at all.
 void fnRmbdx(FunctionCall& call) {

@@ -63,7 +63,9 @@ void fnChar(FunctionCall& call) {
     const std::int32_t code = floorToInt32(call.nextValue());
     if (code <= 0) call.badValue();
     // The code page keeps ASCII as it is.
-    call.pushText(code < 0x80 ? std::string(1, static_cast<char>(code)) : TextTools::CharOfCode(code), ekString);
+    call.pushText(
+        code < 0x80 ? std::string(1, static_cast<char>(code)) : TextTools::CharOfCode(code),
+        ekString);
 }
 
 void fnCode(FunctionCall& call) {
@@ -144,12 +146,14 @@ void fnMid(FunctionCall& call) {
     if (start < 1) raisePlatform(err::InvalidArgument, "");
     const auto from = static_cast<size_t>(start - 1);
     if (text::isAscii(s)) {
-        return call.pushText(from >= s.size() ? std::string() : s.substr(from, static_cast<size_t>(length)),
-                             ekString);
+        return call.pushText(
+            from >= s.size() ? std::string() : s.substr(from, static_cast<size_t>(length)),
+            ekString);
     }
     const std::u16string x = text::toUtf16(s);
     const std::u16string_view part =
-        from >= x.size() ? std::u16string_view() : std::u16string_view(x).substr(from, static_cast<size_t>(length));
+        from >= x.size() ? std::u16string_view()
+                         : std::u16string_view(x).substr(from, static_cast<size_t>(length));
     call.pushText(text::toUtf8(part), ekString);
 }
 

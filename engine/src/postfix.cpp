@@ -10,16 +10,19 @@ namespace {
 // Collects the postfix elements and hands them over as a stack that pops them first
 // to last.
 class StackSink {
-public:
-    void emit(const detail::Token& t) { elements_.push_back(ExpElement{std::string(t.Text), t.Kind, t.Priority}); }
+  public:
+    void emit(const detail::Token& t) {
+        elements_.push_back(ExpElement{std::string(t.Text), t.Kind, t.Priority});
+    }
     CExpElmStack take() {
         CExpElmStack result;
         result.ReserveStorage(static_cast<std::int32_t>(elements_.size()));
-        for (auto it = elements_.rbegin(); it != elements_.rend(); ++it) result.Push(std::move(*it));
+        for (auto it = elements_.rbegin(); it != elements_.rend(); ++it)
+            result.Push(std::move(*it));
         return result;
     }
 
-private:
+  private:
     std::vector<ExpElement> elements_;
 };
 

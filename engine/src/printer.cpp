@@ -24,8 +24,12 @@ using detail::p_CheckVariableType;
 
 std::int32_t expressionKind(std::int32_t type) {
     switch (type) {
-        case vtString: case vtBoolean: case vtNumber: return ekExpression | type;
-        default: return ekExpression | vtAny;
+        case vtString:
+        case vtBoolean:
+        case vtNumber:
+            return ekExpression | type;
+        default:
+            return ekExpression | vtAny;
     }
 }
 
@@ -38,12 +42,24 @@ struct PrintedFunction {
 };
 
 constexpr std::array<PrintedFunction, 18> kPrinted = {{
-    {"ABS", 1, 1, 0, vtNumber},   {"CODE", 1, 1, 0, vtNumber},  {"CHAR", 1, 1, 0, vtString},
-    {"INT", 1, 1, 0, vtNumber},   {"LEN", 1, 1, 0, vtNumber},   {"LENB", 1, 1, 0, vtNumber},
-    {"NOT", 1, 1, 0, vtBoolean},  {"RMBDX", 1, 1, 0, vtString}, {"SIGN", 1, 1, 0, vtNumber},
-    {"AND", 1, -1, 0, vtBoolean}, {"OR", 1, -1, 0, vtBoolean},  {"EXACT", 2, 2, 0, vtBoolean},
-    {"FIND", 2, 3, 3, vtNumber},  {"FINDB", 2, 3, 3, vtNumber}, {"IF", 3, 3, 0, 0},
-    {"MOD", 2, 2, 0, vtNumber},   {"ROUND", 1, 2, 2, vtNumber}, {"TRUNC", 1, 2, 2, vtNumber},
+    {"ABS", 1, 1, 0, vtNumber},
+    {"CODE", 1, 1, 0, vtNumber},
+    {"CHAR", 1, 1, 0, vtString},
+    {"INT", 1, 1, 0, vtNumber},
+    {"LEN", 1, 1, 0, vtNumber},
+    {"LENB", 1, 1, 0, vtNumber},
+    {"NOT", 1, 1, 0, vtBoolean},
+    {"RMBDX", 1, 1, 0, vtString},
+    {"SIGN", 1, 1, 0, vtNumber},
+    {"AND", 1, -1, 0, vtBoolean},
+    {"OR", 1, -1, 0, vtBoolean},
+    {"EXACT", 2, 2, 0, vtBoolean},
+    {"FIND", 2, 3, 3, vtNumber},
+    {"FINDB", 2, 3, 3, vtNumber},
+    {"IF", 3, 3, 0, 0},
+    {"MOD", 2, 2, 0, vtNumber},
+    {"ROUND", 1, 2, 2, vtNumber},
+    {"TRUNC", 1, 2, 2, vtNumber},
 }};
 
 const PrintedFunction* findPrinted(const std::string& name) {
@@ -128,7 +144,7 @@ Fragment fragment(std::int32_t kind, std::int32_t priority) {
 }
 
 class Printer {
-public:
+  public:
     explicit Printer(IExpressionListener* listener) : listener_(listener) {}
 
     ExpElement run(CExpElmStack postfix) {
@@ -137,7 +153,10 @@ public:
         ExpElement el;
         while (postfix.Pop(el)) {
             switch (el.Kind) {
-                case ekNumber: case ekBoolean: case ekVariable: case ekEmpty:
+                case ekNumber:
+                case ekBoolean:
+                case ekVariable:
+                case ekEmpty:
                     pushLeaf(el);
                     break;
                 case ekString:
@@ -148,9 +167,14 @@ public:
                     if (el.Text != "(") fail(detail::msg::WrongExpression);
                     pushLeaf(el);
                     break;
-                case ekOperator: printOperator(el); break;
-                case ekFunction: printCall(el); break;
-                default: fail("");
+                case ekOperator:
+                    printOperator(el);
+                    break;
+                case ekFunction:
+                    printCall(el);
+                    break;
+                default:
+                    fail("");
             }
         }
         if (work_.size() != 1) fail(detail::msg::OperandCountMismatch);
@@ -159,116 +183,117 @@ public:
         return result;
     }
 
-private:
-  void pushLeaf(const ExpElement& el) {
-      Fragment f = fragment(el.Kind, el.Priority);
-      pieces_.append(f.text, el.Text);
-      work_.push_back(f);
-  }
-  bool pop(Fragment& out) {
-      if (work_.empty()) return false;
-      out = work_.back();
-      work_.pop_back();
-      return true;
-  }
-  ExpElement elementOf(const Fragment& f) const {
-      return ExpElement{pieces_.text(f.text), f.Kind, f.Priority};
-  }
-  void checkType(Fragment& f) {
-      if (f.Kind != ekVariable) return;
-      if (!listener_) {  // what p_CheckVariableType makes of it without asking
-          f.Kind = ekVariable | vtAny;
-          f.Priority = kOperandPriority;
-          return;
-      }
-      ExpElement el = elementOf(f);
-      p_CheckVariableType(el, listener_);
-      f.Kind = el.Kind;
-      f.Priority = el.Priority;
-  }
-  // Appends f, in parentheses when asked; says whether it went in bare.
-  bool append(Fragment& to, const Fragment& f, bool parenthesised) {
-      if (parenthesised) pieces_.append(to.text, "(");
-      pieces_.append(to.text, f.text);
-      if (parenthesised) pieces_.append(to.text, ")");
-      return !parenthesised;
-  }
-  static bool joinsMore(const Fragment& f) { return f.lead && !f.leadSafe; }
-  // A minus placed right after an operator: parentheses that only kept a "*" or "/" in
-  // are left out, as printing the text again leaves them out.
-  void afterOperator(Fragment& f) {
-      if (f.softOpen < 0) return;
-      pieces_.erase(f.softOpen);
-      pieces_.erase(f.softClose);
-      f.open = f.openWithout;
-  }
+  private:
+    void pushLeaf(const ExpElement& el) {
+        Fragment f = fragment(el.Kind, el.Priority);
+        pieces_.append(f.text, el.Text);
+        work_.push_back(f);
+    }
+    bool pop(Fragment& out) {
+        if (work_.empty()) return false;
+        out = work_.back();
+        work_.pop_back();
+        return true;
+    }
+    ExpElement elementOf(const Fragment& f) const {
+        return ExpElement{pieces_.text(f.text), f.Kind, f.Priority};
+    }
+    void checkType(Fragment& f) {
+        if (f.Kind != ekVariable) return;
+        if (!listener_) {  // what p_CheckVariableType makes of it without asking
+            f.Kind = ekVariable | vtAny;
+            f.Priority = kOperandPriority;
+            return;
+        }
+        ExpElement el = elementOf(f);
+        p_CheckVariableType(el, listener_);
+        f.Kind = el.Kind;
+        f.Priority = el.Priority;
+    }
+    // Appends f, in parentheses when asked; says whether it went in bare.
+    bool append(Fragment& to, const Fragment& f, bool parenthesised) {
+        if (parenthesised) pieces_.append(to.text, "(");
+        pieces_.append(to.text, f.text);
+        if (parenthesised) pieces_.append(to.text, ")");
+        return !parenthesised;
+    }
+    static bool joinsMore(const Fragment& f) { return f.lead && !f.leadSafe; }
+    // A minus placed right after an operator: parentheses that only kept a "*" or "/" in
+    // are left out, as printing the text again leaves them out.
+    void afterOperator(Fragment& f) {
+        if (f.softOpen < 0) return;
+        pieces_.erase(f.softOpen);
+        pieces_.erase(f.softClose);
+        f.open = f.openWithout;
+    }
 
     // unary: A "-()" prints -A, or -(A) when A binds less tightly
-  void printUnaryMinus(const ExpElement& op) {
-      Fragment a;
-      // An omitted argument is no operand: printed as "" it would leave text that does not convert.
-      if (!pop(a) || a.Kind == ekEmpty) fail(detail::msg::UnaryMinusWithoutOperand);
-      checkType(a);
-      Fragment r = fragment(ekExpression | vtNumber, op.Priority);
-      r.minus = r.lead = true;
-      pieces_.append(r.text, "-");
-      // A minus after a minus converts back as it was without parentheses, as on the
-      // right of an operator.
-      const bool parenthesised = (op.Priority >= a.Priority && !a.minus) || joinsMore(a);
-      if (a.minus && !parenthesised) afterOperator(a);
-      if (parenthesised) {
-          pieces_.append(r.text, "(");
-          r.softOpen = pieces_.lastPiece();
-      }
-      append(r, a, false);
-      if (parenthesised) {
-          pieces_.append(r.text, ")");
-          r.softClose = pieces_.lastPiece();
-          if (a.Priority > detail::priority::Add && a.Priority < detail::priority::UnaryMinus &&
-              !joinsMore(a))
-              r.openWithout = a.open;
-          else
-              r.softOpen = r.softClose = -1;
-      } else {
-          r.open = a.minus || a.open;
-      }
-      work_.push_back(r);
-  }
+    void printUnaryMinus(const ExpElement& op) {
+        Fragment a;
+        // An omitted argument is no operand: printed as "" it would leave text that does not
+        // convert.
+        if (!pop(a) || a.Kind == ekEmpty) fail(detail::msg::UnaryMinusWithoutOperand);
+        checkType(a);
+        Fragment r = fragment(ekExpression | vtNumber, op.Priority);
+        r.minus = r.lead = true;
+        pieces_.append(r.text, "-");
+        // A minus after a minus converts back as it was without parentheses, as on the
+        // right of an operator.
+        const bool parenthesised = (op.Priority >= a.Priority && !a.minus) || joinsMore(a);
+        if (a.minus && !parenthesised) afterOperator(a);
+        if (parenthesised) {
+            pieces_.append(r.text, "(");
+            r.softOpen = pieces_.lastPiece();
+        }
+        append(r, a, false);
+        if (parenthesised) {
+            pieces_.append(r.text, ")");
+            r.softClose = pieces_.lastPiece();
+            if (a.Priority > detail::priority::Add && a.Priority < detail::priority::UnaryMinus &&
+                !joinsMore(a))
+                r.openWithout = a.open;
+            else
+                r.softOpen = r.softClose = -1;
+        } else {
+            r.open = a.minus || a.open;
+        }
+        work_.push_back(r);
+    }
 
     // binary: L R op prints "L op R"; equal priorities associate to the left
-  void printOperator(const ExpElement& op) {
-      if (op.Text == "-()") return printUnaryMinus(op);
-      std::int32_t type = 0;
-      const std::string& o = op.Text;
-      if (o == "+" || o == "-" || o == "*" || o == "/" || o == "^")
-          type = vtNumber;
-      else if (o == "&" || o == ";")
-          type = vtString;
-      else if (o == "=" || o == "<>" || o == ">" || o == ">=" || o == "<" || o == "<=")
-          type = vtBoolean;
-      else
-          fail("");
-      Fragment right, left;
-      const bool haveRight = pop(right);
-      const bool haveLeft = pop(left);
-      if (!haveRight || !haveLeft || right.Kind == ekEmpty || left.Kind == ekEmpty)
-          fail(detail::msg::BinaryWithoutOperand, op.Text);
-      checkType(right);
-      checkType(left);
-      Fragment r = fragment(ekExpression | type, op.Priority);
-      const bool takesMore = op.Priority > detail::priority::Add;
-      if (append(r, left, op.Priority > left.Priority || (left.open && takesMore))) {
-          r.lead = left.lead;
-          r.leadSafe = left.leadSafe && !takesMore;
-      }
-      pieces_.append(r.text, {" ", o, " "});
-      // A unary minus on the right converts back as it was without parentheses.
-      const bool parenthesised =
-          (op.Priority >= right.Priority && !right.minus) || joinsMore(right);
-      if (right.minus && !parenthesised) afterOperator(right);
-      if (append(r, right, parenthesised)) r.open = right.minus || right.open;
-      work_.push_back(r);
-  }
+    void printOperator(const ExpElement& op) {
+        if (op.Text == "-()") return printUnaryMinus(op);
+        std::int32_t type = 0;
+        const std::string& o = op.Text;
+        if (o == "+" || o == "-" || o == "*" || o == "/" || o == "^")
+            type = vtNumber;
+        else if (o == "&" || o == ";")
+            type = vtString;
+        else if (o == "=" || o == "<>" || o == ">" || o == ">=" || o == "<" || o == "<=")
+            type = vtBoolean;
+        else
+            fail("");
+        Fragment right, left;
+        const bool haveRight = pop(right);
+        const bool haveLeft = pop(left);
+        if (!haveRight || !haveLeft || right.Kind == ekEmpty || left.Kind == ekEmpty)
+            fail(detail::msg::BinaryWithoutOperand, op.Text);
+        checkType(right);
+        checkType(left);
+        Fragment r = fragment(ekExpression | type, op.Priority);
+        const bool takesMore = op.Priority > detail::priority::Add;
+        if (append(r, left, op.Priority > left.Priority || (left.open && takesMore))) {
+            r.lead = left.lead;
+            r.leadSafe = left.leadSafe && !takesMore;
+        }
+        pieces_.append(r.text, {" ", o, " "});
+        // A unary minus on the right converts back as it was without parentheses.
+        const bool parenthesised =
+            (op.Priority >= right.Priority && !right.minus) || joinsMore(right);
+        if (right.minus && !parenthesised) afterOperator(right);
+        if (append(r, right, parenthesised)) r.open = right.minus || right.open;
+        work_.push_back(r);
+    }
 
     // call: "(" args... NAME prints NAME(a, b, c)
     void printCall(const ExpElement& marker) {

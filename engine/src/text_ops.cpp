@@ -30,9 +30,12 @@ bool CGNTExpression::IsDecimal(const std::string& Operand) {
     size_t digits = 0;
     bool point = false;
     for (; i < n; ++i) {
-        if (digit(Operand[i])) ++digits;
-        else if (Operand[i] == '.' && !point) point = true;
-        else break;
+        if (digit(Operand[i]))
+            ++digits;
+        else if (Operand[i] == '.' && !point)
+            point = true;
+        else
+            break;
     }
     if (digits == 0) return false;
     if (i < n && (Operand[i] == 'e' || Operand[i] == 'E')) {

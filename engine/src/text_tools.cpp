@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
+#include "messages.h"
 #include "nemro/error.h"
 #include "nemro/text.h"
-#include "messages.h"
 
 namespace nemro::TextTools {
 namespace {
@@ -24,8 +24,8 @@ UConverter* gbk() {
     thread_local std::unique_ptr<UConverter, ConverterCloser> converter = [] {
         UErrorCode status = U_ZERO_ERROR;
         UConverter* c = ucnv_open("GBK", &status);
-        if (U_FAILURE(status) || !c) throw NemroError(err::InvalidArgument, "TextTools",
-                                                      detail::msg::NoGbkCodePage);
+        if (U_FAILURE(status) || !c)
+            throw NemroError(err::InvalidArgument, "TextTools", detail::msg::NoGbkCodePage);
         ucnv_setFromUCallBack(c, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
         ucnv_setToUCallBack(c, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
         return std::unique_ptr<UConverter, ConverterCloser>(c);
@@ -166,8 +166,8 @@ std::string CharOfCode(std::int32_t code) {
     if (U_FAILURE(status) || units <= 0 || units != U16_LENGTH(buf[0]) ||
         (units == 1 && U16_IS_SURROGATE(buf[0])))
         raisePlatform(err::InvalidArgument, "TextTools.CharOfCode()");
-    return text::toUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(buf),
-                                            static_cast<size_t>(units)));
+    return text::toUtf8(
+        std::u16string_view(reinterpret_cast<const char16_t*>(buf), static_cast<size_t>(units)));
 }
 
 namespace {
@@ -207,7 +207,8 @@ std::string MoneyText(double amount) {
     const int jiao = static_cast<int>(cents / 10 % 10), fen = static_cast<int>(cents % 10);
 
     std::string out = negative ? "负" : "";
-    const int groups[3] = {static_cast<int>(whole / 100'000'000), static_cast<int>(whole / 10'000 % 10'000),
+    const int groups[3] = {static_cast<int>(whole / 100'000'000),
+                           static_cast<int>(whole / 10'000 % 10'000),
                            static_cast<int>(whole % 10'000)};
     bool written = false, gap = false;
     for (int g = 0; g < 3; ++g) {
@@ -223,8 +224,10 @@ std::string MoneyText(double amount) {
     }
     if (whole != 0) out += "元";
     if (jiao == 0 && fen == 0) return whole == 0 ? out + "零元整" : out + "整";
-    if (jiao != 0) out += std::string(kDigits[jiao]) + "角";
-    else if (whole != 0) out += kDigits[0];
+    if (jiao != 0)
+        out += std::string(kDigits[jiao]) + "角";
+    else if (whole != 0)
+        out += kDigits[0];
     if (fen != 0) out += std::string(kDigits[fen]) + "分";
     return out;
 }

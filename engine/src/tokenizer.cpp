@@ -3,10 +3,10 @@
 #include <string>
 
 #include "engine_internal.h"
+#include "messages.h"
 #include "nemro/error.h"
 #include "nemro/text.h"
 #include "values.h"
-#include "messages.h"
 
 namespace nemro::detail {
 namespace {
@@ -25,12 +25,22 @@ constexpr std::array<bool, 128> kNameTerminators = [] {
 // The priority of a one-character operator, as p_SetPriority gives it.
 constexpr std::int32_t operatorPriority(char c) {
     switch (c) {
-        case '^': return priority::Power;
-        case '*': case '/': return priority::Multiply;
-        case '+': case '-': return priority::Add;
-        case '&': return priority::Concatenate;
-        case '=': case '>': case '<': return priority::Compare;
-        default: return priority::None;
+        case '^':
+            return priority::Power;
+        case '*':
+        case '/':
+            return priority::Multiply;
+        case '+':
+        case '-':
+            return priority::Add;
+        case '&':
+            return priority::Concatenate;
+        case '=':
+        case '>':
+        case '<':
+            return priority::Compare;
+        default:
+            return priority::None;
     }
 }
 
@@ -41,9 +51,11 @@ struct SingleElement {
 };
 constexpr std::array<SingleElement, 256> kSingles = [] {
     std::array<SingleElement, 256> t{};
-    for (char c : std::string_view("()")) t[static_cast<unsigned char>(c)] = {ekDelimiter, priority::Bracket};
+    for (char c : std::string_view("()"))
+        t[static_cast<unsigned char>(c)] = {ekDelimiter, priority::Bracket};
     t[static_cast<unsigned char>(',')] = {ekDelimiter, priority::Comma};
-    for (char c : std::string_view("+-*/&;=^<>")) t[static_cast<unsigned char>(c)] = {ekOperator, operatorPriority(c)};
+    for (char c : std::string_view("+-*/&;=^<>"))
+        t[static_cast<unsigned char>(c)] = {ekOperator, operatorPriority(c)};
     return t;
 }();
 
@@ -80,8 +92,11 @@ bool hasCaselessCjk(std::string_view name) {
         const auto lead = static_cast<unsigned char>(name[i]);
         if (lead < 0xE3 || lead > 0xED) continue;
         const char32_t c = (static_cast<char32_t>(lead & 0x0F) << 12) |
-                           (static_cast<char32_t>(name[i + 1] & 0x3F) << 6) | static_cast<char32_t>(name[i + 2] & 0x3F);
-        if ((c >= 0x3000 && c <= 0x303F) || (c >= 0x3400 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3)) return true;
+                           (static_cast<char32_t>(name[i + 1] & 0x3F) << 6) |
+                           static_cast<char32_t>(name[i + 2] & 0x3F);
+        if ((c >= 0x3000 && c <= 0x303F) || (c >= 0x3400 && c <= 0x9FFF) ||
+            (c >= 0xAC00 && c <= 0xD7A3))
+            return true;
     }
     return false;
 }
@@ -138,7 +153,8 @@ bool Tokenizer::p_GetNextElement(Token& out) {
     }
     const char c = text[i];
     // Every element ends here: its text, kind and priority, and where the next one starts.
-    auto element = [&](std::string_view t, std::int32_t kind, std::int32_t priority, std::size_t next) {
+    auto element = [&](std::string_view t, std::int32_t kind, std::int32_t priority,
+                       std::size_t next) {
         out.Text = t;
         out.Kind = kind;
         out.Priority = priority;
@@ -150,7 +166,9 @@ bool Tokenizer::p_GetNextElement(Token& out) {
         std::size_t length = 1;
         if (c == '<' || c == '>') {
             const char following = i + 1 < n ? text[i + 1] : '\0';
-            length = following == '=' || (c == '<' && following == '>') ? 2 : 1;  // both forms rank alike
+            length = following == '=' || (c == '<' && following == '>')
+                         ? 2
+                         : 1;  // both forms rank alike
         }
         return element({text + i, length}, single.kind, single.priority, i + length);
     }
@@ -257,7 +275,11 @@ void p_SetPriority(Token& e) {
         return;
     }
     switch (e.Kind) {
-        case ekVariable: case ekEmpty: case ekString: case ekBoolean: case ekNumber:
+        case ekVariable:
+        case ekEmpty:
+        case ekString:
+        case ekBoolean:
+        case ekNumber:
             e.Priority = kOperandPriority;
             return;
         case ekOperator: {
@@ -267,9 +289,12 @@ void p_SetPriority(Token& e) {
                 e.Priority = operatorPriority(a);
                 return;
             }
-            if (t.size() == 3 && a == '-' && t[1] == '(' && t[2] == ')') e.Priority = priority::UnaryMinus;
-            else if (t.size() == 2 && (t == "<>" || t == ">=" || t == "<=")) e.Priority = priority::Compare;
-            else e.Priority = priority::None;
+            if (t.size() == 3 && a == '-' && t[1] == '(' && t[2] == ')')
+                e.Priority = priority::UnaryMinus;
+            else if (t.size() == 2 && (t == "<>" || t == ">=" || t == "<="))
+                e.Priority = priority::Compare;
+            else
+                e.Priority = priority::None;
             return;
         }
         case ekDelimiter:

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <limits>
 
+#include "engine_internal.h"
+#include "messages.h"
 #include "nemro/error.h"
 #include "nemro/text.h"
-#include "engine_internal.h"
 #include "text_tools.h"
-#include "messages.h"
 
 namespace nemro::detail {
 namespace {
@@ -75,12 +75,15 @@ std::int64_t roundDigits(std::string& digits, size_t keep) {
     const char first = digits[keep];
     const bool rest = digits.find_first_not_of('0', keep + 1) != std::string::npos;
     digits.resize(keep);
-    const bool up = first > '5' || (first == '5' && (rest || (!digits.empty() && (digits.back() - '0') % 2)));
+    const bool up =
+        first > '5' || (first == '5' && (rest || (!digits.empty() && (digits.back() - '0') % 2)));
     if (up) {
         size_t i = digits.size();
         while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
-        if (i == 0) digits.insert(digits.begin(), '1');
-        else ++digits[i - 1];
+        if (i == 0)
+            digits.insert(digits.begin(), '1');
+        else
+            ++digits[i - 1];
     }
     return dropped;
 }
@@ -108,12 +111,16 @@ bool fifteenDigits(double a, std::uint64_t& digits, int& k) {
     std::uint64_t bits = 0;
     std::memcpy(&bits, &a, sizeof a);
     const int binary = static_cast<int>(bits >> 52) - 1023;  // a is normal here
-    k = 14 - (binary * 78913 >> 18);  // floor(log10(2) × binary)
-    auto scaled = [&](int shift) { return shift >= 0 ? a * kPowersOfTen[shift] : a / kPowersOfTen[-shift]; };
+    k = 14 - (binary * 78913 >> 18);                         // floor(log10(2) × binary)
+    auto scaled = [&](int shift) {
+        return shift >= 0 ? a * kPowersOfTen[shift] : a / kPowersOfTen[-shift];
+    };
     if (k > 22 || k < -22) return false;
     double s = scaled(k);
-    if (s >= 1e15 && k > -22) s = scaled(--k);
-    else if (s < 1e14 && k < 22) s = scaled(++k);
+    if (s >= 1e15 && k > -22)
+        s = scaled(--k);
+    else if (s < 1e14 && k < 22)
+        s = scaled(++k);
     if (!(s >= 1e14 && s < 1e15)) return false;
     // Round s as the exact a × 10^k would be. s is within half a unit in its last place
     // (at most 1/16 here) of it, so only an s that close to a half needs the exact value:
@@ -130,7 +137,9 @@ bool fifteenDigits(double a, std::uint64_t& digits, int& k) {
     return true;
 }
 
-bool isWholeBelow1e15(double a) { return a < 1e15 && static_cast<double>(static_cast<std::int64_t>(a)) == a; }
+bool isWholeBelow1e15(double a) {
+    return a < 1e15 && static_cast<double>(static_cast<std::int64_t>(a)) == a;
+}
 
 // The %.15G form of significant digits d[0..n) (no trailing zeros), the first of them
 // at the place 10^exponent.
@@ -175,7 +184,8 @@ std::string formatNumber(double value) {
     const double a = std::fabs(value);
     if (isWholeBelow1e15(a)) {
         char digits[24];
-        const auto res = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value));
+        const auto res =
+            std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value));
         return std::string(digits, res.ptr);
     }
     std::uint64_t digits = 0;
@@ -254,7 +264,8 @@ double readNumber(std::string_view text) {
                 return value == 0 ? 0.0 : (negative ? -value : value);
             double value = 0;
             const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
-            if (res.ec == std::errc() && res.ptr == text.data() + text.size()) return value == 0 ? 0.0 : value;
+            if (res.ec == std::errc() && res.ptr == text.data() + text.size())
+                return value == 0 ? 0.0 : value;
         }
     }
     const DecimalText d = parseLeading(text);
@@ -275,14 +286,16 @@ double readNumber(std::string_view text) {
 
 std::int32_t floorToInt32(double value) {
     const double f = std::floor(value);
-    if (!(f >= std::numeric_limits<std::int32_t>::min() && f <= std::numeric_limits<std::int32_t>::max()))
+    if (!(f >= std::numeric_limits<std::int32_t>::min() &&
+          f <= std::numeric_limits<std::int32_t>::max()))
         raisePlatform(err::Overflow, "");
     return static_cast<std::int32_t>(f);
 }
 
 std::int32_t truncToInt32(double value) {
     const double f = std::trunc(value);
-    if (!(f >= std::numeric_limits<std::int32_t>::min() && f <= std::numeric_limits<std::int32_t>::max()))
+    if (!(f >= std::numeric_limits<std::int32_t>::min() &&
+          f <= std::numeric_limits<std::int32_t>::max()))
         raisePlatform(err::Overflow, "");
     return static_cast<std::int32_t>(f);
 }
@@ -310,8 +323,10 @@ std::string truncDecimal(std::string_view numberText, std::int32_t digits) {
     d.scale += roundDigits(d.digits, kDecimalDigits);
     if (d.scale < -kDecimalDigits) {
         const std::int64_t excess = -kDecimalDigits - d.scale;
-        if (excess > static_cast<std::int64_t>(d.digits.size())) d.digits.clear();
-        else d.scale += roundDigits(d.digits, d.digits.size() - static_cast<size_t>(excess));
+        if (excess > static_cast<std::int64_t>(d.digits.size()))
+            d.digits.clear();
+        else
+            d.scale += roundDigits(d.digits, d.digits.size() - static_cast<size_t>(excess));
     }
     stripTrailingZeros(d);
     const auto intDigits = [&](std::int64_t shift) {
@@ -323,8 +338,10 @@ std::string truncDecimal(std::string_view numberText, std::int32_t digits) {
     // Drop every digit below the place 10^-digits.
     if (d.scale < -static_cast<std::int64_t>(digits)) {
         const std::int64_t drop = -static_cast<std::int64_t>(digits) - d.scale;
-        if (drop >= static_cast<std::int64_t>(d.digits.size())) d.digits.clear();
-        else d.digits.resize(d.digits.size() - static_cast<size_t>(drop));
+        if (drop >= static_cast<std::int64_t>(d.digits.size()))
+            d.digits.clear();
+        else
+            d.digits.resize(d.digits.size() - static_cast<size_t>(drop));
         d.scale += drop;
     }
     stripTrailingZeros(d);
@@ -340,7 +357,8 @@ std::string truncDecimal(std::string_view numberText, std::int32_t digits) {
             out.append(frac - d.digits.size(), '0');
             out += d.digits;
         } else {
-            out += d.digits.substr(0, d.digits.size() - frac) + "." + d.digits.substr(d.digits.size() - frac);
+            out += d.digits.substr(0, d.digits.size() - frac) + "." +
+                   d.digits.substr(d.digits.size() - frac);
         }
     }
     return out;
@@ -361,8 +379,10 @@ void setComputed(Value& v, double value) {
 
 ExpElement& element(Value& v) {
     if (v.textLater) {
-        if (v.literal.empty()) v.el.Text = formatNumber(v.number);
-        else v.el.Text.assign(v.literal);
+        if (v.literal.empty())
+            v.el.Text = formatNumber(v.number);
+        else
+            v.el.Text.assign(v.literal);
         v.textLater = false;
     }
     return v.el;
@@ -371,11 +391,15 @@ ExpElement& element(Value& v) {
 void p_CheckOperand(ExpElement& element, IExpressionListener* listener) {
     static constexpr const char* kSource = "CGNTExpression.p_CheckOperand()";
     switch (element.Kind) {
-        case ekNumber: case ekString: case ekBoolean:
+        case ekNumber:
+        case ekString:
+        case ekBoolean:
             element.Priority = kOperandPriority;
             return;
-        case ekVariable: break;
-        default: throw NemroError(err::Syntax, kSource, msg::InvalidElement);
+        case ekVariable:
+            break;
+        default:
+            throw NemroError(err::Syntax, kSource, msg::InvalidElement);
     }
     std::string value;
     if (listener) listener->UserVariable(element.Text, value);
@@ -422,8 +446,7 @@ void p_ToNumber(ExpElement& element, IExpressionListener* listener) {
             element.Text = text::equalsNoCase(element.Text, "True") ? "1" : "0";
             element.Kind = ekNumber;
         } else {
-            fail(err::TypeMismatch, "CGNTExpression.p_ToNumber()", msg::NotANumber,
-                 element.Text);
+            fail(err::TypeMismatch, "CGNTExpression.p_ToNumber()", msg::NotANumber, element.Text);
         }
     } else if (element.Kind == ekBoolean) {
         element.Text = isTrueText(element.Text) ? "1" : "0";
@@ -439,8 +462,7 @@ void p_ToBoolean(ExpElement& element, IExpressionListener* listener) {
         } else if (CGNTExpression::IsDecimal(element.Text)) {
             element.Text = booleanText(readNumber(element.Text) != 0);
         } else {
-            fail(err::TypeMismatch, "CGNTExpression.p_ToBoolean()",
-                 msg::NotABoolean, element.Text);
+            fail(err::TypeMismatch, "CGNTExpression.p_ToBoolean()", msg::NotABoolean, element.Text);
         }
         element.Kind = ekBoolean;
     } else if (element.Kind == ekNumber) {
@@ -456,14 +478,18 @@ void p_ToString(ExpElement& element, IExpressionListener* listener) {
 
 void p_CheckOperand(Value& v, IExpressionListener* listener) {
     resolveSlot(v, listener);
-    if (v.known) v.el.Priority = kOperandPriority;
-    else p_CheckOperand(v.el, listener);
+    if (v.known)
+        v.el.Priority = kOperandPriority;
+    else
+        p_CheckOperand(v.el, listener);
 }
 
 void p_ToNumber(Value& v, IExpressionListener* listener) {
     resolveSlot(v, listener);
-    if (v.known) v.el.Priority = kOperandPriority;
-    else p_ToNumber(v.el, listener);
+    if (v.known)
+        v.el.Priority = kOperandPriority;
+    else
+        p_ToNumber(v.el, listener);
 }
 
 double numberOf(Value& v) {

@@ -29,10 +29,12 @@ inline constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e
 
 // The double nearest mantissa × 10^-decimals, when one division of exact doubles finds
 // it (a mantissa of at most 19 digits and 2^53, at most 22 decimals).
-inline bool plainDecimalValue(std::uint64_t mantissa, std::size_t digits, std::size_t decimals, double& out) {
+inline bool plainDecimalValue(std::uint64_t mantissa, std::size_t digits, std::size_t decimals,
+                              double& out) {
     if (digits > 19 || mantissa > (1ULL << 53) || decimals > 22) return false;
     // (a whole number needs no division, whose latency would be felt)
-    out = decimals == 0 ? static_cast<double>(mantissa) : static_cast<double>(mantissa) / kPowersOfTen[decimals];
+    out = decimals == 0 ? static_cast<double>(mantissa)
+                        : static_cast<double>(mantissa) / kPowersOfTen[decimals];
     return true;
 }
 
@@ -45,8 +47,8 @@ std::int32_t floorToInt32(double value);
 std::int32_t truncToInt32(double value);
 
 // Floating-point result checks of the platform's arithmetic.
-double checkedResult(double value);            // not finite: error 6
-double checkedDivide(double left, double right);  // 0/0: error 6, x/0: error 11
+double checkedResult(double value);                 // not finite: error 6
+double checkedDivide(double left, double right);    // 0/0: error 6, x/0: error 11
 double checkedPower(double base, double exponent);  // no real value: error 5
 
 // truncate(text × 10^digits) ÷ 10^digits in exact decimal arithmetic of up to 28
@@ -68,9 +70,9 @@ struct Value {
 
     ExpElement el;
     double number = 0;
-    bool known = false;      // number is the value of el, a number
-    bool textLater = false;  // el.Text is still to be made: literal, or else from number
-    std::int32_t slot = -1;  // a prepared formula's variable not yet answered: its place
+    bool known = false;        // number is the value of el, a number
+    bool textLater = false;    // el.Text is still to be made: literal, or else from number
+    std::int32_t slot = -1;    // a prepared formula's variable not yet answered: its place
     std::string_view literal;  // a number's text as written, in a formula that outlives it
 };
 using ValueStack = std::vector<Value>;
@@ -107,7 +109,11 @@ void p_ToString(Value& v, IExpressionListener* listener);
 // The number of a value converted to a number.
 double numberOf(Value& v);
 
-inline bool isTrueText(std::string_view text) { return text == "True"; }
-inline const char* booleanText(bool value) { return value ? "True" : "False"; }
+inline bool isTrueText(std::string_view text) {
+    return text == "True";
+}
+inline const char* booleanText(bool value) {
+    return value ? "True" : "False";
+}
 
 }  // namespace nemro::detail

@@ -13,7 +13,7 @@ namespace {
 
 // The host answers the variables its formulas use.
 class Cells : public nemro::IExpressionListener {
-public:
+  public:
     void UserVariable(const std::string& name, std::string& value) override {
         if (name == "A1") value = "2.5";
     }
@@ -37,11 +37,12 @@ int main(int argc, char** argv) {
         const nemro::ExpElement value = engine.EvaluateOrThrow("ROUND(A1*2,0)&\"元\"");
         std::cout << "value: " << value.Text << '\n';
         std::int32_t type = 0;
-        std::cout << "printed: " << engine.PostfixToInfix(engine.InfixToPostfix("round(a1 , 2)"), type)
-                  << '\n';
+        std::cout << "printed: "
+                  << engine.PostfixToInfix(engine.InfixToPostfix("round(a1 , 2)"), type) << '\n';
         engine.EvaluateOrThrow("MOD(1,0)");
     } catch (const nemro::NemroError& e) {
-        std::cout << "error " << e.number() << ": " << e.description() << " (" << e.source() << ")\n";
+        std::cout << "error " << e.number() << ": " << e.description() << " (" << e.source()
+                  << ")\n";
     }
 
     nemro::cStack stack;

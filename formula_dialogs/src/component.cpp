@@ -25,7 +25,8 @@ namespace {
     &nemro::CFormulaSet::setFormula, &nemro::CFormulaSet::isCancel, &nemro::cStack::Count,
     &nemro::cStack::Push, &nemro::cStack::Pop, &nemro::cStack::RemoveAll
 #ifdef NEMRO_HAVE_ARGUMENT_LISTS
-    , &nemro::CArgumentSet::SetArgument, &nemro::CArgumentSet::GetValueByName
+    ,
+    &nemro::CArgumentSet::SetArgument, &nemro::CArgumentSet::GetValueByName
 #endif
 );
 }  // namespace

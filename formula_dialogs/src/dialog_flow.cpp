@@ -5,8 +5,10 @@
 namespace nemro::dialogs {
 
 FlowDialog::FlowDialog(Exchange& exchange, bool fixed) : exchange_(exchange) {
-    if (fixed) qt::makeFixedDialog(*this);
-    else setModal(true);
+    if (fixed)
+        qt::makeFixedDialog(*this);
+    else
+        setModal(true);
 }
 
 void FlowDialog::handOver(std::unique_ptr<FlowDialog> next) {

@@ -30,8 +30,8 @@ TEST(CInterface, EvaluatesWithTheHostsVariablesOrFailsWithTheTriple) {
     int asked = 0;
     nemro_expression_set_variable_callback(expression, answerCells, &asked);
     const std::pair<const char*, const char*> cases[] = {
-        {"A1*2", "8 14"},       {"S&\"!\"", "中文! 8"}, {"A1>3", "True 11"}, {"B+1", "1 14"},
-        {"MOD(1,0)", "error 11"}, {"1+", "error 34"},    {"LEN(", "error 35"},
+        {"A1*2", "8 14"},         {"S&\"!\"", "中文! 8"}, {"A1>3", "True 11"},  {"B+1", "1 14"},
+        {"MOD(1,0)", "error 11"}, {"1+", "error 34"},     {"LEN(", "error 35"},
     };
     for (const auto& [formula, expected] : cases) {
         char* text = nullptr;
@@ -42,7 +42,8 @@ TEST(CInterface, EvaluatesWithTheHostsVariablesOrFailsWithTheTriple) {
         if (number == 0) {
             EXPECT_EQ(got + " " + std::to_string(kind), expected);
         } else {  // the triple, and no string
-            EXPECT_EQ("error " + std::to_string(error.number) + got, std::string(expected) + "<null>");
+            EXPECT_EQ("error " + std::to_string(error.number) + got,
+                      std::string(expected) + "<null>");
             EXPECT_EQ(error.number, number);
             EXPECT_EQ(std::string(error.source).rfind("CGNTExpression.Evaluate()\\", 0), 0u);
             EXPECT_STRNE(error.description, "");
@@ -83,15 +84,18 @@ TEST(CInterface, PrintsAndChecks) {
     int passed = -1;
     ASSERT_EQ(nemro_expression_print(nullptr, "round( 1 , 2 )", &text, &type, nullptr), 0);
     EXPECT_EQ(take(text) + " " + std::to_string(type), "ROUND(1, 2) 14");
-    ASSERT_EQ(nemro_check_formula("ROUND(1,2", nullptr, &passed, &message, &title, &icon, nullptr), 0);
+    ASSERT_EQ(nemro_check_formula("ROUND(1,2", nullptr, &passed, &message, &title, &icon, nullptr),
+              0);
     EXPECT_EQ(std::to_string(passed) + take(message) + take(title) + std::to_string(icon),
               "0左右括号数目不一致!公式输入有误!16");
-    ASSERT_EQ(nemro_check_formula("ROUND(1,2)", nullptr, &passed, &message, &title, &icon, nullptr), 0);
+    ASSERT_EQ(nemro_check_formula("ROUND(1,2)", nullptr, &passed, &message, &title, &icon, nullptr),
+              0);
     EXPECT_EQ(std::to_string(passed) + take(message) + take(title), "1");
     // A catalogue that cannot be read is an error, not a failed check.
     Error error;
     EXPECT_NE(nemro_check_formula("SUM(1,2)", "/nonexistent/FormulaSet.xml", &passed, nullptr,
-                                  nullptr, nullptr, &error), 0);
+                                  nullptr, nullptr, &error),
+              0);
     EXPECT_STRNE(error.description, "");
 }
 
@@ -134,8 +138,12 @@ TEST(CInterface, StackArgumentListsAndNullHandles) {
 
     nemro_argument_set* arguments = nemro_argument_set_new();
     char* value = nullptr;
-    EXPECT_EQ(nemro_argument_set_get_value_by_name(arguments, "RATE\x0e" "0.17\x0e" "d\x0f", "rate",
-                                                   &value, nullptr), 0);
+    EXPECT_EQ(nemro_argument_set_get_value_by_name(arguments,
+                                                   "RATE\x0e"
+                                                   "0.17\x0e"
+                                                   "d\x0f",
+                                                   "rate", &value, nullptr),
+              0);
     EXPECT_EQ(take(value), "0.17");
     Error error, unset;
     EXPECT_EQ(nemro_argument_set_get_value_by_name(arguments, "", "rate", &value, &error),

@@ -18,12 +18,15 @@
 namespace nemro::testing {
 
 class FakeList : public IListBox {
-public:
+  public:
     std::vector<std::string> items;
     int index = -1, clientHeight = 1000, scrollBarEnables = 0;
     std::function<void(int)> onClick;
 
-    void Clear() override { items.clear(); index = -1; }
+    void Clear() override {
+        items.clear();
+        index = -1;
+    }
     void AddItem(const std::string& text) override { items.push_back(text); }
     std::string ItemText(int i) const override { return items.at(static_cast<size_t>(i)); }
     int ListCount() const override { return static_cast<int>(items.size()); }
@@ -66,7 +69,7 @@ inline std::string dataFile(const std::string& name) {
 }
 
 class CatalogueFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir_ = std::filesystem::temp_directory_path() /

@@ -18,18 +18,25 @@ struct ScriptedListener : IExpressionListener {
     std::map<std::string, std::int32_t> variableTypes, functionTypes;
     std::vector<std::string> calls;  // "Callback:Name" in the order raised
 
-    explicit ScriptedListener(decltype(variables) v = {}, decltype(functions) f = {}) : variables(v), functions(f) {}
+    explicit ScriptedListener(decltype(variables) v = {}, decltype(functions) f = {})
+        : variables(v), functions(f) {}
 
     void answer(const char* callback, const auto& map, const std::string& name, auto& out) {
         calls.push_back(callback + name);
         if (map.contains(name)) out = map.at(name);
     }
-    void UserVariable(const std::string& n, std::string& v) override { answer("UserVariable:", variables, n, v); }
-    void UserFunction(const std::string& n, CExpElmStack&, std::string& v) override { answer("UserFunction:", functions, n, v); }
-    void CheckVariable(const std::string& n, std::int32_t& t, std::int32_t&, std::string&) override {
+    void UserVariable(const std::string& n, std::string& v) override {
+        answer("UserVariable:", variables, n, v);
+    }
+    void UserFunction(const std::string& n, CExpElmStack&, std::string& v) override {
+        answer("UserFunction:", functions, n, v);
+    }
+    void CheckVariable(const std::string& n, std::int32_t& t, std::int32_t&,
+                       std::string&) override {
         answer("CheckVariable:", variableTypes, n, t);
     }
-    void CheckUserFunction(const std::string& n, CExpElmStack&, std::int32_t& t, std::int32_t&, std::string&) override {
+    void CheckUserFunction(const std::string& n, CExpElmStack&, std::int32_t& t, std::int32_t&,
+                           std::string&) override {
         answer("CheckUserFunction:", functionTypes, n, t);
     }
 };
@@ -42,7 +49,8 @@ struct Outcome {
     std::string source;
     bool operator==(const Outcome&) const = default;
     friend std::ostream& operator<<(std::ostream& out, const Outcome& o) {
-        return out << o.ok << " " << o.kind << " " << o.number << " [" << o.text << "] [" << o.source << "]";
+        return out << o.ok << " " << o.kind << " " << o.number << " [" << o.text << "] ["
+                   << o.source << "]";
     }
 };
 
@@ -61,13 +69,19 @@ Outcome outcomeOf(F f) {
 
 inline Outcome evaluate(const std::string& formula, IExpressionListener* listener = nullptr) {
     CGNTExpression e(listener);
-    return outcomeOf([&] { const ExpElement r = e.EvaluateOrThrow(formula); return std::pair(r.Text, r.Kind); });
+    return outcomeOf([&] {
+        const ExpElement r = e.EvaluateOrThrow(formula);
+        return std::pair(r.Text, r.Kind);
+    });
 }
 
 inline Outcome print(const std::string& formula, IExpressionListener* listener = nullptr) {
     CGNTExpression e(listener);
     std::int32_t type = -1;
-    return outcomeOf([&] { std::string text = e.PostfixToInfix(e.InfixToPostfix(formula), type); return std::pair(text, type); });
+    return outcomeOf([&] {
+        std::string text = e.PostfixToInfix(e.InfixToPostfix(formula), type);
+        return std::pair(text, type);
+    });
 }
 
 // A postfix form written first to last.
@@ -79,15 +93,16 @@ inline CExpElmStack stackOf(const std::vector<ExpElement>& postfix) {
 
 struct Row {
     const char* formula;
-    std::int32_t number;    // 0: success
-    const char* text;       // the result text, or the error description
+    std::int32_t number;           // 0: success
+    const char* text;              // the result text, or the error description
     std::int32_t kind = 0;         // checked when nonzero
     const char* source = nullptr;  // checked when given
 };
 
 inline void check(const Row& r, IExpressionListener* listener = nullptr, bool printing = false) {
     const Outcome o = printing ? print(r.formula, listener) : evaluate(r.formula, listener);
-    EXPECT_EQ(o, (Outcome{r.number == 0, r.text, r.kind ? r.kind : o.kind, r.number, r.source ? r.source : o.source}))
+    EXPECT_EQ(o, (Outcome{r.number == 0, r.text, r.kind ? r.kind : o.kind, r.number,
+                          r.source ? r.source : o.source}))
         << r.formula;
 }
 
@@ -97,7 +112,10 @@ inline void checkAll(std::initializer_list<Row> rows, IExpressionListener* liste
 }
 
 // The listener callbacks that evaluating or printing each formula raises, in order.
-struct Calls { const char* formula; std::vector<std::string> calls; };
+struct Calls {
+    const char* formula;
+    std::vector<std::string> calls;
+};
 
 inline void checkCalls(std::initializer_list<Calls> cases, bool printing = false) {
     for (const auto& c : cases) {

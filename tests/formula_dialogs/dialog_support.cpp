@@ -9,7 +9,8 @@ namespace nemro::testing {
 
 void DialogDriver::finish() {
     timer_.stop();
-    if (!steps_.empty()) fail("the dialogs closed before the step for " + steps_.front().first.toStdString());
+    if (!steps_.empty())
+        fail("the dialogs closed before the step for " + steps_.front().first.toStdString());
 }
 
 void DialogDriver::fail(const std::string& why) {
@@ -29,7 +30,9 @@ void DialogDriver::tick() {
     }
     idleTicks_ = 0;
     if (steps_.empty() || w->objectName() != steps_.front().first)
-        return fail("expected " + (steps_.empty() ? "no dialog" : steps_.front().first.toStdString()) + ", found " + demo::modalText(*w));
+        return fail("expected " +
+                    (steps_.empty() ? "no dialog" : steps_.front().first.toStdString()) +
+                    ", found " + demo::modalText(*w));
     const auto step = std::move(steps_.front());
     steps_.pop_front();
     inStep_ = true;
@@ -46,7 +49,8 @@ int runDialogTests(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     QApplication app(argc, argv);
     qt::installQtMessageBox();
-    const demo::ModalGuard guard(5, [](const std::string& text) { ADD_FAILURE() << "left open: " << text; });
+    const demo::ModalGuard guard(
+        5, [](const std::string& text) { ADD_FAILURE() << "left open: " << text; });
     return RUN_ALL_TESTS();
 }
 

@@ -2,12 +2,13 @@
 // each modal dialog as it comes up.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QTimer>
 #include <QWidget>
 #include <deque>
 #include <functional>
-#include <gtest/gtest.h>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,7 +16,9 @@
 #include "nemro/message_box.h"
 #include "nemro/qt_toolkit.h"
 
-inline void PrintTo(const QString& s, std::ostream* o) { *o << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* o) {
+    *o << '"' << s.toStdString() << '"';
+}
 
 namespace nemro::testing {
 
@@ -28,14 +31,20 @@ struct Message {
         return o << "{" << m.text << ", " << static_cast<int>(m.icon) << ", " << m.title << "}";
     }
 };
-inline Message critical(const std::string& text, const std::string& title = "NemroFormulaSet") { return {text, MsgIcon::Critical, title}; }
-inline Message information(const std::string& text) { return {text, MsgIcon::Information, "NemroFormulaSet"}; }
+inline Message critical(const std::string& text, const std::string& title = "NemroFormulaSet") {
+    return {text, MsgIcon::Critical, title};
+}
+inline Message information(const std::string& text) {
+    return {text, MsgIcon::Information, "NemroFormulaSet"};
+}
 
 // Records every message instead of showing it, for as long as it lives.
 struct MessageRecorder {
     std::vector<Message> messages;
-    MessageBoxFunction previous = setMessageBox(
-        [this](const std::string& text, MsgIcon icon, const std::string& title) { messages.push_back({text, icon, title}); });
+    MessageBoxFunction previous =
+        setMessageBox([this](const std::string& text, MsgIcon icon, const std::string& title) {
+            messages.push_back({text, icon, title});
+        });
     ~MessageRecorder() { setMessageBox(previous); }
 };
 
@@ -44,16 +53,20 @@ struct MessageRecorder {
 // active modal window. A dialog that no step expects, or a step whose dialog does not
 // come, fails the test, and whatever is open is then closed so that the call returns.
 class DialogDriver {
-public:
-    DialogDriver() { timer_.setInterval(0), QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); }); }
-    void expect(const QString& dialog, std::function<void(QWidget&)> act) { steps_.push_back({dialog, std::move(act)}); }
+  public:
+    DialogDriver() {
+        timer_.setInterval(0), QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+    }
+    void expect(const QString& dialog, std::function<void(QWidget&)> act) {
+        steps_.push_back({dialog, std::move(act)});
+    }
     // Runs fn (which shows the dialogs) while the steps are played.
     void run(const std::function<void()>& fn) { start(), fn(), finish(); }
     // The same in two halves, for dialogs that something else shows.
     void start() { timer_.start(); }
     void finish();
 
-private:
+  private:
     void tick();
     void fail(const std::string& why);
 
@@ -67,7 +80,8 @@ private:
 template <typename T>
 T* find(QWidget& dialog, const QString& name) {
     T* child = dialog.findChild<T*>(name);
-    EXPECT_NE(child, nullptr) << "no " << name.toStdString() << " in " << dialog.objectName().toStdString();
+    EXPECT_NE(child, nullptr) << "no " << name.toStdString() << " in "
+                              << dialog.objectName().toStdString();
     return child;
 }
 
@@ -76,7 +90,9 @@ inline void click(QWidget& dialog, const QString& button) {
 }
 
 // A widget's geometry in the twips it was placed in.
-inline QRect twips(const QWidget& w) { return {qt::twipsLeft(w), qt::twipsTop(w), qt::twipsWidth(w), qt::twipsHeight(w)}; }
+inline QRect twips(const QWidget& w) {
+    return {qt::twipsLeft(w), qt::twipsTop(w), qt::twipsWidth(w), qt::twipsHeight(w)};
+}
 
 // The test program's main: one offscreen QApplication with the component's message box
 // and a guard that fails the test of a modal window nobody answers.

@@ -1,3 +1,5 @@
 #include "dialog_support.h"
 
-int main(int argc, char** argv) { return nemro::testing::runDialogTests(argc, argv); }
+int main(int argc, char** argv) {
+    return nemro::testing::runDialogTests(argc, argv);
+}

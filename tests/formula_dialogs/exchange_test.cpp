@@ -1,10 +1,12 @@
 // The chooser, the argument dialog and complete exchanges through the real dialogs:
 // captions, lists, layout and scrolling, keys, failures and their messages, nesting to
 // any depth, Cancel at each level; and the modal guard.
+#include <QtTest/qtestspontaneevent.h>
+#include <gtest/gtest-spi.h>
+
 #include <QAccessible>
 #include <QApplication>
 #include <QCompleter>
-#include <QTextEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,9 +14,8 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextEdit>
 #include <QWheelEvent>
-#include <QtTest/qtestspontaneevent.h>
-#include <gtest/gtest-spi.h>
 #include <thread>
 
 #include "dialog_support.h"
@@ -51,9 +52,15 @@ void forEachStyle(const std::function<void()>& test) {
     useStyle(DialogStyle::Classic);
 }
 
-frmArgumentSet& args(QWidget& w) { return dynamic_cast<frmArgumentSet&>(w); }
-QListWidget& list(QWidget& d, const char* name) { return *find<QListWidget>(d, name); }
-QString label(QWidget& d, const char* name) { return find<QLabel>(d, name)->text(); }
+frmArgumentSet& args(QWidget& w) {
+    return dynamic_cast<frmArgumentSet&>(w);
+}
+QListWidget& list(QWidget& d, const char* name) {
+    return *find<QListWidget>(d, name);
+}
+QString label(QWidget& d, const char* name) {
+    return find<QLabel>(d, name)->text();
+}
 
 void select(QWidget& d, const char* name, const QString& text) {
     list(d, name).setCurrentItem(list(d, name).findItems(text, Qt::MatchExactly).value(0));
@@ -69,14 +76,18 @@ QStringList items(QWidget& d, const char* name) {
 // searching its name, and presses OK.
 Act choose(const QString& f) {
     return [f](QWidget& d) {
-        if (auto* search = d.findChild<QLineEdit*>("txtSearch")) search->setText(f);
-        else select(d, "lstFormulaCategory", "全部函数"), select(d, "lstFormulaName", f);
+        if (auto* search = d.findChild<QLineEdit*>("txtSearch"))
+            search->setText(f);
+        else
+            select(d, "lstFormulaCategory", "全部函数"), select(d, "lstFormulaName", f);
         click(d, "cmdOK");
     };
 }
 
 // An argument dialog's field, in either style; nullptr past the last row.
-QLineEdit* field(QWidget& w, int row) { return w.findChild<QLineEdit*>(QString("txtArgumentValue%1").arg(row)); }
+QLineEdit* field(QWidget& w, int row) {
+    return w.findChild<QLineEdit*>(QString("txtArgumentValue%1").arg(row));
+}
 
 void fill(QWidget& w, const QStringList& texts) {
     for (int i = 0; i < texts.size(); ++i) field(w, i + 1)->setText(texts[i]);
@@ -92,7 +103,9 @@ struct Outcome {
     std::string result;  // with " cancelled" appended when isCancel
     std::vector<Message> messages;
     bool operator==(const Outcome&) const = default;
-    friend std::ostream& operator<<(std::ostream& o, const Outcome& r) { return o << r.result << ::testing::PrintToString(r.messages); }
+    friend std::ostream& operator<<(std::ostream& o, const Outcome& r) {
+        return o << r.result << ::testing::PrintToString(r.messages);
+    }
 };
 const Outcome kCancelled{" cancelled", {}};
 
@@ -104,13 +117,15 @@ Outcome play(const std::string& former, const Steps& steps) {
     service.setDialogStyle(gStyle);
     std::string result = "unset";
     driver.run([&] { result = service.setFormula(former); });
-    service.setDialogStyle(DialogStyle::Classic);  // the style is the thread's: later tests expect classic
+    service.setDialogStyle(
+        DialogStyle::Classic);  // the style is the thread's: later tests expect classic
     return {result + (service.isCancel() ? " cancelled" : ""), recorder.messages};
 }
 
 // The argument dialog of `formula`, checked, then cancelled.
 void withArguments(const std::string& formula, const std::function<void(frmArgumentSet&)>& check) {
-    const Outcome o = play(formula, {{kArguments, [&](QWidget& d) { check(args(d)), click(d, "cmdCancel"); }}});
+    const Outcome o =
+        play(formula, {{kArguments, [&](QWidget& d) { check(args(d)), click(d, "cmdCancel"); }}});
     EXPECT_EQ(o, kCancelled);
 }
 
@@ -118,36 +133,47 @@ TEST(Chooser, OpensOnTheFirstCategoryAndListsEachCategorysDisplayedFunctionsInCa
     const std::pair<QString, QStringList> cases[] = {
         {"文本函数", {"LEFT", "MID", "MYTRIM", "Sum"}},  // the one it opens on
         {"逻辑函数", {"IF", "MARKS", "TODAY"}},
-        {"全部函数", {"LEFT", "MID", "MYTRIM", "Sum", "IF", "MARKS", "TODAY", "ARGS2", "ARGS4", "ARGS5",
-                      "ARGS6", "ARGS10", "ARGS40", "BADCOUNT", "NOINFO", "NOVALUE", "NODESC"}},
+        {"全部函数",
+         {"LEFT", "MID", "MYTRIM", "Sum", "IF", "MARKS", "TODAY", "ARGS2", "ARGS4", "ARGS5",
+          "ARGS6", "ARGS10", "ARGS40", "BADCOUNT", "NOINFO", "NOVALUE", "NODESC"}},
         {"有误", {"BADCOUNT", "NOINFO", "NOVALUE", "NODESC"}},
     };
-    const Outcome o = play("", {{kChooser, [&](QWidget& d) {
-        EXPECT_EQ(d.size(), QSize(446, 303));  // 6690 x 4545 twips
-        EXPECT_EQ(items(d, "lstFormulaCategory"), QStringList({"文本函数", "逻辑函数", "空分类", "多参数", "有误", "全部函数"}));
-        EXPECT_EQ(QStringList({d.windowTitle(), label(d, "lblFormulaValue"), label(d, "lblFormulaTitleAnsDesc"), label(d, "Label1")}),
-                  QStringList({"粘贴函数", "LEFT(...)", "LEFT：LEFT的说明。", "函数分类(&C)"}));
-        EXPECT_EQ(find<QLabel>(d, "Label1")->buddy(), &list(d, "lstFormulaCategory"));
-        for (const auto& [category, functions] : cases) {
-            if (&category != &cases[0].first) select(d, "lstFormulaCategory", category);
-            EXPECT_EQ(items(d, "lstFormulaName"), functions);
-            EXPECT_EQ(list(d, "lstFormulaName").currentRow(), 0);
-        }
-        // An empty category keeps the information shown, and OK does nothing.
-        select(d, "lstFormulaCategory", "空分类");
-        EXPECT_EQ(list(d, "lstFormulaName").count(), 0);
-        EXPECT_EQ(label(d, "lblFormulaValue") + label(d, "lblFormulaTitleAnsDesc"), "BADCOUNT(...)BADCOUNT：BADCOUNT的说明。");
-        click(d, "cmdOK");
-        EXPECT_TRUE(d.isVisible());
-        click(d, "cmdCancel");
-    }}});
+    const Outcome o = play(
+        "", {{kChooser, [&](QWidget& d) {
+                  EXPECT_EQ(d.size(), QSize(446, 303));  // 6690 x 4545 twips
+                  EXPECT_EQ(items(d, "lstFormulaCategory"),
+                            QStringList(
+                                {"文本函数", "逻辑函数", "空分类", "多参数", "有误", "全部函数"}));
+                  EXPECT_EQ(
+                      QStringList({d.windowTitle(), label(d, "lblFormulaValue"),
+                                   label(d, "lblFormulaTitleAnsDesc"), label(d, "Label1")}),
+                      QStringList({"粘贴函数", "LEFT(...)", "LEFT：LEFT的说明。", "函数分类(&C)"}));
+                  EXPECT_EQ(find<QLabel>(d, "Label1")->buddy(), &list(d, "lstFormulaCategory"));
+                  for (const auto& [category, functions] : cases) {
+                      if (&category != &cases[0].first) select(d, "lstFormulaCategory", category);
+                      EXPECT_EQ(items(d, "lstFormulaName"), functions);
+                      EXPECT_EQ(list(d, "lstFormulaName").currentRow(), 0);
+                  }
+                  // An empty category keeps the information shown, and OK does nothing.
+                  select(d, "lstFormulaCategory", "空分类");
+                  EXPECT_EQ(list(d, "lstFormulaName").count(), 0);
+                  EXPECT_EQ(label(d, "lblFormulaValue") + label(d, "lblFormulaTitleAnsDesc"),
+                            "BADCOUNT(...)BADCOUNT：BADCOUNT的说明。");
+                  click(d, "cmdOK");
+                  EXPECT_TRUE(d.isVisible());
+                  click(d, "cmdCancel");
+              }}});
     EXPECT_EQ(o, kCancelled);
 }
 
-TEST(Chooser, OkDoubleClickEnterAndAltOOpenTheArgumentDialogEscapeAndTheFrameCancel) {  // Escape there too
+TEST(Chooser,
+     OkDoubleClickEnterAndAltOOpenTheArgumentDialogEscapeAndTheFrameCancel) {  // Escape there too
     const Act ways[] = {
         [](QWidget& d) { click(d, "cmdOK"); },
-        [](QWidget& d) { emit list(d, "lstFormulaName").itemDoubleClicked(list(d, "lstFormulaName").currentItem()); },
+        [](QWidget& d) {
+            emit list(d, "lstFormulaName")
+                .itemDoubleClicked(list(d, "lstFormulaName").currentItem());
+        },
         [](QWidget& d) { QTest::keyClick(&list(d, "lstFormulaName"), Qt::Key_Return); },
         [](QWidget& d) { QTest::keyClick(&d, Qt::Key_O, Qt::AltModifier); },
         [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); },
@@ -155,11 +181,18 @@ TEST(Chooser, OkDoubleClickEnterAndAltOOpenTheArgumentDialogEscapeAndTheFrameCan
     };
     for (int way = 0; way < 6; ++way) {
         Steps steps = {{kChooser, [&](QWidget& d) {
-            QApplication::setActiveWindow(&d), select(d, "lstFormulaCategory", "逻辑函数"), list(d, "lstFormulaName").setFocus();
-            ways[way](d);
-            EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));  // an accelerator clicks later
-        }}};
-        if (way < 4) steps.push_back({kArguments, [](QWidget& d) { EXPECT_EQ(d.windowTitle(), "参数设置(IF)"); QTest::keyClick(&d, Qt::Key_Escape); }});
+                            QApplication::setActiveWindow(&d),
+                                select(d, "lstFormulaCategory", "逻辑函数"),
+                                list(d, "lstFormulaName").setFocus();
+                            ways[way](d);
+                            EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); },
+                                                        2000));  // an accelerator clicks later
+                        }}};
+        if (way < 4)
+            steps.push_back({kArguments, [](QWidget& d) {
+                                 EXPECT_EQ(d.windowTitle(), "参数设置(IF)");
+                                 QTest::keyClick(&d, Qt::Key_Escape);
+                             }});
         EXPECT_EQ(play("", steps).result, " cancelled") << way;
     }
 }
@@ -167,12 +200,15 @@ TEST(Chooser, OkDoubleClickEnterAndAltOOpenTheArgumentDialogEscapeAndTheFrameCan
 // Each failure shows its message; the dialog stays and goes on working.
 TEST(Dialogs, AFailureInAClickOkOrFocusIsShownAndTheDialogStaysUsable) {
     const auto fromChooser = [](const QString& function, bool ok, const QString& value) {
-        return Steps{{kChooser, [=](QWidget& d) {
-            select(d, "lstFormulaCategory", "有误"), select(d, "lstFormulaName", function);
-            if (ok) click(d, "cmdOK");
-            EXPECT_EQ(label(d, "lblFormulaValue"), value);
-            choose("IF")(d);
-        }}, {kArguments, [](QWidget& d) { click(d, "cmdCancel"); }}};
+        return Steps{{kChooser,
+                      [=](QWidget& d) {
+                          select(d, "lstFormulaCategory", "有误"),
+                              select(d, "lstFormulaName", function);
+                          if (ok) click(d, "cmdOK");
+                          EXPECT_EQ(label(d, "lblFormulaValue"), value);
+                          choose("IF")(d);
+                      }},
+                     {kArguments, [](QWidget& d) { click(d, "cmdCancel"); }}};
     };
     const struct {
         std::string former;
@@ -180,31 +216,50 @@ TEST(Dialogs, AFailureInAClickOkOrFocusIsShownAndTheDialogStaysUsable) {
         Message message;
     } cases[] = {
         {"", fromChooser("NOINFO", false, ""),
-         critical("Formula Value Must Be Specified.\n\nfrmFormulaSet.GetFormulaInfo()\\GetFunctionInfo (-2147221504)")},
-        {"", fromChooser("BADCOUNT", true, "BADCOUNT(...)"), information("公式(BADCOUNT)定义的参数个数和实际的参数个数不一致！")},
+         critical("Formula Value Must Be "
+                  "Specified.\n\nfrmFormulaSet.GetFormulaInfo()\\GetFunctionInfo (-2147221504)")},
+        {"", fromChooser("BADCOUNT", true, "BADCOUNT(...)"),
+         information("公式(BADCOUNT)定义的参数个数和实际的参数个数不一致！")},
         {"", fromChooser("NOVALUE", true, "NOVALUE(...)"),
-         critical("Argument Value Must Be Specified.\n\nfrmArgumentSet.Load()\\frmFormulaSet.getArgumenPara()"
+         critical("Argument Value Must Be "
+                  "Specified.\n\nfrmArgumentSet.Load()\\frmFormulaSet.getArgumenPara()"
                   "\\getArgumentPara (-2147221504)")},
-        {"NODESC", {{kArguments, [](QWidget& d) {
-             QApplication::setActiveWindow(&d);
-             args(d).txtArgumentValue(1)->setFocus(), args(d).txtArgumentValue(1)->setText("typed");
-             EXPECT_EQ(args(d).lblArgumentDesc()->text() + args(d).txtArgumentValue(1)->text(), "typed");
-             click(d, "cmdCancel");
-         }}},
-         critical("Argument Description Must Be Specified.\n\nfrmFormulaSet.getArgumenPara()\\getArgumentPara (-2147221504)")},
+        {"NODESC",
+         {{kArguments,
+           [](QWidget& d) {
+               QApplication::setActiveWindow(&d);
+               args(d).txtArgumentValue(1)->setFocus(),
+                   args(d).txtArgumentValue(1)->setText("typed");
+               EXPECT_EQ(args(d).lblArgumentDesc()->text() + args(d).txtArgumentValue(1)->text(),
+                         "typed");
+               click(d, "cmdCancel");
+           }}},
+         critical("Argument Description Must Be "
+                  "Specified.\n\nfrmFormulaSet.getArgumenPara()\\getArgumentPara (-2147221504)")},
         // A failing check in a nested dialog keeps it open, its entry parked.
-        {"LEFT", {{kArguments, [](QWidget& d) { click(d, "cmdFormula2"); }}, {kChooser, choose("MID")}, {kArguments, [](QWidget& d) {
-             QApplication::setActiveWindow(&d);
-             fill(d, {"\"abc\"", "", "1"}), click(d, "cmdOK");
-             EXPECT_EQ(QApplication::focusWidget(), args(d).txtArgumentValue(2));
-             EXPECT_EQ(args(d).lblArgumentDesc()->text(), "参数描述：起始位置\r\n参数类型：Integer\r\n类型描述：整数值");
-             EXPECT_EQ(d.windowTitle() + QString::number(gFormulaStack.Count()), "参数设置(MID)1");
-             click(d, "cmdCancel");
-         }}},
+        {"LEFT",
+         {{kArguments, [](QWidget& d) { click(d, "cmdFormula2"); }},
+          {kChooser, choose("MID")},
+          {kArguments,
+           [](QWidget& d) {
+               QApplication::setActiveWindow(&d);
+               fill(d, {"\"abc\"", "", "1"}), click(d, "cmdOK");
+               EXPECT_EQ(QApplication::focusWidget(), args(d).txtArgumentValue(2));
+               EXPECT_EQ(args(d).lblArgumentDesc()->text(),
+                         "参数描述：起始位置\r\n参数类型：Integer\r\n类型描述：整数值");
+               EXPECT_EQ(d.windowTitle() + QString::number(gFormulaStack.Count()),
+                         "参数设置(MID)1");
+               click(d, "cmdCancel");
+           }}},
          information("参数(start_num)没有填写！")},
         // A parked level the catalogue cannot name.
-        {"LEFT(\"a\",1)", {{kArguments, [](QWidget& d) { gFormulaStack.Push("01NOSUCH|x"), click(d, "cmdOK"), click(d, "cmdCancel"); }}},
-         critical("对象变量或 With 块变量未设置。\n\nfrmArgumentSet.cmdOK_Click()\\frmFormulaSet.getArgumentCount()"
+        {"LEFT(\"a\",1)",
+         {{kArguments,
+           [](QWidget& d) {
+               gFormulaStack.Push("01NOSUCH|x"), click(d, "cmdOK"), click(d, "cmdCancel");
+           }}},
+         critical("对象变量或 With "
+                  "块变量未设置。\n\nfrmArgumentSet.cmdOK_Click()\\frmFormulaSet.getArgumentCount()"
                   "\\getArgumentCount (91)")},
     };
     for (const auto& c : cases) {
@@ -214,8 +269,15 @@ TEST(Dialogs, AFailureInAClickOkOrFocusIsShownAndTheDialogStaysUsable) {
 
 TEST(Service, ACallFromAnotherThreadFailsWithAClearError) {
     std::string description;
-    std::thread([&] { try { CFormulaSet().setFormula(); } catch (const NemroError& e) { description = e.description(); } }).join();
-    EXPECT_EQ(description, "The formula dialogs must be called on the thread that runs the Qt application.");
+    std::thread([&] {
+        try {
+            CFormulaSet().setFormula();
+        } catch (const NemroError& e) {
+            description = e.description();
+        }
+    }).join();
+    EXPECT_EQ(description,
+              "The formula dialogs must be called on the thread that runs the Qt application.");
 }
 
 TEST(ArgumentDialog, RowsAndScrollBarsFollowTheArgumentCount) {
@@ -224,7 +286,8 @@ TEST(ArgumentDialog, RowsAndScrollBarsFollowTheArgumentCount) {
         int arguments;
         bool bar;
         int max, largeChange;  // of the vertical bar, when shown
-    } cases[] = {{2, false, 0, 0}, {4, false, 0, 0}, {5, true, 14, 14}, {6, true, 53, 53}, {10, true, 209, 209}, {40, true, 1379, 275}};
+    } cases[] = {{2, false, 0, 0},  {4, false, 0, 0},     {5, true, 14, 14},
+                 {6, true, 53, 53}, {10, true, 209, 209}, {40, true, 1379, 275}};
     for (const auto& c : cases) {
         withArguments("ARGS" + std::to_string(c.arguments), [&](frmArgumentSet& d) {
             QResizeEvent e(d.size(), d.size());  // later resizes do not move the rows again
@@ -232,16 +295,22 @@ TEST(ArgumentDialog, RowsAndScrollBarsFollowTheArgumentCount) {
             ASSERT_EQ(d.rowCount(), c.arguments);
             for (int i = 1; i <= c.arguments; ++i) {
                 EXPECT_EQ(QList<QRect>({twips(*d.fraArgument(i)), twips(*d.cmdFormula(i))}),
-                          QList<QRect>({{0, (i - 1) * 585, 4995, 555}, {c.bar ? 4335 : 4535, 100, 315, 315}}));
-                EXPECT_EQ(QList<QPoint>({twips(*d.lblArgumentValue(i)).topLeft(), twips(*d.txtArgumentValue(i)).topLeft()}),
+                          QList<QRect>({{0, (i - 1) * 585, 4995, 555},
+                                        {c.bar ? 4335 : 4535, 100, 315, 315}}));
+                EXPECT_EQ(QList<QPoint>({twips(*d.lblArgumentValue(i)).topLeft(),
+                                         twips(*d.txtArgumentValue(i)).topLeft()}),
                           QList<QPoint>({{100, 200}, {c.bar ? 1700 : 1900, 100}}));
-                EXPECT_EQ(d.lblArgumentValue(i)->text() + d.cmdFormula(i)->toolTip(), QString("arg%1(可选)选择公式").arg(i));
+                EXPECT_EQ(d.lblArgumentValue(i)->text() + d.cmdFormula(i)->toolTip(),
+                          QString("arg%1(可选)选择公式").arg(i));
                 EXPECT_FALSE(d.cmdFormula(i)->autoDefault());
             }
-            EXPECT_EQ(QList<int>({qt::twipsHeight(*d.picClient()), d.scrollBars().SmallChange(SB_VERT),
-                                  c.bar ? d.scrollBars().Max(SB_VERT) : 0, c.bar ? d.scrollBars().LargeChange(SB_VERT) : 0}),
-                      QList<int>({c.arguments * 585, 39, c.max, c.largeChange}));
-            EXPECT_EQ(QList<bool>({d.scrollBars().Visible(SB_VERT), d.findChild<QScrollBar*>("Picture1VScroll")->isVisible(),
+            EXPECT_EQ(
+                QList<int>({qt::twipsHeight(*d.picClient()), d.scrollBars().SmallChange(SB_VERT),
+                            c.bar ? d.scrollBars().Max(SB_VERT) : 0,
+                            c.bar ? d.scrollBars().LargeChange(SB_VERT) : 0}),
+                QList<int>({c.arguments * 585, 39, c.max, c.largeChange}));
+            EXPECT_EQ(QList<bool>({d.scrollBars().Visible(SB_VERT),
+                                   d.findChild<QScrollBar*>("Picture1VScroll")->isVisible(),
                                    d.findChild<QScrollBar*>("Picture1HScroll")->isVisible()}),
                       QList<bool>({c.bar, c.bar, false}));
             EXPECT_EQ(d.lblArgumentDesc()->text(), "");
@@ -249,24 +318,27 @@ TEST(ArgumentDialog, RowsAndScrollBarsFollowTheArgumentCount) {
     }
     // Only a Required of exactly "True" marks an argument as required.
     withArguments("MARKS", [](frmArgumentSet& d) {
-        EXPECT_EQ(QStringList({d.lblArgumentValue(1)->text(), d.lblArgumentValue(2)->text(), d.lblArgumentValue(3)->text(),
-                               d.lblArgumentValue(4)->text()}),
+        EXPECT_EQ(QStringList({d.lblArgumentValue(1)->text(), d.lblArgumentValue(2)->text(),
+                               d.lblArgumentValue(3)->text(), d.lblArgumentValue(4)->text()}),
                   QStringList({"a(必选)", "b(可选)", "c(可选)", "d(可选)"}));
         EXPECT_EQ(d.lblArgumentValue(1)->buddy(), d.txtArgumentValue(1));
     });
 }
 
 void wheel(QWidget& over, int angle) {
-    QWheelEvent e(QPointF(5, 5), over.mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, angle), Qt::NoButton,
-                  Qt::NoModifier, Qt::NoScrollPhase, false);
-    QSpontaneKeyEvent::setSpontaneous(&e);  // as from the window system: only such climb to the parents
+    QWheelEvent e(QPointF(5, 5), over.mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, angle),
+                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(
+        &e);  // as from the window system: only such climb to the parents
     qApp->notify(&over, &e);
 }
 
 TEST(ArgumentDialog, ScrollingMovesTheClientPanelByPixels) {
     withArguments("ARGS10", [](frmArgumentSet& d) {
         auto* bar = d.findChild<QScrollBar*>("Picture1VScroll");
-        const auto action = [bar](QAbstractSlider::SliderAction a) { return [=] { bar->triggerAction(a); }; };
+        const auto action = [bar](QAbstractSlider::SliderAction a) {
+            return [=] { bar->triggerAction(a); };
+        };
         const std::pair<std::function<void()>, int> steps[] = {
             {[&] { d.scrollBars().Value(SB_VERT, 20); }, 20},
             {action(QAbstractSlider::SliderSingleStepAdd), 59},
@@ -275,7 +347,8 @@ TEST(ArgumentDialog, ScrollingMovesTheClientPanelByPixels) {
             {action(QAbstractSlider::SliderToMaximum), 209},
             {action(QAbstractSlider::SliderToMinimum), 0},
             {[&] { bar->setSliderPosition(120); }, 120},  // dragging the scroll box
-            {action(QAbstractSlider::SliderPageStepAdd), 210},  // the platform lets a page start one past Max
+            {action(QAbstractSlider::SliderPageStepAdd),
+             210},  // the platform lets a page start one past Max
             {action(QAbstractSlider::SliderPageStepSub), 1},
             // The wheel over a field: three lines of 39 pixels a notch; half a notch is nothing.
             {[&] { wheel(*d.txtArgumentValue(2), -120); }, 1 + 3 * 39},
@@ -284,7 +357,8 @@ TEST(ArgumentDialog, ScrollingMovesTheClientPanelByPixels) {
         };
         for (const auto& [act, value] : steps) {
             act();
-            EXPECT_EQ(QList<int>({d.scrollBars().Value(SB_VERT), qt::twipsTop(*d.picClient()), bar->value()}),
+            EXPECT_EQ(QList<int>({d.scrollBars().Value(SB_VERT), qt::twipsTop(*d.picClient()),
+                                  bar->value()}),
                       QList<int>({value, -value * 15, value}));
         }
     });
@@ -292,10 +366,15 @@ TEST(ArgumentDialog, ScrollingMovesTheClientPanelByPixels) {
 
 TEST(ArgumentDialog, FormerFormulaWithTooManyArgumentsFailsTheCallOnce) {
     std::string failure = "none";
-    try { play("LEFT(1,2,3)", {}); } catch (const NemroError& e) { failure = std::to_string(e.number()) + " " + e.source(); }
+    try {
+        play("LEFT(1,2,3)", {});
+    } catch (const NemroError& e) {
+        failure = std::to_string(e.number()) + " " + e.source();
+    }
     EXPECT_EQ(failure, "340 frmArgumentSet.Load()\\frmArgumentSet");
     // The failed formula is not kept for the next call, which opens the chooser.
-    EXPECT_EQ(play("", {{kChooser, [](QWidget& d) { click(d, "cmdCancel"); }}}).result, " cancelled");
+    EXPECT_EQ(play("", {{kChooser, [](QWidget& d) { click(d, "cmdCancel"); }}}).result,
+              " cancelled");
 }
 
 TEST(Exchange, OkComposesTheFormulaFromTheFieldsAndLeavesTheMarker) {
@@ -315,14 +394,20 @@ TEST(Exchange, OkComposesTheFormulaFromTheFieldsAndLeavesTheMarker) {
             {"IF()", "", {"", "", ""}, {"1", "2", "3"}, "IF(1,2,3)"},
             // Catalogue functions pass the check whatever their case.
             {"LEFT", "", {"", ""}, {"Sum(1)&mytrim(\"a\")"}, "LEFT(Sum(1)&mytrim(\"a\"),)"},
-            {"IF(LEFT(A1,2)=\"a\",1)", "", {"LEFT(A1,2)=\"a\"", "1", ""}, {"LEFT(A1,2)=\"b\"", "1", "2"}, "IF(LEFT(A1,2)=\"b\",1,2)"},
+            {"IF(LEFT(A1,2)=\"a\",1)",
+             "",
+             {"LEFT(A1,2)=\"a\"", "1", ""},
+             {"LEFT(A1,2)=\"b\"", "1", "2"},
+             "IF(LEFT(A1,2)=\"b\",1,2)"},
         };
         for (const auto& c : cases) {
             Steps steps = {{kArguments, [&](QWidget& d) {
-                EXPECT_EQ(d.windowTitle().toStdString(), "参数设置(" + c.result.substr(0, c.result.find('(')) + ")");
-                EXPECT_EQ(fields(d), c.shown);
-                fill(d, c.typed), click(d, "cmdOK");
-            }}};
+                                EXPECT_EQ(
+                                    d.windowTitle().toStdString(),
+                                    "参数设置(" + c.result.substr(0, c.result.find('(')) + ")");
+                                EXPECT_EQ(fields(d), c.shown);
+                                fill(d, c.typed), click(d, "cmdOK");
+                            }}};
             if (!c.chosen.isEmpty()) steps.insert(steps.begin(), {kChooser, choose(c.chosen)});
             EXPECT_EQ(play(c.former, steps), (Outcome{c.result, {}}));
             EXPECT_EQ(gFormulaStack.Count() == 1 ? gFormulaStack.Pop() : "", "00" + c.result);
@@ -346,49 +431,78 @@ TEST(Exchange, NestedOksClimbLevelByLevelIntoTheRowsTheyCameFrom) {
             bool enter;
         } cases[] = {
             {{{"IF", {"1>0", " 1& ", "\"z\""}, 2}, {"LEFT", {"\"ab\"", "1"}, 0}},
-             {{"1>0", " 1& LEFT(\"ab\",1)", "\"z\""}}, "IF(1>0,1& LEFT(\"ab\",1),\"z\")", false},
-            {{{"IF", {"1>0", "", "\"y\""}, 2}, {"LEFT", {"\"abc\"", ""}, 2}, {"ARGS2", {"1", "2"}, 0}},
-             {{"\"abc\"", "ARGS2(1,2)"}, {"1>0", "LEFT(\"abc\",ARGS2(1,2))", "\"y\""}}, "IF(1>0,LEFT(\"abc\",ARGS2(1,2)),\"y\")", true},
+             {{"1>0", " 1& LEFT(\"ab\",1)", "\"z\""}},
+             "IF(1>0,1& LEFT(\"ab\",1),\"z\")",
+             false},
+            {{{"IF", {"1>0", "", "\"y\""}, 2},
+              {"LEFT", {"\"abc\"", ""}, 2},
+              {"ARGS2", {"1", "2"}, 0}},
+             {{"\"abc\"", "ARGS2(1,2)"}, {"1>0", "LEFT(\"abc\",ARGS2(1,2))", "\"y\""}},
+             "IF(1>0,LEFT(\"abc\",ARGS2(1,2)),\"y\")",
+             true},
             // Few rows around many and many around few: the bar and the scrolling go.
             {{{"LEFT", {"\"x\""}, 2}, {"ARGS6", {"1", "2", "3", "4", "5", "6"}, 0}},
-             {{"\"x\"", "ARGS6(1,2,3,4,5,6)"}}, "LEFT(\"x\",ARGS6(1,2,3,4,5,6))", false},
+             {{"\"x\"", "ARGS6(1,2,3,4,5,6)"}},
+             "LEFT(\"x\",ARGS6(1,2,3,4,5,6))",
+             false},
             {{{"ARGS6", {"\"x\""}, 6}, {"MYTRIM", {"\"ab\""}, 0}},
-             {{"\"x\"", "", "", "", "", "MYTRIM(\"ab\")"}}, "ARGS6(\"x\",,,,,MYTRIM(\"ab\"))", true},
+             {{"\"x\"", "", "", "", "", "MYTRIM(\"ab\")"}},
+             "ARGS6(\"x\",,,,,MYTRIM(\"ab\"))",
+             true},
             // A "|" typed into an outer field comes back as typed.
-            {{{"LEFT", {"a|b", ""}, 2}, {"MID", {"\"abc\"", "1", "1"}, 0}}, {{"a|b", "MID(\"abc\",1,1)"}}, " cancelled", false},
+            {{{"LEFT", {"a|b", ""}, 2}, {"MID", {"\"abc\"", "1", "1"}, 0}},
+             {{"a|b", "MID(\"abc\",1,1)"}},
+             " cancelled",
+             false},
         };
         for (const auto& c : cases) {
             Steps steps;
             const int depth = static_cast<int>(c.levels.size());
             for (int k = 0; k < depth; ++k) {
-                steps.push_back({kChooser, [&, k](QWidget& d) { EXPECT_EQ(gFormulaStack.Count(), k); choose(c.levels[k].function)(d); }});
+                steps.push_back({kChooser, [&, k](QWidget& d) {
+                                     EXPECT_EQ(gFormulaStack.Count(), k);
+                                     choose(c.levels[k].function)(d);
+                                 }});
                 if (k + 1 < depth)
-                    steps.push_back({kArguments, [&, k](QWidget& d) { fill(d, c.levels[k].typed), click(d, QString("cmdFormula%1").arg(c.levels[k].row)); }});
+                    steps.push_back({kArguments, [&, k](QWidget& d) {
+                                         fill(d, c.levels[k].typed),
+                                             click(d, QString("cmdFormula%1").arg(c.levels[k].row));
+                                     }});
             }
-            steps.push_back({kArguments, [&](QWidget& w) {
-                const bool classic = gStyle == DialogStyle::Classic;
-                QApplication::setActiveWindow(&w), fill(w, c.levels.back().typed);
-                // In the first field: hiding it on the climb must not pass the focus on to the
-                // other old fields, which the outer function may not have.
-                field(w, 1)->setFocus();
-                if (classic && args(w).scrollBars().Visible(SB_VERT)) args(w).scrollBars().Value(SB_VERT, 20);
-                for (int k = depth - 2; k >= 0; --k) {
-                    if (c.enter) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-                    else click(w, "cmdOK");
-                    EXPECT_EQ(QString::fromStdString(gsFunctionName) + w.windowTitle(), c.levels[k].function + "参数设置(" + c.levels[k].function + ")");
-                    EXPECT_EQ(fields(w), c.climbs[depth - 2 - k]);
-                    EXPECT_EQ(gFormulaStack.Count(), k);
-                    EXPECT_EQ(QApplication::focusWidget(), field(w, c.levels[k].row));
-                    if (!classic) continue;
-                    frmArgumentSet& d = args(w);
-                    const bool bar = d.rowCount() > 4;
-                    EXPECT_EQ(QList<int>({d.scrollBars().Visible(SB_VERT), qt::twipsTop(*d.picClient()), qt::twipsLeft(*d.txtArgumentValue(1))}),
-                              QList<int>({bar, 0, bar ? 1700 : 1900}));
-                }
-                if (c.result == " cancelled") click(w, "cmdCancel");
-                else if (c.enter) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-                else click(w, "cmdOK");
-            }});
+            steps.push_back(
+                {kArguments, [&](QWidget& w) {
+                     const bool classic = gStyle == DialogStyle::Classic;
+                     QApplication::setActiveWindow(&w), fill(w, c.levels.back().typed);
+                     // In the first field: hiding it on the climb must not pass the focus on to the
+                     // other old fields, which the outer function may not have.
+                     field(w, 1)->setFocus();
+                     if (classic && args(w).scrollBars().Visible(SB_VERT))
+                         args(w).scrollBars().Value(SB_VERT, 20);
+                     for (int k = depth - 2; k >= 0; --k) {
+                         if (c.enter)
+                             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                         else
+                             click(w, "cmdOK");
+                         EXPECT_EQ(QString::fromStdString(gsFunctionName) + w.windowTitle(),
+                                   c.levels[k].function + "参数设置(" + c.levels[k].function + ")");
+                         EXPECT_EQ(fields(w), c.climbs[depth - 2 - k]);
+                         EXPECT_EQ(gFormulaStack.Count(), k);
+                         EXPECT_EQ(QApplication::focusWidget(), field(w, c.levels[k].row));
+                         if (!classic) continue;
+                         frmArgumentSet& d = args(w);
+                         const bool bar = d.rowCount() > 4;
+                         EXPECT_EQ(QList<int>({d.scrollBars().Visible(SB_VERT),
+                                               qt::twipsTop(*d.picClient()),
+                                               qt::twipsLeft(*d.txtArgumentValue(1))}),
+                                   QList<int>({bar, 0, bar ? 1700 : 1900}));
+                     }
+                     if (c.result == " cancelled")
+                         click(w, "cmdCancel");
+                     else if (c.enter)
+                         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                     else
+                         click(w, "cmdOK");
+                 }});
             EXPECT_EQ(play("", steps), (Outcome{c.result, {}}));
             gFormulaStack.RemoveAll();
         }
@@ -399,12 +513,15 @@ TEST(Exchange, CancelAtAnyLevelEndsTheWholeExchangeEvenAfterACallCompletedWithAl
     forEachStyle([] {
         const Act altO = [](QWidget& d) {
             QApplication::setActiveWindow(&d), QTest::keyClick(&d, Qt::Key_O, Qt::AltModifier);
-            EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));  // an accelerator clicks later
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); },
+                                        2000));  // an accelerator clicks later
         };
         EXPECT_EQ(play("LEFT(\"a\",1)", {{kArguments, altO}}).result, "LEFT(\"a\",1)");
         // The first chooser, the outer dialog, the nested chooser, the nested dialog.
-        const Steps levels = {{kChooser, choose("LEFT")}, {kArguments, [](QWidget& d) { click(d, "cmdFormula1"); }},
-                              {kChooser, choose("LEFT")}, {kArguments, [](QWidget&) {}}};
+        const Steps levels = {{kChooser, choose("LEFT")},
+                              {kArguments, [](QWidget& d) { click(d, "cmdFormula1"); }},
+                              {kChooser, choose("LEFT")},
+                              {kArguments, [](QWidget&) {}}};
         for (int level = 0; level < 4; ++level) {
             Steps steps(levels.begin(), levels.begin() + level);
             steps.push_back({levels[level].first, [](QWidget& d) { click(d, "cmdCancel"); }});
@@ -416,7 +533,8 @@ TEST(Exchange, CancelAtAnyLevelEndsTheWholeExchangeEvenAfterACallCompletedWithAl
 QStringList rows(QWidget& d) {
     QStringList texts;
     auto* view = find<QAbstractItemView>(d, "lstFormulaName");
-    for (int i = 0; i < view->model()->rowCount(); ++i) texts << view->model()->index(i, 0).data().toString();
+    for (int i = 0; i < view->model()->rowCount(); ++i)
+        texts << view->model()->index(i, 0).data().toString();
     return texts;
 }
 
@@ -429,37 +547,54 @@ Outcome playModern(const Steps& steps, const std::string& former = "") {
 }
 
 TEST(ModernChooser, SearchesTheWholeCatalogueAndTheKeysMoveOkAndClearIt) {
-    const Outcome o = playModern({{kModern, [](QWidget& d) {
-        QApplication::setActiveWindow(&d);
-        auto* search = find<QLineEdit>(d, "txtSearch");
-        EXPECT_EQ(QApplication::focusWidget(), search);
-        EXPECT_EQ(items(d, "lstFormulaCategory").mid(0, 2), QStringList({"最近使用", "文本函数"}));
-        const std::pair<QString, QStringList> searches[] = {
-            {"ＭＩ", {"MID  MID  · 文本函数"}},  // full width as typed with an input method
-            {"arg", {"ARGS2  ARGS2  · 多参数", "ARGS4  ARGS4  · 多参数", "ARGS5  ARGS5  · 多参数", "ARGS6  ARGS6  · 多参数",
-                     "ARGS10  ARGS10  · 多参数", "ARGS40  ARGS40  · 多参数"}},
-            {"子串", {"MID  MID  · 文本函数"}},  // a keyword
-            {"nosuch", {}},
-        };
-        for (const auto& [query, expected] : searches) {
-            search->setText(query);
-            EXPECT_EQ(rows(d), expected) << query.toStdString();
-        }
-        search->setText("arg");
-        QTest::keyClick(search, Qt::Key_Down), QTest::keyClick(search, Qt::Key_Down), QTest::keyClick(search, Qt::Key_Up);
-        EXPECT_EQ(find<QAbstractItemView>(d, "lstFormulaName")->currentIndex().row(), 1);
-        QTest::keyClick(search, Qt::Key_Escape);  // clears the search, and the chooser stays
-        EXPECT_EQ(search->text() + QString::number(d.isVisible()), "1");
-        search->setText("MID");
-        EXPECT_TRUE(QTest::qWaitFor([&] { return find<QTextEdit>(d, "txtFormulaHelp")->toPlainText().contains("示例：MID(\"abc\",2,1) 的结果为 b"); }));
-        QTest::keyClick(search, Qt::Key_Return);
-    }}, {"frmModernArguments", [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }}});
+    const Outcome o = playModern(
+        {{kModern,
+          [](QWidget& d) {
+              QApplication::setActiveWindow(&d);
+              auto* search = find<QLineEdit>(d, "txtSearch");
+              EXPECT_EQ(QApplication::focusWidget(), search);
+              EXPECT_EQ(items(d, "lstFormulaCategory").mid(0, 2),
+                        QStringList({"最近使用", "文本函数"}));
+              const std::pair<QString, QStringList> searches[] = {
+                  {"ＭＩ", {"MID  MID  · 文本函数"}},  // full width as typed with an input method
+                  {"arg",
+                   {"ARGS2  ARGS2  · 多参数", "ARGS4  ARGS4  · 多参数", "ARGS5  ARGS5  · 多参数",
+                    "ARGS6  ARGS6  · 多参数", "ARGS10  ARGS10  · 多参数",
+                    "ARGS40  ARGS40  · 多参数"}},
+                  {"子串", {"MID  MID  · 文本函数"}},  // a keyword
+                  {"nosuch", {}},
+              };
+              for (const auto& [query, expected] : searches) {
+                  search->setText(query);
+                  EXPECT_EQ(rows(d), expected) << query.toStdString();
+              }
+              search->setText("arg");
+              QTest::keyClick(search, Qt::Key_Down), QTest::keyClick(search, Qt::Key_Down),
+                  QTest::keyClick(search, Qt::Key_Up);
+              EXPECT_EQ(find<QAbstractItemView>(d, "lstFormulaName")->currentIndex().row(), 1);
+              QTest::keyClick(search, Qt::Key_Escape);  // clears the search, and the chooser stays
+              EXPECT_EQ(search->text() + QString::number(d.isVisible()), "1");
+              search->setText("MID");
+              EXPECT_TRUE(QTest::qWaitFor([&] {
+                  return find<QTextEdit>(d, "txtFormulaHelp")
+                      ->toPlainText()
+                      .contains("示例：MID(\"abc\",2,1) 的结果为 b");
+              }));
+              QTest::keyClick(search, Qt::Key_Return);
+          }},
+         {"frmModernArguments", [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }}});
     EXPECT_EQ(o, kCancelled);
     // Escape on an empty search cancels; OK on a function whose arguments do not match
     // MaxArgNum refuses as the classic chooser does.
-    EXPECT_EQ(playModern({{kModern, [](QWidget& d) { QTest::keyClick(find<QLineEdit>(d, "txtSearch"), Qt::Key_Escape); }}}), kCancelled);
-    EXPECT_EQ(playModern({{kModern, [](QWidget& d) { choose("BADCOUNT")(d), click(d, "cmdCancel"); }}}),
-              (Outcome{" cancelled", {information("公式(BADCOUNT)定义的参数个数和实际的参数个数不一致！")}}));
+    EXPECT_EQ(playModern({{kModern,
+                           [](QWidget& d) {
+                               QTest::keyClick(find<QLineEdit>(d, "txtSearch"), Qt::Key_Escape);
+                           }}}),
+              kCancelled);
+    EXPECT_EQ(
+        playModern({{kModern, [](QWidget& d) { choose("BADCOUNT")(d), click(d, "cmdCancel"); }}}),
+        (Outcome{" cancelled",
+                 {information("公式(BADCOUNT)定义的参数个数和实际的参数个数不一致！")}}));
 }
 
 TEST(ModernChooser, RecentlyUsedListsTheLastFunctionsChosenOrReEditedMostRecentFirst) {
@@ -469,38 +604,45 @@ TEST(ModernChooser, RecentlyUsedListsTheLastFunctionsChosenOrReEditedMostRecentF
     playModern({{kModern, choose("MID")}, {"frmModernArguments", cancel}});
     playModern({{"frmModernArguments", cancel}}, "IF(1,2,3)");
     playModern({{kModern, [](QWidget& d) {
-        EXPECT_EQ(list(d, "lstFormulaCategory").currentRow(), 0);
-        EXPECT_EQ(rows(d), QStringList({"IF  IF  · 逻辑函数", "MID  MID  · 文本函数", "LEFT  LEFT  · 文本函数"}));
-        click(d, "cmdCancel");
-    }}});
+                     EXPECT_EQ(list(d, "lstFormulaCategory").currentRow(), 0);
+                     EXPECT_EQ(rows(d), QStringList({"IF  IF  · 逻辑函数", "MID  MID  · 文本函数",
+                                                     "LEFT  LEFT  · 文本函数"}));
+                     click(d, "cmdCancel");
+                 }}});
     CFormulaSet().clearRecentFunctions();
     playModern({{kModern, [](QWidget& d) {
-        EXPECT_EQ(list(d, "lstFormulaCategory").currentRow(), 1);  // nothing recent: the first category
-        click(d, "cmdCancel");
-    }}});
+                     EXPECT_EQ(list(d, "lstFormulaCategory").currentRow(),
+                               1);  // nothing recent: the first category
+                     click(d, "cmdCancel");
+                 }}});
 }
 
 TEST(ModernChooser, EveryControlIsNamedForAssistiveTechnologyAndTabGoesInReadingOrder) {
     playModern({{kModern, [](QWidget& d) {
-        QApplication::setActiveWindow(&d);
-        QStringList order;
-        for (int i = 0; i < 6; ++i) {
-            QWidget* w = QApplication::focusWidget();
-            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-            EXPECT_FALSE(a->text(QAccessible::Name).isEmpty() || a->text(QAccessible::Description).isEmpty()) << w->objectName().toStdString();
-            order << w->objectName();
-            QTest::keyClick(w, Qt::Key_Tab);
-        }
-        EXPECT_EQ(order, QStringList({"txtSearch", "lstFormulaCategory", "lstFormulaName", "txtFormulaHelp", "cmdOK", "cmdCancel"}));
-        // Resizable down to a minimum that still shows everything, and its size is kept.
-        EXPECT_LT(d.minimumWidth(), d.width());
-        d.resize(d.minimumSize());
-        click(d, "cmdCancel");
-    }}});
+                     QApplication::setActiveWindow(&d);
+                     QStringList order;
+                     for (int i = 0; i < 6; ++i) {
+                         QWidget* w = QApplication::focusWidget();
+                         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+                         EXPECT_FALSE(a->text(QAccessible::Name).isEmpty() ||
+                                      a->text(QAccessible::Description).isEmpty())
+                             << w->objectName().toStdString();
+                         order << w->objectName();
+                         QTest::keyClick(w, Qt::Key_Tab);
+                     }
+                     EXPECT_EQ(order,
+                               QStringList({"txtSearch", "lstFormulaCategory", "lstFormulaName",
+                                            "txtFormulaHelp", "cmdOK", "cmdCancel"}));
+                     // Resizable down to a minimum that still shows everything, and its size is
+                     // kept.
+                     EXPECT_LT(d.minimumWidth(), d.width());
+                     d.resize(d.minimumSize());
+                     click(d, "cmdCancel");
+                 }}});
     playModern({{kModern, [](QWidget& d) {
-        EXPECT_EQ(d.size(), d.minimumSize());
-        click(d, "cmdCancel");
-    }}});
+                     EXPECT_EQ(d.size(), d.minimumSize());
+                     click(d, "cmdCancel");
+                 }}});
 }
 
 // Typed key by key, as an input method delivers each character.
@@ -511,68 +653,86 @@ void type(QLineEdit* field, const QString& text) {
     }
 }
 
-QString value(QWidget& d, int row) { return find<QLabel>(d, QString("lblArgumentResult%1").arg(row))->text(); }
+QString value(QWidget& d, int row) {
+    return find<QLabel>(d, QString("lblArgumentResult%1").arg(row))->text();
+}
 QString result(QWidget& d) {
-    dynamic_cast<dialogs::frmModernArguments&>(d).refreshNow();  // instead of waiting for the pause in typing
-    return find<QLabel>(d, "lblNestingPath")->text() + " | " + find<QLabel>(d, "lblFormula")->text() + " | " +
-           find<QLabel>(d, "lblResult")->text();
+    dynamic_cast<dialogs::frmModernArguments&>(d)
+        .refreshNow();  // instead of waiting for the pause in typing
+    return find<QLabel>(d, "lblNestingPath")->text() + " | " +
+           find<QLabel>(d, "lblFormula")->text() + " | " + find<QLabel>(d, "lblResult")->text();
 }
 
 TEST(ModernArguments, ShowEachRowsValueTheFormulaAndItsResultOrTheMessageOkWouldShow) {
     CFormulaSet().setSampleValues({{"A1", "\"abc\""}});
-    const Outcome o = playModern({{kModern, choose("IF")}, {"frmModernArguments", [](QWidget& d) {
-        QApplication::setActiveWindow(&d);
-        EXPECT_EQ(QApplication::focusWidget(), field(d, 1));
-        EXPECT_EQ(field(d, 1)->completer()->model()->rowCount(), 2);  // TRUE and FALSE for a Boolean
-        EXPECT_EQ(result(d), "IF | IF(,,) | 参数(logical_test)没有填写！");
-        click(d, "cmdFormula2");
-    }}, {kModern, choose("LEFT")}, {"frmModernArguments", [](QWidget& d) {
-        QApplication::setActiveWindow(&d);
-        EXPECT_EQ(field(d, 1)->accessibleName() + "|" + field(d, 1)->accessibleDescription(), "text|要提取字符的文本");
-        // Full-width punctuation and digits from an input method become ASCII outside a literal.
-        type(field(d, 1), "Ａ１＆＂，＂");
-        type(field(d, 2), "（１＋１）");
-        EXPECT_EQ(fields(d), QStringList({"A1&\"，\"", "(1+1)"}));
-        // The check allows ASCII only, and says so before OK is pressed.
-        EXPECT_EQ(result(d), "IF › LEFT | LEFT(A1&\"，\",(1+1)) | 不得包含非法字符' ， '");
-        EXPECT_EQ(value(d, 1) + " " + value(d, 2), "= \"abc，\" = 2");
-        field(d, 1)->setText("A1");
-        EXPECT_EQ(result(d), "IF › LEFT | LEFT(A1,(1+1)) | 计算结果 = \"ab\"");
-        field(d, 2)->setText("(1+");
-        EXPECT_EQ(result(d), "IF › LEFT | LEFT(A1,(1+) | 左右括号数目不一致!");
-        click(d, "cmdOK");  // and OK shows the same message
-        field(d, 2)->setText("1");
-        click(d, "cmdOK");
-        EXPECT_EQ(result(d), "IF | IF(,LEFT(A1,1),) | 参数(logical_test)没有填写！");
-        click(d, "cmdCancel");
-    }}});
+    const Outcome o = playModern(
+        {{kModern, choose("IF")},
+         {"frmModernArguments",
+          [](QWidget& d) {
+              QApplication::setActiveWindow(&d);
+              EXPECT_EQ(QApplication::focusWidget(), field(d, 1));
+              EXPECT_EQ(field(d, 1)->completer()->model()->rowCount(),
+                        2);  // TRUE and FALSE for a Boolean
+              EXPECT_EQ(result(d), "IF | IF(,,) | 参数(logical_test)没有填写！");
+              click(d, "cmdFormula2");
+          }},
+         {kModern, choose("LEFT")},
+         {"frmModernArguments", [](QWidget& d) {
+              QApplication::setActiveWindow(&d);
+              EXPECT_EQ(field(d, 1)->accessibleName() + "|" + field(d, 1)->accessibleDescription(),
+                        "text|要提取字符的文本");
+              // Full-width punctuation and digits from an input method become ASCII outside a
+              // literal.
+              type(field(d, 1), "Ａ１＆＂，＂");
+              type(field(d, 2), "（１＋１）");
+              EXPECT_EQ(fields(d), QStringList({"A1&\"，\"", "(1+1)"}));
+              // The check allows ASCII only, and says so before OK is pressed.
+              EXPECT_EQ(result(d), "IF › LEFT | LEFT(A1&\"，\",(1+1)) | 不得包含非法字符' ， '");
+              EXPECT_EQ(value(d, 1) + " " + value(d, 2), "= \"abc，\" = 2");
+              field(d, 1)->setText("A1");
+              EXPECT_EQ(result(d), "IF › LEFT | LEFT(A1,(1+1)) | 计算结果 = \"ab\"");
+              field(d, 2)->setText("(1+");
+              EXPECT_EQ(result(d), "IF › LEFT | LEFT(A1,(1+) | 左右括号数目不一致!");
+              click(d, "cmdOK");  // and OK shows the same message
+              field(d, 2)->setText("1");
+              click(d, "cmdOK");
+              EXPECT_EQ(result(d), "IF | IF(,LEFT(A1,1),) | 参数(logical_test)没有填写！");
+              click(d, "cmdCancel");
+          }}});
     EXPECT_EQ(o, (Outcome{" cancelled", {critical("左右括号数目不一致!", "公式输入有误!")}}));
     CFormulaSet().setSampleValues(std::map<std::string, std::string>());
 }
 
 TEST(ModernArguments, LongOptionalListsShowTheFilledRowsAndOneEmptyRow) {
-    playModern({{kModern, choose("ARGS40")}, {"frmModernArguments", [](QWidget& d) {
-        const auto shown = [&] {
-            int n = 0;
-            for (int i = 1; field(d, i); ++i) n += field(d, i)->isVisible();
-            return n;
-        };
-        EXPECT_EQ(shown(), 1);
-        field(d, 1)->setText("1"), field(d, 2)->setText("2");
-        EXPECT_EQ(shown(), 3);
-        QApplication::setActiveWindow(&d), field(d, 1)->setFocus();
-        QTest::keyClick(field(d, 1), Qt::Key_Tab), QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_EQ(QApplication::focusWidget(), field(d, 2));  // from row to row, past the row's formula button
-        click(d, "cmdCancel");
-    }}});
+    playModern({{kModern, choose("ARGS40")},
+                {"frmModernArguments", [](QWidget& d) {
+                     const auto shown = [&] {
+                         int n = 0;
+                         for (int i = 1; field(d, i); ++i) n += field(d, i)->isVisible();
+                         return n;
+                     };
+                     EXPECT_EQ(shown(), 1);
+                     field(d, 1)->setText("1"), field(d, 2)->setText("2");
+                     EXPECT_EQ(shown(), 3);
+                     QApplication::setActiveWindow(&d), field(d, 1)->setFocus();
+                     QTest::keyClick(field(d, 1), Qt::Key_Tab),
+                         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                     EXPECT_EQ(QApplication::focusWidget(),
+                               field(d, 2));  // from row to row, past the row's formula button
+                     click(d, "cmdCancel");
+                 }}});
 }
 
 // Without a recorder the check's message shows as a real box, which no step answers.
 TEST(ModalGuard, AMessageNobodyAnswersIsClosedAndFailsTheTestWithItsText) {
-    const demo::ModalGuard quick(1, [](const std::string& text) { ADD_FAILURE() << "left open: " << text; });
+    const demo::ModalGuard quick(
+        1, [](const std::string& text) { ADD_FAILURE() << "left open: " << text; });
     DialogDriver driver;
-    driver.expect(kArguments, [](QWidget& d) { fill(d, {"\"abc\"", "1:2", "1"}), click(d, "cmdOK"), click(d, "cmdCancel"); });
-    EXPECT_NONFATAL_FAILURE(driver.run([] { CFormulaSet().setFormula("MID"); }), "left open: 公式输入有误! | 不得包含非法字符' : '");
+    driver.expect(kArguments, [](QWidget& d) {
+        fill(d, {"\"abc\"", "1:2", "1"}), click(d, "cmdOK"), click(d, "cmdCancel");
+    });
+    EXPECT_NONFATAL_FAILURE(driver.run([] { CFormulaSet().setFormula("MID"); }),
+                            "left open: 公式输入有误! | 不得包含非法字符' : '");
 }
 
 }  // namespace

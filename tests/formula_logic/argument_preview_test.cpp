@@ -1,6 +1,5 @@
 // The argument dialog's live preview without a GUI: row values, the formula and what OK
 // would show, the rows shown of long optional lists, and full-width input.
-#include "scratch_file.h"
 #include "nemro/argument_preview.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +9,14 @@
 #include <vector>
 
 #include "nemro/error.h"
+#include "scratch_file.h"
 
 namespace nemro::dialogs {
 namespace {
 
 // ROUND is computed by the engine; HOSTF only by the host.
-const std::string catalogue = testing::scratchFile("nemro-argument-preview", R"(<Quorvanta><Formulas>
+const std::string catalogue =
+    testing::scratchFile("nemro-argument-preview", R"(<Quorvanta><Formulas>
   <Formula Name="ROUND" MaxArgNum="2"><Argument Value="x" Required="True"/><Argument Value="n"
     Required="False"/></Formula><Formula Name="HOSTF" MaxArgNum="1"/></Formulas></Quorvanta>)");
 

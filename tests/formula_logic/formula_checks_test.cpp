@@ -1,5 +1,7 @@
 // The argument dialog's checks without a GUI: every message with its icon and title, the
 // legal characters, catalogue failures met during a check, and the parked-entry format.
+#include "nemro/formula_checks.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -8,10 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "scratch_file.h"
 #include "nemro/error.h"
-#include "nemro/formula_checks.h"
 #include "nemro/message_box.h"
+#include "scratch_file.h"
 
 namespace nemro::dialogs {
 namespace {
@@ -34,7 +35,11 @@ std::string shown() {
 TEST(Checks, EveryCheckShowsItsMessage) {
     const std::string bad = "16|公式输入有误!|", missing = "64|NemroFormulaSet|";
     // One text: checkFormula of it; more: checkRequired of F's fields.
-    const struct { std::vector<std::string> input; int result; std::string shown; } rows[] = {
+    const struct {
+        std::vector<std::string> input;
+        int result;
+        std::string shown;
+    } rows[] = {
         {{"LEFT(\"ab\",1)"}, 1, ""},
         {{"LEFT((1,1)"}, 0, bad + "左右括号数目不一致!;"},
         {{"LEFT(\"(\",1)"}, 0, bad + "左右括号数目不一致!;"},  // inside strings too
@@ -49,14 +54,15 @@ TEST(Checks, EveryCheckShowsItsMessage) {
         {{"NOSUCH(1)"}, 0, bad + "错误的自定义函数“NOSUCH”。;"},
         {{"MOD(5,0)"}, 0, bad + "除数为零。;"},
         {{"", "", "", ""}, 1, missing + "参数(a)没有填写！;"},  // only the first
-        {{" ", "", "", "1"}, 0, ""},                              // a blank is text
-        {{"x", ""}, 4, missing + "参数(d)没有填写！;"},           // fields not given are empty
+        {{" ", "", "", "1"}, 0, ""},                            // a blank is text
+        {{"x", ""}, 4, missing + "参数(d)没有填写！;"},         // fields not given are empty
     };
     for (const auto& c : rows) {
         shown();
         EXPECT_EQ(c.input.size() == 1 ? checkFormula(c.input[0], catalogue)
                                       : checkRequired("F", c.input, catalogue),
-                  c.result) << c.input[0];
+                  c.result)
+            << c.input[0];
         EXPECT_EQ(shown(), c.shown) << c.input[0];
     }
 }
@@ -66,8 +72,9 @@ TEST(Checks, LegalCharacterTable) {
     for (int code = 0; code < 256; ++code)
         if (isLegalFormulaCharacter(std::string(1, static_cast<char>(code))))
             legal += static_cast<char>(code);
-    EXPECT_EQ(legal,
-              " \"%&()*+,-./0123456789;<=>ABCDEFGHIJKLMNOPQRSTUVWXYZ\\^_abcdefghijklmnopqrstuvwxyz");
+    EXPECT_EQ(
+        legal,
+        " \"%&()*+,-./0123456789;<=>ABCDEFGHIJKLMNOPQRSTUVWXYZ\\^_abcdefghijklmnopqrstuvwxyz");
     EXPECT_FALSE(isLegalFormulaCharacter("ab"));  // one character at a time
 }
 
@@ -88,7 +95,10 @@ TEST(Checks, ACatalogueFailureDuringTheCheckIsRaisedNotShown) {
 }
 
 TEST(ParkedEntry, WritesEachTextSoThatItComesBackExactly) {
-    const struct { ParkedEntry entry; std::string text; } rows[] = {
+    const struct {
+        ParkedEntry entry;
+        std::string text;
+    } rows[] = {
         {{2, "LEFT", {"A1", ""}}, "02LEFT|A1|"},
         {{3, "IF", {" a ", "b|c", R"(\|\\)", "", "|"}}, R"(03IF| a |b\|c|\\\|\\\\||\|)"},
         {{7, "9LIVES", {"1"}}, R"(07\9LIVES|1)"},  // else the digit reads as part of the row
@@ -98,7 +108,8 @@ TEST(ParkedEntry, WritesEachTextSoThatItComesBackExactly) {
         EXPECT_EQ(encodeParked(r.entry), r.text);
         const ParkedEntry back = decodeParked(r.text);
         EXPECT_EQ(std::tie(back.row, back.functionName, back.fields),
-                  std::tie(r.entry.row, r.entry.functionName, r.entry.fields)) << r.text;
+                  std::tie(r.entry.row, r.entry.functionName, r.entry.fields))
+            << r.text;
     }
     EXPECT_EQ(decodeParked("1234567890F\\").functionName, "0F\\");  // nine digits at most
     EXPECT_EQ(completionMarker("LEFT(A1,)"), "00LEFT(A1,)");

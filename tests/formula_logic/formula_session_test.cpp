@@ -1,6 +1,5 @@
 // Whole exchanges of setFormula without a GUI: each row is what a user does in the
 // dialogs, one action after another, and what each action led to.
-#include "scratch_file.h"
 #include "nemro/formula_session.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +12,7 @@
 #include "nemro/catalogue.h"
 #include "nemro/error.h"
 #include "nemro/formula_state.h"
+#include "scratch_file.h"
 
 namespace nemro::dialogs {
 namespace {
@@ -71,7 +71,8 @@ std::string exchange(const std::string& former, const std::string& script) {
             if (action[0] == 'C') {
                 const auto refusal = session.choose(arg, load);
                 std::string path;  // the nesting path the argument dialog shows
-                for (const std::string& f : session.nestingPath()) path += (path.empty() ? "" : " › ") + f;
+                for (const std::string& f : session.nestingPath())
+                    path += (path.empty() ? "" : " › ") + f;
                 note(refusal ? refusal->text : "args " + path);
                 if (!refusal) shown.clear();
             } else if (action[0] == 'N') {
@@ -114,20 +115,24 @@ TEST(Session, WholeExchanges) {
         {"", "C ROUND; X", "args ROUND; cancel =>  (cancel)"},
         // Two levels deep: each OK climbs back into the row whose button nested.
         {"", "C IF; N 2 A1>0|1+|0; C ROUND; N 1 |2; C ABS; K -3.5; K; K",
-         "args IF; chooser 1; args IF › ROUND; chooser 2; args IF › ROUND › ABS; back ROUND row 1: ABS(-3.5)|2; "
+         "args IF; chooser 1; args IF › ROUND; chooser 2; args IF › ROUND › ABS; back ROUND row 1: "
+         "ABS(-3.5)|2; "
          "back IF row 2: A1>0|1+ROUND(ABS(-3.5),2)|0; done => IF(A1>0,1+ROUND(ABS(-3.5),2),0)"},
         // Cancel at every level ends the whole exchange without a formula.
         {"", "C IF; N 1 ||; X", "args IF; chooser 1; cancel =>  (cancel)"},
-        {"", "C IF; N 1 ||; C ROUND; X", "args IF; chooser 1; args IF › ROUND; cancel =>  (cancel)"},
+        {"", "C IF; N 1 ||; C ROUND; X",
+         "args IF; chooser 1; args IF › ROUND; cancel =>  (cancel)"},
         {"", "C IF; N 1 ||; C ROUND; N 2 1|; C ABS; X",
-         "args IF; chooser 1; args IF › ROUND; chooser 2; args IF › ROUND › ABS; cancel =>  (cancel)"},
+         "args IF; chooser 1; args IF › ROUND; chooser 2; args IF › ROUND › ABS; cancel =>  "
+         "(cancel)"},
         {"", "C IF; N 1 ||; C ROUND; N 2 1|; X",
          "args IF; chooser 1; args IF › ROUND; chooser 2; cancel =>  (cancel)"},
         // A refused OK changes nothing; the fixed fields then pass.
         {"", "C ROUND; K |2; K 1+|2; K 1|2",
          "args ROUND; refused row 1; refused row 0; done => ROUND(1,2)"},
         {"", "C IF; N 1 ||; C ABS; K ; K 1; K; K ABS(1)|2|3",
-         "args IF; chooser 1; args IF › ABS; refused row 1; back IF row 1: ABS(1)||; refused row 0; "
+         "args IF; chooser 1; args IF › ABS; refused row 1; back IF row 1: ABS(1)||; refused row "
+         "0; "
          "done => IF(ABS(1),2,3)"},
         // Too few arguments listed for MaxArgNum: the chooser stays.
         {"", "C BAD; C ABS; K 2",

@@ -26,7 +26,9 @@ std::string repeat(const std::string& s, std::size_t n) {
 
 TEST(HostileEngine, HugeDeepAndWideFormulasConvertWithoutRecursing) {
     const size_t n = 1'000'000;
-    const auto convert = [](const std::string& formula) { CGNTExpression().InfixToPostfix(formula); };
+    const auto convert = [](const std::string& formula) {
+        CGNTExpression().InfixToPostfix(formula);
+    };
     EXPECT_NO_THROW(convert(repeat("A1+2*\"x\"&", (10u << 20) / 9 + 1) + "1"));  // ten megabytes
     EXPECT_NO_THROW(convert(std::string(n, '(') + "1" + std::string(n, ')')));
     EXPECT_EQ(errorOf([&] { convert(std::string(n, '(') + "1"); }).number(), 35);
@@ -34,9 +36,12 @@ TEST(HostileEngine, HugeDeepAndWideFormulasConvertWithoutRecursing) {
     EXPECT_NO_THROW(convert("f(" + repeat("1,", n) + "1)"));
     EXPECT_NO_THROW(convert("f(" + std::string(n, ',') + ")"));
     // NUL and ill-formed UTF-8 are ordinary characters; text comes out as valid UTF-8.
-    for (const std::string& c : {std::string("1+\0" "2", 4), std::string("\"a\0b\"", 5),
-                                 std::string("a\xff\xfe+1"), std::string("\xc3"),
-                                 std::string("\"\xed\xa0\x80\""), std::string("\0", 1)})
+    for (const std::string& c :
+         {std::string("1+\0"
+                      "2",
+                      4),
+          std::string("\"a\0b\"", 5), std::string("a\xff\xfe+1"), std::string("\xc3"),
+          std::string("\"\xed\xa0\x80\""), std::string("\0", 1)})
         EXPECT_NO_THROW(convert(c)) << ::testing::PrintToString(c);
     CExpElmStack s = CGNTExpression().InfixToPostfix("\"a\xff\"");
     ExpElement e;
@@ -76,7 +81,9 @@ TEST_F(HostileCatalogue, FiftyMegabytesAnswerEveryQuery) {
                 "\" Display=\"True\" MaxArgNum=\"2\" Value=\"v\" Title=\"t\" Description=\"d\">"
                 "<Argument Value=\"a\" Datatype=\"Single\"/><Argument Value=\"b\"/></Formula>\n";
     }
-    write(text + "</Formulas><DatatypeDesc><Datatype Value=\"Single\" Desc=\"s\"/></DatatypeDesc></Quorvanta>");
+    write(text +
+          "</Formulas><DatatypeDesc><Datatype Value=\"Single\" "
+          "Desc=\"s\"/></DatatypeDesc></Quorvanta>");
     const std::string last = "F" + std::to_string(count - 1);
     EXPECT_EQ(getArgumentCount(last, path_), 2);
     EXPECT_TRUE(CheckArgNum(last, path_));
@@ -104,7 +111,8 @@ TEST_F(HostileCatalogue, EntitiesAreNeverExpandedNorFetched) {
 TEST_F(HostileCatalogue, BrokenFilesFailWithTheParserStatus) {
     std::string million;
     for (int i = 0; i < 1000000; ++i) million += "<a>";
-    const std::pair<std::string, const char*> cases[] = {  // a file's text, or a path
+    const std::pair<std::string, const char*> cases[] = {
+        // a file's text, or a path
         {"", "16 No document element found"},
         {"<?xml version=\"1.0\"?><!-- nothing -->", "16 No document element found"},
         {"not xml", "16 No document element found"},
@@ -116,7 +124,9 @@ TEST_F(HostileCatalogue, BrokenFilesFailWithTheParserStatus) {
         {"/absent.xml", "1 File was not found"},
         {"/", "2 Error reading from file/stream"},  // a directory
     };
-    const auto status = [](const NemroError& e) { return std::to_string(e.number()) + " " + e.description(); };
+    const auto status = [](const NemroError& e) {
+        return std::to_string(e.number()) + " " + e.description();
+    };
     for (const auto& [text, expected] : cases) {
         const std::string path = text[0] == '/' ? dir_.string() + text : write(text);
         const NemroError e = errorOf([&] { getArgumentCount("F", path); });
@@ -139,10 +149,16 @@ TEST_F(HostileCatalogue, BrokenFilesFailWithTheParserStatus) {
 TEST(HostileLists, StraySeparatorsGiveAnAnswerOrAClearError) {
     const std::string E(1, kEntrySeparator), F(1, kFieldSeparator);
     const std::pair<std::string, const char*> cases[] = {
-        {E, "error 9 said"}, {E + E + E, "error 9 said"}, {F, "value "}, {F + F + F + F, "value "},
-        {"A" + F + "1" + F + E + E, "value 1"}, {E + "A" + F + "1" + F, "error 9 said"},
-        {"A" + F + F + F + F + F + E, "value "}, {"A" + E + F + "1", "error 9 said"},
-        {std::string(1000, kEntrySeparator), "error 9 said"}, {std::string(1000, kFieldSeparator), "value "},
+        {E, "error 9 said"},
+        {E + E + E, "error 9 said"},
+        {F, "value "},
+        {F + F + F + F, "value "},
+        {"A" + F + "1" + F + E + E, "value 1"},
+        {E + "A" + F + "1" + F, "error 9 said"},
+        {"A" + F + F + F + F + F + E, "value "},
+        {"A" + E + F + "1", "error 9 said"},
+        {std::string(1000, kEntrySeparator), "error 9 said"},
+        {std::string(1000, kFieldSeparator), "value "},
         {"A" + F + "1" + F + "d" + E + std::string("\0", 1), "value 1"},
     };
     for (const auto& [list, expected] : cases) {
@@ -150,7 +166,8 @@ TEST(HostileLists, StraySeparatorsGiveAnAnswerOrAClearError) {
         try {
             outcome = "value " + CArgumentSet().GetValueByName(list, "A");
         } catch (const NemroError& e) {
-            outcome = "error " + std::to_string(e.number()) + (e.description().empty() ? "" : " said");
+            outcome =
+                "error " + std::to_string(e.number()) + (e.description().empty() ? "" : " said");
         }
         EXPECT_EQ(outcome, expected) << ::testing::PrintToString(list);
         const ArgumentListReading reading = readArgumentList(list);
@@ -169,8 +186,16 @@ TEST(HostileLists, HundredThousandEntries) {
 
 TEST(HostileLists, ParkedFieldsKeepEveryCharacter) {
     const std::vector<std::string> fields = {
-        "😀👩‍👩‍👧", "e\xcc\x81 n\xcc\x83", "שלום עולם", "مرحبا|", "\\", "|", "", std::string(100000, 'x'),
-        std::string("a\0b", 3), "\xff\xfe invalid UTF-8",
+        "😀👩‍👩‍👧",
+        "e\xcc\x81 n\xcc\x83",
+        "שלום עולם",
+        "مرحبا|",
+        "\\",
+        "|",
+        "",
+        std::string(100000, 'x'),
+        std::string("a\0b", 3),
+        "\xff\xfe invalid UTF-8",
     };
     for (int row : {1, 9, 10, 99, 100, 32767}) {
         const dialogs::ParkedEntry entry{row, "IF", fields};

@@ -41,6 +41,8 @@ Diagnostic formulaErrorDiagnostic(std::string description) {
     return {std::move(description), kFormulaErrorTitle, MsgIcon::Critical, 0};
 }
 
-void showDiagnostic(const Diagnostic& d) { showMessage(d.text, d.icon, d.title); }
+void showDiagnostic(const Diagnostic& d) {
+    showMessage(d.text, d.icon, d.title);
+}
 
 }  // namespace nemro

@@ -1,15 +1,15 @@
 #include "nemro/text.h"
 
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/ustring.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
-
-#include <unicode/locid.h>
-#include <unicode/uchar.h>
-#include <unicode/unistr.h>
-#include <unicode/ustring.h>
 
 namespace nemro::text {
 namespace {
@@ -26,10 +26,13 @@ std::u16string toStd(const icu::UnicodeString& u) {
 // ICU's intermediate string; anything else goes through ICU, which replaces what is
 // ill-formed. Well-formed text has one conversion, so both ways give the same result.
 
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool isContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
 
 // The length of the well-formed sequence at p (1 to 4 bytes), or 0 when it is ill-formed.
-[[gnu::always_inline]] inline std::size_t sequenceLength(const unsigned char* p, const unsigned char* end) {
+[[gnu::always_inline]] inline std::size_t sequenceLength(const unsigned char* p,
+                                                         const unsigned char* end) {
     const unsigned char c = *p;
     if (c < 0x80) return 1;
     if (c >= 0xC2 && c <= 0xDF) return end - p >= 2 && isContinuation(p[1]) ? 2 : 0;
@@ -54,19 +57,25 @@ bool decodeUtf8(std::string_view s, std::u16string& out) {
         const unsigned char c = *p;
         const std::size_t length = sequenceLength(p, end);
         switch (length) {
-            case 1: *o++ = c; break;
-            case 2: *o++ = static_cast<char16_t>(((c & 0x1F) << 6) | (p[1] & 0x3F)); break;
+            case 1:
+                *o++ = c;
+                break;
+            case 2:
+                *o++ = static_cast<char16_t>(((c & 0x1F) << 6) | (p[1] & 0x3F));
+                break;
             case 3:
-                *o++ = static_cast<char16_t>(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+                *o++ = static_cast<char16_t>(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) |
+                                             (p[2] & 0x3F));
                 break;
             case 4: {
-                const char32_t cp = (static_cast<char32_t>(c & 0x07) << 18) | ((p[1] & 0x3F) << 12) |
-                                    ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
+                const char32_t cp = (static_cast<char32_t>(c & 0x07) << 18) |
+                                    ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
                 *o++ = static_cast<char16_t>(0xD7C0 + (cp >> 10));
                 *o++ = static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
                 break;
             }
-            default: return false;
+            default:
+                return false;
         }
         p += length;
     }
@@ -85,12 +94,17 @@ bool encodeUtf8(std::u16string_view s, std::string& out) {
 template <class Text>
 bool allAscii(const Text& s) {
     for (auto c : s)
-        if (static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<decltype(c)>>(c)) >= 0x80) return false;
+        if (static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<decltype(c)>>(c)) >= 0x80)
+            return false;
     return true;
 }
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+char asciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 // Case folding of ASCII text is ASCII lower case, compared unit by unit.
 template <class Text>
@@ -133,21 +147,24 @@ namespace {
 // per byte, so mixed ASCII and CJK text costs the same as either. A state is a 6-bit
 // offset into the word of the byte that is read.
 enum Utf8State : std::uint8_t {
-    kAccept = 0, kReject = 6,
-    kOneMore = 12,     // one continuation byte still to come
-    kTwoMore = 18,     // two
-    kThreeMore = 24,   // three
-    kAfterE0 = 30,     // A0..BF, then one more (no overlong form)
-    kAfterED = 36,     // 80..9F, then one more (no surrogate)
-    kAfterF0 = 42,     // 90..BF, then two more (no overlong form)
-    kAfterF4 = 48,     // 80..8F, then two more (nothing beyond U+10FFFF)
+    kAccept = 0,
+    kReject = 6,
+    kOneMore = 12,    // one continuation byte still to come
+    kTwoMore = 18,    // two
+    kThreeMore = 24,  // three
+    kAfterE0 = 30,    // A0..BF, then one more (no overlong form)
+    kAfterED = 36,    // 80..9F, then one more (no surrogate)
+    kAfterF0 = 42,    // 90..BF, then two more (no overlong form)
+    kAfterF4 = 48,    // 80..8F, then two more (nothing beyond U+10FFFF)
 };
 
 constexpr std::uint64_t transitions(std::uint8_t b) {
     // The next state for each state, rejecting by default.
-    std::uint8_t next[9] = {kReject, kReject, kReject, kReject, kReject, kReject, kReject, kReject, kReject};
+    std::uint8_t next[9] = {kReject, kReject, kReject, kReject, kReject,
+                            kReject, kReject, kReject, kReject};
     auto at = [&](Utf8State from) -> std::uint8_t& { return next[from / 6]; };
-    if (b < 0x80) at(kAccept) = kAccept;
+    if (b < 0x80)
+        at(kAccept) = kAccept;
     else if (b <= 0xBF) {
         at(kOneMore) = kAccept;
         at(kTwoMore) = kOneMore;
@@ -156,13 +173,20 @@ constexpr std::uint64_t transitions(std::uint8_t b) {
         if (b <= 0x9F) at(kAfterED) = kOneMore;
         if (b >= 0x90) at(kAfterF0) = kTwoMore;
         if (b <= 0x8F) at(kAfterF4) = kTwoMore;
-    } else if (b >= 0xC2 && b <= 0xDF) at(kAccept) = kOneMore;
-    else if (b == 0xE0) at(kAccept) = kAfterE0;
-    else if (b == 0xED) at(kAccept) = kAfterED;
-    else if (b >= 0xE1 && b <= 0xEF) at(kAccept) = kTwoMore;
-    else if (b == 0xF0) at(kAccept) = kAfterF0;
-    else if (b == 0xF4) at(kAccept) = kAfterF4;
-    else if (b >= 0xF1 && b <= 0xF3) at(kAccept) = kThreeMore;
+    } else if (b >= 0xC2 && b <= 0xDF)
+        at(kAccept) = kOneMore;
+    else if (b == 0xE0)
+        at(kAccept) = kAfterE0;
+    else if (b == 0xED)
+        at(kAccept) = kAfterED;
+    else if (b >= 0xE1 && b <= 0xEF)
+        at(kAccept) = kTwoMore;
+    else if (b == 0xF0)
+        at(kAccept) = kAfterF0;
+    else if (b == 0xF4)
+        at(kAccept) = kAfterF4;
+    else if (b >= 0xF1 && b <= 0xF3)
+        at(kAccept) = kThreeMore;
     std::uint64_t word = 0;
     for (int s = 0; s < 9; ++s) word |= static_cast<std::uint64_t>(next[s]) << (6 * s);
     return word;
@@ -170,7 +194,8 @@ constexpr std::uint64_t transitions(std::uint8_t b) {
 
 constexpr auto kUtf8Transitions = [] {
     std::array<std::uint64_t, 256> t{};
-    for (int b = 0; b < 256; ++b) t[static_cast<std::size_t>(b)] = transitions(static_cast<std::uint8_t>(b));
+    for (int b = 0; b < 256; ++b)
+        t[static_cast<std::size_t>(b)] = transitions(static_cast<std::uint8_t>(b));
     return t;
 }();
 
@@ -203,7 +228,8 @@ std::u16string toUtf16(std::string_view utf8) {
 
 void toUtf16(std::string_view utf8, std::u16string& out) {
     if (decodeUtf8(utf8, out)) return;
-    const auto u = icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+    const auto u = icu::UnicodeString::fromUTF8(
+        icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
     out.assign(u.getBuffer(), static_cast<size_t>(u.length()));
 }
 
@@ -258,7 +284,9 @@ int compareNoCase(std::string_view a, std::string_view b) {
     return compareNoCase(toUtf16(a), toUtf16(b));
 }
 
-bool isAscii(std::string_view utf8) noexcept { return allAscii(utf8); }
+bool isAscii(std::string_view utf8) noexcept {
+    return allAscii(utf8);
+}
 
 bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
     return compareNoCase(a, b) == 0;

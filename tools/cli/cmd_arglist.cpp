@@ -67,7 +67,8 @@ int show(const CommonOptions& o, Io& io) {
     if (o.json) {
         nlohmann::ordered_json entries = nlohmann::ordered_json::array();
         for (const ArgumentEntry& e : editor.items())
-            entries.push_back({{"name", e.name}, {"value", e.value}, {"description", e.description}});
+            entries.push_back(
+                {{"name", e.name}, {"value", e.value}, {"description", e.description}});
         io.out << dump({{"ok", true}, {"entries", entries}}) << '\n';
     } else {
         printEntries(editor.items(), io);
@@ -102,7 +103,8 @@ const Command kArglistCommand = {
     "            or {\"ok\":false,\"number\":N,\"source\":S,\"description\":D}\n"
     "            (show adds \"entry\":P, the position of an entry with too few fields)\n"
     "\n"
-    "example: printf 'RATE\\0160.05\\016tax rate\\017BASE\\016100\\016' | nemro-formula arglist --json get rate\n",
+    "example: printf 'RATE\\0160.05\\016tax rate\\017BASE\\016100\\016' | nemro-formula arglist "
+    "--json get rate\n",
     run};
 
 }  // namespace nemro::cli

@@ -18,8 +18,10 @@ std::string flatten(std::string s) {
 
 bool report(const FormulaOptions& o, const Diagnostic& m, const NemroError* failure, Io& io) {
     if (o.common.json) {
-        nlohmann::ordered_json j = {
-            {"ok", false}, {"message", m.text}, {"title", m.title}, {"icon", static_cast<int>(m.icon)}};
+        nlohmann::ordered_json j = {{"ok", false},
+                                    {"message", m.text},
+                                    {"title", m.title},
+                                    {"icon", static_cast<int>(m.icon)}};
         if (failure) {
             j["number"] = failure->number();
             j["source"] = failure->source();
@@ -37,20 +39,24 @@ int run(const std::vector<std::string>& args, Io& io) {
     if (auto it = o.values.find("--catalogue"); it != o.values.end()) catalogue = it->second.back();
     return runFormulas(o, io, [&](const std::string& formula) {
         try {
-            if (const auto d = dialogs::diagnoseFormula(formula, catalogue)) return report(o, *d, nullptr, io);
+            if (const auto d = dialogs::diagnoseFormula(formula, catalogue))
+                return report(o, *d, nullptr, io);
             io.out << (o.common.json ? "{\"ok\":true}" : "ok") << '\n';
             return true;
         } catch (const NemroError& e) {
             // What the dialog shows for a failure it cannot judge: description, source
             // and number, titled with the application title.
-            const Diagnostic m{e.description() + "\n\n" + e.source() + " (" + std::to_string(e.number()) + ")",
-                               kApplicationTitle, MsgIcon::Critical};
+            const Diagnostic m{
+                e.description() + "\n\n" + e.source() + " (" + std::to_string(e.number()) + ")",
+                kApplicationTitle, MsgIcon::Critical};
             return report(o, m, &e, io);
         }
     });
 }
 #else
-int run(const std::vector<std::string>&, Io&) { throw UsageError("this build has no formula checks"); }
+int run(const std::vector<std::string>&, Io&) {
+    throw UsageError("this build has no formula checks");
+}
 #endif
 
 }  // namespace

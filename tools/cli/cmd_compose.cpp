@@ -36,7 +36,8 @@ const Command kComposeCommand = {
     "with the given field texts: NAME, \"(\", the fields trimmed and joined by \",\", \")\".\n"
     "There are as many fields as the catalogue's MaxArgNum says; missing ones are empty\n"
     "and extra ones are left out. The catalogue is FILE or the one beside nemro-formula.\n"
-    "  --json   {\"ok\":true,\"text\":T} or {\"ok\":false,\"number\":N,\"source\":S,\"description\":D}\n"
+    "  --json   {\"ok\":true,\"text\":T} or "
+    "{\"ok\":false,\"number\":N,\"source\":S,\"description\":D}\n"
     "\n"
     "example: nemro-formula compose --json ROUND ' A1 ' 2\n",
     run};

@@ -6,10 +6,14 @@ namespace {
 
 const char* kindName(std::int32_t kind) {
     switch (kind) {
-        case ekNumber: return "number";
-        case ekString: return "string";
-        case ekBoolean: return "boolean";
-        default: return "value";
+        case ekNumber:
+            return "number";
+        case ekString:
+            return "string";
+        case ekBoolean:
+            return "boolean";
+        default:
+            return "value";
     }
 }
 
@@ -55,7 +59,9 @@ int runEval(const std::vector<std::string>& args, Io& io) {
         if (o.trace) listener.trace = nlohmann::ordered_json::array();
         try {
             const ExpElement r = expression.EvaluateOrThrow(formula);
-            if (!o.common.json) return reportSuccess(o, listener, {}, std::string(kindName(r.Kind)) + "\t" + r.Text, io);
+            if (!o.common.json)
+                return reportSuccess(o, listener, {}, std::string(kindName(r.Kind)) + "\t" + r.Text,
+                                     io);
             return reportSuccess(o, listener, {{"ok", true}, {"kind", r.Kind}, {"text", r.Text}},
                                  std::string(kindName(r.Kind)) + "\t" + r.Text, io);
         } catch (const NemroError& e) {

@@ -12,14 +12,15 @@ namespace {
 
 void printTable(CExpElmStack& postfix, Io& io) {
     io.out << std::left << std::setw(6) << "#" << std::setw(12) << "kind" << std::setw(10)
-           << "priority" << "text\n";
+           << "priority"
+           << "text\n";
     int i = 1;
     ExpElement el;
     while (postfix.Pop(el)) {
         std::ostringstream kind;
         kind << "0x" << std::hex << el.Kind;
-        io.out << std::left << std::setw(6) << i++ << std::setw(12) << kind.str()
-               << std::setw(10) << el.Priority << el.Text << '\n';
+        io.out << std::left << std::setw(6) << i++ << std::setw(12) << kind.str() << std::setw(10)
+               << el.Priority << el.Text << '\n';
     }
 }
 
@@ -48,7 +49,8 @@ int runPostfix(const std::vector<std::string>& args, Io& io) {
             nlohmann::ordered_json elements = nlohmann::ordered_json::array();
             ExpElement el;
             while (postfix.Pop(el))
-                elements.push_back({{"text", el.Text}, {"kind", el.Kind}, {"priority", el.Priority}});
+                elements.push_back(
+                    {{"text", el.Text}, {"kind", el.Kind}, {"priority", el.Priority}});
             return reportSuccess(o, none, {{"ok", true}, {"elements", elements}}, "", io);
         }
         if (o.batch) return reportSuccess(o, none, {}, joinTexts(postfix), io);

@@ -25,7 +25,8 @@ int runPrint(const std::vector<std::string>& args, Io& io) {
             std::int32_t returnType = vtAny;
             const std::string text =
                 expression.PostfixToInfix(expression.InfixToPostfix(formula), returnType);
-            return reportSuccess(o, listener, {{"ok", true}, {"text", text}, {"returnType", returnType}},
+            return reportSuccess(o, listener,
+                                 {{"ok", true}, {"text", text}, {"returnType", returnType}},
                                  text + "\t" + std::to_string(returnType), io);
         } catch (const NemroError& e) {
             return reportFailure(o, listener, e, io);

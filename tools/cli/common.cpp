@@ -31,13 +31,13 @@ CommonOptions parseCommon(const std::vector<std::string>& args,
 int reportError(const NemroError& e, bool json, Io& io) {
     if (json) {
         nlohmann::ordered_json j = {{"ok", false},
-                            {"number", e.number()},
-                            {"source", e.source()},
-                            {"description", e.description()}};
+                                    {"number", e.number()},
+                                    {"source", e.source()},
+                                    {"description", e.description()}};
         io.out << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
     } else {
-        io.err << "error " << e.number() << ": " << e.description() << "\n  source: "
-               << e.source() << '\n';
+        io.err << "error " << e.number() << ": " << e.description() << "\n  source: " << e.source()
+               << '\n';
     }
     return kFormulaError;
 }

@@ -34,21 +34,25 @@ FormulaOptions parseFormulaOptions(const std::vector<std::string>& args,
             if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
             o.values[a].push_back(args[++i]);
         } else if (const auto eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos &&
-                                                 listed(valueOptions, a.substr(0, eq))) {
+                                                listed(valueOptions, a.substr(0, eq))) {
             o.values[a.substr(0, eq)].push_back(a.substr(eq + 1));
         } else {
             rest.push_back(a);
         }
     }
     o.common = parseCommon(rest);
-    if (o.batch && !o.common.positional.empty()) throw UsageError("--batch reads the formulas from standard input");
-    if (!o.batch && o.common.positional.size() != 1) throw UsageError("exactly one FORMULA is needed");
+    if (o.batch && !o.common.positional.empty())
+        throw UsageError("--batch reads the formulas from standard input");
+    if (!o.batch && o.common.positional.size() != 1)
+        throw UsageError("exactly one FORMULA is needed");
     return o;
 }
 
-std::pair<std::string, std::string> splitAssignment(const std::string& option, const std::string& text) {
+std::pair<std::string, std::string> splitAssignment(const std::string& option,
+                                                    const std::string& text) {
     const auto eq = text.find('=');
-    if (eq == std::string::npos || eq == 0) throw UsageError(option + " wants NAME=VALUE, not '" + text + "'");
+    if (eq == std::string::npos || eq == 0)
+        throw UsageError(option + " wants NAME=VALUE, not '" + text + "'");
     return {text.substr(0, eq), text.substr(eq + 1)};
 }
 
@@ -84,13 +88,15 @@ void CliListener::UserFunction(const std::string& Name, CExpElmStack&, std::stri
 void CliListener::CheckVariable(const std::string& Name, std::int32_t& ReturnType, std::int32_t&,
                                 std::string&) {
     record("CheckVariable", Name);
-    if (auto it = variableTypes.find(text::upper(Name)); it != variableTypes.end()) ReturnType = it->second;
+    if (auto it = variableTypes.find(text::upper(Name)); it != variableTypes.end())
+        ReturnType = it->second;
 }
 
-void CliListener::CheckUserFunction(const std::string& Name, CExpElmStack&, std::int32_t& ReturnType,
-                                    std::int32_t&, std::string&) {
+void CliListener::CheckUserFunction(const std::string& Name, CExpElmStack&,
+                                    std::int32_t& ReturnType, std::int32_t&, std::string&) {
     record("CheckUserFunction", Name);
-    if (auto it = functionTypes.find(text::upper(Name)); it != functionTypes.end()) ReturnType = it->second;
+    if (auto it = functionTypes.find(text::upper(Name)); it != functionTypes.end())
+        ReturnType = it->second;
 }
 
 std::string dumpLine(const nlohmann::ordered_json& j) {
@@ -98,15 +104,18 @@ std::string dumpLine(const nlohmann::ordered_json& j) {
 }
 
 nlohmann::ordered_json errorJson(const NemroError& e) {
-    return {{"ok", false}, {"number", e.number()}, {"source", e.source()}, {"description", e.description()}};
+    return {{"ok", false},
+            {"number", e.number()},
+            {"source", e.source()},
+            {"description", e.description()}};
 }
 
 namespace {
 
 void traceToStderr(const CliListener& l, Io& io) {
     for (const auto& c : l.trace)
-        io.err << "callback " << c["callback"].get<std::string>() << ' ' << c["name"].get<std::string>()
-               << '\n';
+        io.err << "callback " << c["callback"].get<std::string>() << ' '
+               << c["name"].get<std::string>() << '\n';
 }
 
 }  // namespace
@@ -130,14 +139,17 @@ bool reportFailure(const FormulaOptions& o, const CliListener& l, const NemroErr
         io.out << dumpLine(j) << '\n';
     } else {
         // A batch keeps one output line per formula.
-        if (o.batch) io.out << "error " << e.number() << ": " << e.description() << '\n';
-        else reportError(e, false, io);
+        if (o.batch)
+            io.out << "error " << e.number() << ": " << e.description() << '\n';
+        else
+            reportError(e, false, io);
         if (o.trace) traceToStderr(l, io);
     }
     return false;
 }
 
-int runFormulas(const FormulaOptions& o, Io& io, const std::function<bool(const std::string&)>& one) {
+int runFormulas(const FormulaOptions& o, Io& io,
+                const std::function<bool(const std::string&)>& one) {
     if (!o.batch) return one(o.common.positional[0]) ? kOk : kFormulaError;
     bool anyFailed = false;
     std::string line;

@@ -4,10 +4,9 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "commands.h"
 #include "nemro/expression.h"
@@ -29,15 +28,16 @@ FormulaOptions parseFormulaOptions(const std::vector<std::string>& args,
                                    const std::vector<std::string>& flags);
 
 // "NAME=VALUE" split at the first "="; a usage error without one or without a name.
-std::pair<std::string, std::string> splitAssignment(const std::string& option, const std::string& text);
+std::pair<std::string, std::string> splitAssignment(const std::string& option,
+                                                    const std::string& text);
 std::int32_t parseCode(const std::string& option, const std::string& text);
 
 // The host side of the engine's callbacks as the command line sets it up; the
 // callbacks raised are recorded when tracing.
 class CliListener : public IExpressionListener {
-public:
-    std::map<std::string, std::string> variables;      // upper-case name -> value
-    std::map<std::string, std::string> functions;      // upper-case name -> status
+  public:
+    std::map<std::string, std::string> variables;       // upper-case name -> value
+    std::map<std::string, std::string> functions;       // upper-case name -> status
     std::map<std::string, std::int32_t> variableTypes;  // upper-case name -> type
     std::map<std::string, std::int32_t> functionTypes;
     std::string catalogue;  // FormulaSet.xml answering UserFunction, when set
@@ -45,13 +45,15 @@ public:
     nlohmann::ordered_json trace = nlohmann::ordered_json::array();
 
     void UserVariable(const std::string& Name, std::string& Value) override;
-    void UserFunction(const std::string& Name, CExpElmStack& Arguments, std::string& Value) override;
+    void UserFunction(const std::string& Name, CExpElmStack& Arguments,
+                      std::string& Value) override;
     void CheckVariable(const std::string& Name, std::int32_t& ReturnType, std::int32_t& ErrNum,
                        std::string& ErrDes) override;
-    void CheckUserFunction(const std::string& Name, CExpElmStack& Arguments, std::int32_t& ReturnType,
-                           std::int32_t& ErrNum, std::string& ErrDes) override;
+    void CheckUserFunction(const std::string& Name, CExpElmStack& Arguments,
+                           std::int32_t& ReturnType, std::int32_t& ErrNum,
+                           std::string& ErrDes) override;
 
-private:
+  private:
     void record(const char* callback, const std::string& name);
 };
 
@@ -68,7 +70,8 @@ bool reportFailure(const FormulaOptions& o, const CliListener& l, const NemroErr
 
 // Runs one formula, or with batch every line of standard input; each run returns
 // false when the formula failed. Exit status 1 when any failed.
-int runFormulas(const FormulaOptions& o, Io& io, const std::function<bool(const std::string&)>& one);
+int runFormulas(const FormulaOptions& o, Io& io,
+                const std::function<bool(const std::string&)>& one);
 
 // eval --rows: the formula over every row of the CSV table in file ("-" standard input).
 int runRows(const std::string& file, const std::string& formula, const CliListener& listener,

@@ -68,7 +68,9 @@ HostWindow::HostWindow()
 #endif
 }
 
-void HostWindow::setDialogStyle(int style) { style_->setCurrentIndex(style); }
+void HostWindow::setDialogStyle(int style) {
+    style_->setCurrentIndex(style);
+}
 
 const std::map<std::string, std::string>& HostWindow::sampleValues() {
     // What the host's records would hold; the modern argument dialog computes with them.
@@ -80,7 +82,8 @@ const std::map<std::string, std::string>& HostWindow::sampleValues() {
 void HostWindow::editFormula() {
     const std::string former = formula_->text().toStdString();
     CFormulaSet service;
-    service.setDialogStyle(style_->currentIndex() == 1 ? DialogStyle::Modern : DialogStyle::Classic);
+    service.setDialogStyle(style_->currentIndex() == 1 ? DialogStyle::Modern
+                                                       : DialogStyle::Classic);
     service.setSampleValues(sampleValues());
     std::string result;
     try {
@@ -101,9 +104,12 @@ QString HostWindow::readableArgumentList(const std::string& list) {
     // Entries are separated by code 15, their fields by code 14: show both as marks.
     std::string shown;
     for (char c : list) {
-        if (c == '\x0f') shown += " \xE2\x8F\x8E ";      // U+23CE between entries
-        else if (c == '\x0e') shown += " \xC2\xA6 ";      // U+00A6 between fields
-        else shown += c;
+        if (c == '\x0f')
+            shown += " \xE2\x8F\x8E ";  // U+23CE between entries
+        else if (c == '\x0e')
+            shown += " \xC2\xA6 ";  // U+00A6 between fields
+        else
+            shown += c;
     }
     return QString::fromStdString(shown);
 }

@@ -15,7 +15,7 @@ namespace nemro::demo {
 
 class HostWindow final : public QWidget {
     Q_OBJECT
-public:
+  public:
     HostWindow();
 
     // The dialog style the fx button uses: 0 classic, 1 modern.
@@ -36,7 +36,7 @@ public:
     // The argument list string with its separators made visible.
     static QString readableArgumentList(const std::string& list);
 
-private:
+  private:
     QLineEdit* formula_;
     QPushButton* fx_;
     QComboBox* style_;

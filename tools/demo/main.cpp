@@ -13,7 +13,8 @@
 
 namespace {
 bool haveDisplay() {
-    return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
+    return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") ||
+           std::getenv("QT_QPA_PLATFORM");
 }
 }  // namespace
 
@@ -28,14 +29,14 @@ int main(int argc, char** argv) {
             scaledOnly = a == "--tour-scaled";
             tourDir = QString::fromLocal8Bit(argv[++i]);
         } else if (a == "--style" && i + 1 < argc &&
-                   (std::string(argv[i + 1]) == "classic" || std::string(argv[i + 1]) == "modern")) {
+                   (std::string(argv[i + 1]) == "classic" ||
+                    std::string(argv[i + 1]) == "modern")) {
             style = std::string(argv[++i]) == "modern" ? 1 : 0;
         } else if (a == "--help" || a == "-h") {
             std::cout << usage;
             return 0;
         } else {
-            std::cerr << "nemro-formula-demo: unknown argument '" << a << "'\n"
-                      << usage;
+            std::cerr << "nemro-formula-demo: unknown argument '" << a << "'\n" << usage;
             return 2;
         }
     }
@@ -45,7 +46,8 @@ int main(int argc, char** argv) {
                      "virtual one with `xvfb-run -a nemro-formula-demo`. Running the offscreen\n"
                      "screenshot tour into ./nemro-tour instead.\n";
     }
-    if (!tourDir.isEmpty() && !std::getenv("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!tourDir.isEmpty() && !std::getenv("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
     if (!tourDir.isEmpty()) {

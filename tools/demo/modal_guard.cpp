@@ -16,8 +16,10 @@ std::string modalText(QWidget& w) {
 }
 
 void closeModal(QWidget& w) {
-    if (auto* d = qobject_cast<QDialog*>(&w)) d->reject();
-    else w.close();
+    if (auto* d = qobject_cast<QDialog*>(&w))
+        d->reject();
+    else
+        w.close();
     if (QApplication::activeModalWidget() == &w) w.hide();
 }
 

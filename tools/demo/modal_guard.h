@@ -18,12 +18,12 @@ std::string modalText(QWidget& w);
 void closeModal(QWidget& w);
 
 class ModalGuard {
-public:
+  public:
     // onStuck receives the text of a modal window left active for `seconds`; the window
     // is closed before the call.
     ModalGuard(int seconds, std::function<void(const std::string&)> onStuck);
 
-private:
+  private:
     QTimer timer_;
     QPointer<QWidget> seen_;
     int ticks_ = 0;

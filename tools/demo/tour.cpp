@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <deque>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -14,13 +13,14 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <deque>
 #include <functional>
 #include <iostream>
 
-#include "nemro/catalogue.h"
-#include "nemro/error.h"
 #include "host_window.h"
 #include "modal_guard.h"
+#include "nemro/catalogue.h"
+#include "nemro/error.h"
 #include "nemro/formula_set.h"
 #ifdef NEMRO_HAVE_ARGUMENT_LISTS
 #include <QPlainTextEdit>
@@ -33,14 +33,18 @@ namespace nemro::demo {
 
 namespace {
 
-QWidget* modal() { return QApplication::activeModalWidget(); }
+QWidget* modal() {
+    return QApplication::activeModalWidget();
+}
 
 bool showing(const char* objectName) {
     QWidget* w = modal();
     return w && w->isVisible() && w->objectName() == objectName;
 }
 
-bool showingMessage() { return qobject_cast<QMessageBox*>(modal()) != nullptr; }
+bool showingMessage() {
+    return qobject_cast<QMessageBox*>(modal()) != nullptr;
+}
 
 template <typename T>
 T* child(const QString& name) {
@@ -51,8 +55,9 @@ T* child(const QString& name) {
 // Steps run one after another from a timer; each waits until its dialog is up. A step
 // that opens a modal dialog blocks in it while the following steps go on.
 class Script {
-public:
-    explicit Script(QString directory, int firstShot = 1) : dir_(std::move(directory)), shots_(firstShot - 1) {
+  public:
+    explicit Script(QString directory, int firstShot = 1)
+        : dir_(std::move(directory)), shots_(firstShot - 1) {
         timer_.setInterval(10);
         QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
         timer_.start();
@@ -68,7 +73,8 @@ public:
 
     void shot(QWidget& window, const QString& name) {
         QWidget* w = &window;
-        const QString file = QDir(dir_).filePath(QString("%1-%2.png").arg(++shots_, 2, 10, QChar('0')).arg(name));
+        const QString file =
+            QDir(dir_).filePath(QString("%1-%2.png").arg(++shots_, 2, 10, QChar('0')).arg(name));
         if (!framed(*w).save(file)) failed("cannot write " + file.toStdString());
         std::cout << "tour: " << file.toStdString() << std::endl;
     }
@@ -93,7 +99,8 @@ public:
         picture.fill(QColor(0xd8, 0xdc, 0xe2));
         QPainter p(&picture);
         p.setFont(w.font());
-        p.drawText(QRect(8, 0, w.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft, w.windowTitle());
+        p.drawText(QRect(8, 0, w.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft,
+                   w.windowTitle());
         p.drawPixmap(0, bar, body);
         return picture;
     }
@@ -102,7 +109,7 @@ public:
     const std::string& failure() const { return failure_; }
     bool done() const { return steps_.empty(); }
 
-private:
+  private:
     struct Step {
         std::string what;
         std::function<bool()> ready;
@@ -164,12 +171,14 @@ struct Catalogue {
                     continue;
                 }
                 if (ch.arguments < 1) continue;
-                if (ch.arguments >= 2 && (few.arguments < 0 || ch.arguments < few.arguments)) few = ch;
+                if (ch.arguments >= 2 && (few.arguments < 0 || ch.arguments < few.arguments))
+                    few = ch;
                 if (ch.arguments > many.arguments) many = ch;
                 if (ch.arguments <= 2 && inner.arguments < 0 && ch.name != few.name) inner = ch;
                 if (ch.name == "IF" && ch.arguments == 3) outer = ch;
                 for (const char* name : {"LEN", "LEFT", "INT", "ROUND"}) {
-                    if (ch.name == name && (nested.arguments < 0 || nestedRank(name) < nestedRank(nested.name)))
+                    if (ch.name == name &&
+                        (nested.arguments < 0 || nestedRank(name) < nestedRank(nested.name)))
                         nested = ch;
                 }
             }
@@ -199,7 +208,8 @@ void focusField(int row) {
     QWidget* w = modal();
     if (!w) return;
     QApplication::setActiveWindow(w);
-    if (auto* field = w->findChild<QLineEdit*>(QString("txtArgumentValue%1").arg(row))) field->setFocus();
+    if (auto* field = w->findChild<QLineEdit*>(QString("txtArgumentValue%1").arg(row)))
+        field->setFocus();
 }
 
 // An argument text the engine accepts for the argument's data type.
@@ -255,7 +265,9 @@ void addModernTour(Script& s, bool scaledOnly) {
     });
     // The values show once typing has paused.
     static QElapsedTimer typed;
-    const auto paused = [arguments] { return arguments() && typed.isValid() && typed.elapsed() > 400; };
+    const auto paused = [arguments] {
+        return arguments() && typed.isValid() && typed.elapsed() > 400;
+    };
     s.add("modern arguments", arguments, [] {
         setField(1, "");
         typed.start();
@@ -358,9 +370,12 @@ int runTour(const QString& directory, bool scaledOnly) {
         click("cmdCancel");
     });
     // 4. A complete exchange: fill, a check message, nest a second function, OK twice.
-    auto outerChoice = [&]() -> const Choice& { return cat.outer.arguments > 0 ? cat.outer : cat.few; };
+    auto outerChoice = [&]() -> const Choice& {
+        return cat.outer.arguments > 0 ? cat.outer : cat.few;
+    };
     auto nestedChoice = [&]() -> const Choice& {
-        return cat.nested.arguments > 0 ? cat.nested : (cat.inner.arguments > 0 ? cat.inner : cat.few);
+        return cat.nested.arguments > 0 ? cat.nested
+                                        : (cat.inner.arguments > 0 ? cat.inner : cat.few);
     };
     s.add("outer", chooser, [&] {
         choose(outerChoice());
@@ -407,19 +422,21 @@ int runTour(const QString& directory, bool scaledOnly) {
 
 #ifdef NEMRO_HAVE_ARGUMENT_LISTS
     // 6. The argument list editor: a list handed in, an entry added, one clicked.
-    s.add("argument list", [] { return showing("frmArgumentSet1"); }, [&] {
-        s.shot("argument-list");
-        child<QLineEdit>("txtArgName")->setText("DAYS");
-        child<QLineEdit>("txtArgValue")->setText("30");
-        child<QPlainTextEdit>("txtArgDesc")->setPlainText("账期天数");
-        click("cmdNew");
-        if (auto* lv = child<QTreeWidget>("lvArgument")) {
-            lv->setCurrentItem(lv->topLevelItem(1));
-            emit lv->itemClicked(lv->topLevelItem(1), 0);
-        }
-        s.shot("argument-list-clicked");
-        click("cmdExit");
-    });
+    s.add(
+        "argument list", [] { return showing("frmArgumentSet1"); },
+        [&] {
+            s.shot("argument-list");
+            child<QLineEdit>("txtArgName")->setText("DAYS");
+            child<QLineEdit>("txtArgValue")->setText("30");
+            child<QPlainTextEdit>("txtArgDesc")->setPlainText("账期天数");
+            click("cmdNew");
+            if (auto* lv = child<QTreeWidget>("lvArgument")) {
+                lv->setCurrentItem(lv->topLevelItem(1));
+                emit lv->itemClicked(lv->topLevelItem(1), 0);
+            }
+            s.shot("argument-list-clicked");
+            click("cmdExit");
+        });
 #endif
 
     CFormulaSet service;
@@ -438,7 +455,12 @@ int runTour(const QString& directory, bool scaledOnly) {
 #ifdef NEMRO_HAVE_ARGUMENT_LISTS
         if (s.ok()) {
             const std::string list = CArgumentSet().SetArgument(
-                "RATE\x0e" "0.05\x0e" "增值税税率\x0f" "BASE\x0e" "1000\x0e" "计税基数（元）");
+                "RATE\x0e"
+                "0.05\x0e"
+                "增值税税率\x0f"
+                "BASE\x0e"
+                "1000\x0e"
+                "计税基数（元）");
             std::cout << "SetArgument: " << HostWindow::readableArgumentList(list).toStdString()
                       << std::endl;
         }

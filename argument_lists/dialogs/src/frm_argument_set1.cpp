@@ -97,12 +97,14 @@ frmArgumentSet1::frmArgumentSet1(ArgumentEditorFields& fields)
 
     connect(lvArgument, &QTreeWidget::itemClicked, this,
             [this] { qt::runGuarded([this] { lvArgument_Click(); }); });
-    connect(cmdNew, &QPushButton::clicked, this, [this] { qt::runGuarded([this] { cmdNew_Click(); }); });
+    connect(cmdNew, &QPushButton::clicked, this,
+            [this] { qt::runGuarded([this] { cmdNew_Click(); }); });
     connect(cmdModify, &QPushButton::clicked, this,
             [this] { qt::runGuarded([this] { cmdModify_Click(); }); });
     connect(cmdDelete, &QPushButton::clicked, this,
             [this] { qt::runGuarded([this] { cmdDelete_Click(); }); });
-    connect(cmdExit, &QPushButton::clicked, this, [this] { qt::runGuarded([this] { cmdExit_Click(); }); });
+    connect(cmdExit, &QPushButton::clicked, this,
+            [this] { qt::runGuarded([this] { cmdExit_Click(); }); });
 
     if (QScreen* s = QGuiApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());

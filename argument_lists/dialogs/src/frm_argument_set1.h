@@ -19,7 +19,7 @@ namespace nemro::dialogs {
 
 class frmArgumentSet1 final : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Loads the dialog over the editor's lasting fields: the list shows their
     // m_sArgument. Closing through the window frame or Esc leaves the fields as they
     // are; Exit saves the list into m_sArgument first.
@@ -29,7 +29,7 @@ public:
     std::string Argument() const { return fields_.m_sArgument; }
     void setArgument(const std::string& sNewValue) { fields_.m_sArgument = sNewValue; }
 
-private:
+  private:
     void Form_Load();
     void lvArgument_Click();
     void cmdNew_Click();

@@ -20,6 +20,8 @@ ArgumentEditorFunction qtArgumentEditor() {
     };
 }
 
-ArgumentEditorFunction installQtArgumentEditor() { return setArgumentEditor(qtArgumentEditor()); }
+ArgumentEditorFunction installQtArgumentEditor() {
+    return setArgumentEditor(qtArgumentEditor());
+}
 
 }  // namespace nemro::qt

@@ -31,7 +31,7 @@ struct ArgumentTexts {
 };
 
 class ArgumentListEditor {
-public:
+  public:
     explicit ArgumentListEditor(ArgumentEditorFields& fields) : fields_(fields) {}
 
     // Appends the entries of the list text; an entry with fewer than three fields
@@ -56,7 +56,7 @@ public:
     bool Modify(const ArgumentTexts& t);
     bool Delete();
 
-private:
+  private:
     bool clickedItemExists() const;
     // Whether `name`, trimmed and in upper case, is the name of an item other than
     // the one at `except` (from 1; 0 for none).

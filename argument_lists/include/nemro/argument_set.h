@@ -48,7 +48,7 @@ using ArgumentEditorFunction = std::function<std::string(const std::string& list
 NEMRO_API ArgumentEditorFunction setArgumentEditor(ArgumentEditorFunction fn);
 
 class NEMRO_API CArgumentSet {
-public:
+  public:
     // Lets the user edit the list and returns the edited list. Closing the editor
     // through its window frame returns sCurArgument unchanged. Fails when no editor is
     // installed; the editor's own failures pass through.

@@ -46,8 +46,9 @@ NEMRO_C_API nemro_formula_set* nemro_formula_set_new(void);
 NEMRO_C_API void nemro_formula_set_free(nemro_formula_set* set);
 /* Opens the function chooser (former_formula NULL or "") or re-edits former_formula;
  * *result receives the completed formula, or "" when the user completed none. */
-NEMRO_C_API int32_t nemro_formula_set_set_formula(nemro_formula_set* set, const char* former_formula,
-                                      char** result, nemro_error* error);
+NEMRO_C_API int32_t nemro_formula_set_set_formula(nemro_formula_set* set,
+                                                  const char* former_formula, char** result,
+                                                  nemro_error* error);
 /* 1 when the last exchange of this thread ended without a completed formula, else 0. */
 NEMRO_C_API int nemro_formula_set_is_cancel(const nemro_formula_set* set);
 /* The dialogs of this thread's later exchanges: classic (the default) or modern. */
@@ -56,7 +57,8 @@ NEMRO_C_API int32_t nemro_formula_set_set_dialog_style(nemro_formula_set* set, i
                                                        nemro_error* error);
 /* Where the modern dialogs keep the recently used functions and their sizes (QSettings
  * organization and application; NULL or "" for the host application's own). */
-NEMRO_C_API void nemro_formula_set_set_settings_scope(nemro_formula_set* set, const char* organization,
+NEMRO_C_API void nemro_formula_set_set_settings_scope(nemro_formula_set* set,
+                                                      const char* organization,
                                                       const char* application);
 NEMRO_C_API void nemro_formula_set_clear_recent(nemro_formula_set* set);
 
@@ -83,10 +85,11 @@ typedef struct nemro_argument_set nemro_argument_set;
 NEMRO_C_API nemro_argument_set* nemro_argument_set_new(void);
 NEMRO_C_API void nemro_argument_set_free(nemro_argument_set* set);
 /* Opens the list editor on list; *result receives the edited list. */
-NEMRO_C_API int32_t nemro_argument_set_set_argument(nemro_argument_set* set, const char* list, char** result,
-                                        nemro_error* error);
-NEMRO_C_API int32_t nemro_argument_set_get_value_by_name(const nemro_argument_set* set, const char* list,
-                                             const char* name, char** value, nemro_error* error);
+NEMRO_C_API int32_t nemro_argument_set_set_argument(nemro_argument_set* set, const char* list,
+                                                    char** result, nemro_error* error);
+NEMRO_C_API int32_t nemro_argument_set_get_value_by_name(const nemro_argument_set* set,
+                                                         const char* list, const char* name,
+                                                         char** value, nemro_error* error);
 
 /* The expression engine. Unknown variables and functions are answered by the host's
  * callbacks when set: the callback gives its answer with nemro_answer_set, a variable's
@@ -107,16 +110,18 @@ typedef struct nemro_expression nemro_expression;
 NEMRO_C_API nemro_expression* nemro_expression_new(void);
 NEMRO_C_API void nemro_expression_free(nemro_expression* expression);
 NEMRO_C_API void nemro_expression_set_variable_callback(nemro_expression* expression,
-                                            nemro_name_callback callback, void* context);
+                                                        nemro_name_callback callback,
+                                                        void* context);
 NEMRO_C_API void nemro_expression_set_function_callback(nemro_expression* expression,
-                                            nemro_name_callback callback, void* context);
+                                                        nemro_name_callback callback,
+                                                        void* context);
 /* Checks and evaluates formula without showing any message: *text receives the result
  * text and *kind its element kind (8 string, 11 boolean, 14 number). */
-NEMRO_C_API int32_t nemro_expression_evaluate(nemro_expression* expression, const char* formula, char** text,
-                                  int32_t* kind, nemro_error* error);
+NEMRO_C_API int32_t nemro_expression_evaluate(nemro_expression* expression, const char* formula,
+                                              char** text, int32_t* kind, nemro_error* error);
 /* The formula in normalised form; *return_type receives its value type. */
-NEMRO_C_API int32_t nemro_expression_print(nemro_expression* expression, const char* formula, char** text,
-                               int32_t* return_type, nemro_error* error);
+NEMRO_C_API int32_t nemro_expression_print(nemro_expression* expression, const char* formula,
+                                           char** text, int32_t* return_type, nemro_error* error);
 
 /* Prepared formulas: a formula converted once and evaluated for many rows of values. The
  * variables are numbered in the order they are first written. A prepared formula may be
@@ -146,8 +151,9 @@ NEMRO_C_API int32_t nemro_prepared_evaluate_numbers(const nemro_prepared* prepar
  * for the bundled one). Returns 0 with *passed 1 when the formula passes; with *passed 0
  * the message the user would see is in *message, *title and *icon (16 critical, 64
  * information). A failure the check cannot judge is returned as an error. */
-NEMRO_C_API int32_t nemro_check_formula(const char* formula, const char* catalogue_path, int* passed,
-                            char** message, char** title, int32_t* icon, nemro_error* error);
+NEMRO_C_API int32_t nemro_check_formula(const char* formula, const char* catalogue_path,
+                                        int* passed, char** message, char** title, int32_t* icon,
+                                        nemro_error* error);
 
 #ifdef __cplusplus
 }

@@ -39,7 +39,7 @@ struct ExpElement {
 
 // LIFO stack of elements whose capacity moves in steps of 16 slots.
 class NEMRO_API CExpElmStack {
-public:
+  public:
     static constexpr std::int32_t kStep = 16;
 
     void Push(const ExpElement& element);
@@ -59,14 +59,18 @@ public:
     bool Empty() const noexcept { return count_ == 0; }
     // Allocates storage for `elements` elements ahead of the pushes that fill it; the
     // capacity of the growth rule is not affected.
-    void ReserveStorage(std::int32_t elements) { slots_.reserve(static_cast<std::size_t>(elements)); }
+    void ReserveStorage(std::int32_t elements) {
+        slots_.reserve(static_cast<std::size_t>(elements));
+    }
     // The element `depth` places below the top (0 is the top), to work on in place;
     // count must exceed depth.
-    ExpElement& FromTop(std::int32_t depth) { return slots_[static_cast<std::size_t>(count_ - 1 - depth)]; }
+    ExpElement& FromTop(std::int32_t depth) {
+        return slots_[static_cast<std::size_t>(count_ - 1 - depth)];
+    }
     // Pop without copying the element out; false on an empty stack.
     bool Drop();
 
-private:
+  private:
     std::vector<ExpElement> slots_;  // size() is the count
     std::int32_t count_ = 0;
     std::int32_t capacity_ = 0;
@@ -75,7 +79,7 @@ private:
 // The engine's owner answers calls of unknown functions and variables through this.
 // Every callback defaults to "not handled", which leaves the preset values.
 class NEMRO_API IExpressionListener {
-public:
+  public:
     virtual ~IExpressionListener() = default;
     virtual void CheckUserFunction(const std::string& Name, CExpElmStack& Arguments,
                                    std::int32_t& ReturnType, std::int32_t& ErrNum,
@@ -96,7 +100,7 @@ public:
 };
 
 class NEMRO_API CGNTExpression {
-public:
+  public:
     explicit CGNTExpression(IExpressionListener* listener = nullptr) : listener_(listener) {}
 
     void setListener(IExpressionListener* listener) noexcept { listener_ = listener; }
@@ -130,7 +134,7 @@ public:
     // For hosts that report formula errors themselves.
     ExpElement EvaluateOrThrow(const std::string& Expression);
 
-private:
+  private:
     IExpressionListener* listener_;
 };
 

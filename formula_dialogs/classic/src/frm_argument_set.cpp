@@ -53,10 +53,10 @@ QIcon formulaIcon() {
 // The description area: three lines in a label of fixed size. A line too long for it
 // ends in "…" rather than running off the edge, and the tooltip holds the whole text.
 class DescriptionLabel final : public QLabel {
-public:
+  public:
     using QLabel::QLabel;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         const QFontMetrics fm(font());
@@ -65,7 +65,8 @@ protected:
         for (QString line : text().split('\n')) {
             if (y >= area.bottom()) break;
             line.remove('\r');
-            p.drawText(QRect(area.left(), y, area.width(), fm.height()), Qt::AlignLeft | Qt::AlignTop,
+            p.drawText(QRect(area.left(), y, area.width(), fm.height()),
+                       Qt::AlignLeft | Qt::AlignTop,
                        fm.elidedText(line, Qt::ElideRight, area.width()));
             y += fm.lineSpacing();
         }
@@ -119,7 +120,8 @@ frmArgumentSet::frmArgumentSet(Exchange& exchange)
     cmdCancel_->setAutoDefault(false);
     setTwipsGeometry(*cmdCancel_, 3600, 960, 1125, 375);
 
-    connect(cmdOK_, &QPushButton::clicked, this, [this] { qt::runGuarded([this] { cmdOK_Click(); }); });
+    connect(cmdOK_, &QPushButton::clicked, this,
+            [this] { qt::runGuarded([this] { cmdOK_Click(); }); });
     connect(cmdCancel_, &QPushButton::clicked, this,
             [this] { qt::runGuarded([this] { cmdCancel_Click(); }); });
 
@@ -191,7 +193,8 @@ void frmArgumentSet::buildRows() {
 
         const auto index = static_cast<std::int16_t>(i);
         std::string caption = getArgumentPara(gsFunctionName, "Value", index);
-        caption += getArgumentPara(gsFunctionName, "Required", index) == "True" ? "(必选)" : "(可选)";
+        caption +=
+            getArgumentPara(gsFunctionName, "Required", index) == "True" ? "(必选)" : "(可选)";
         row.lbl->setTextFormat(Qt::PlainText);
         row.lbl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         row.lbl->setText(qt::qs(caption));
@@ -238,14 +241,15 @@ void frmArgumentSet::buildRows() {
     }
 
     // With no rows the template is the last row panel.
-    setTwipsGeometry(*picClient_, twipsLeft(*Picture1_), twipsTop(*Picture1_), twipsWidth(*Picture1_),
-                     lastTop + kFraArgument0.height + 2 * ty);
+    setTwipsGeometry(*picClient_, twipsLeft(*Picture1_), twipsTop(*Picture1_),
+                     twipsWidth(*Picture1_), lastTop + kFraArgument0.height + 2 * ty);
     setWindowTitle(tr(kCaption) + "(" + qt::qs(gsFunctionName) + ")");
 }
 
 void frmArgumentSet::fillFromFormerFormula() {
     const std::vector<std::string> pieces = session().takeFormerFields(rowCount());
-    for (std::size_t j = 0; j < pieces.size(); ++j) txtArgumentValue(static_cast<int>(j + 1))->setText(qt::qs(pieces[j]));
+    for (std::size_t j = 0; j < pieces.size(); ++j)
+        txtArgumentValue(static_cast<int>(j + 1))->setText(qt::qs(pieces[j]));
 }
 
 void frmArgumentSet::resizeEvent(QResizeEvent* event) {
@@ -286,8 +290,10 @@ void frmArgumentSet::Form_Resize() {
 
 void frmArgumentSet::m_cScroll_Change(std::int32_t eBar) {
     if (m_cScroll->Visible(eBar)) {
-        if (eBar != SB_HORZ) qt::setTwipsTop(*picClient_, -m_cScroll->Value(eBar) * ty);
-        else qt::setTwipsLeft(*picClient_, -m_cScroll->Value(eBar) * tx);
+        if (eBar != SB_HORZ)
+            qt::setTwipsTop(*picClient_, -m_cScroll->Value(eBar) * ty);
+        else
+            qt::setTwipsLeft(*picClient_, -m_cScroll->Value(eBar) * tx);
     } else {
         setTwipsGeometry(*picClient_, 0, 0, twipsWidth(*picClient_), twipsHeight(*picClient_));
     }

@@ -21,7 +21,7 @@ class QtScrollWindow;
 
 class frmArgumentSet final : public FlowDialog {
     Q_OBJECT
-public:
+  public:
     // Loads the dialog for gsFunctionName (Form_Load); a failure leaves the constructor.
     explicit frmArgumentSet(Exchange& exchange);
     ~frmArgumentSet() override;
@@ -35,12 +35,12 @@ public:
     QLabel* lblArgumentDesc() const { return lblArgumentDesc_; }
     cScrollBars& scrollBars() const { return *m_cScroll; }
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;  // Esc and the window frame
 
-private:
+  private:
     struct Row {
         QWidget* fra;
         QLabel* lbl;

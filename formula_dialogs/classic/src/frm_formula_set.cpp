@@ -74,12 +74,14 @@ frmFormulaSet::frmFormulaSet(Exchange& exchange)
     setTabOrder(lstFormulaName, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
 
-    categoryList_ =
-        std::make_unique<qt::QtListBox>(*lstFormulaCategory, [this] { lstFormulaCategory_Click(); });
-    nameList_ = std::make_unique<qt::QtListBox>(*lstFormulaName, [this] { lstFormulaName_Click(); });
+    categoryList_ = std::make_unique<qt::QtListBox>(*lstFormulaCategory,
+                                                    [this] { lstFormulaCategory_Click(); });
+    nameList_ =
+        std::make_unique<qt::QtListBox>(*lstFormulaName, [this] { lstFormulaName_Click(); });
     connect(lstFormulaName, &QListWidget::itemDoubleClicked, this,
             [this] { qt::runGuarded([this] { lstFormulaName_DblClick(); }); });
-    connect(cmdOK, &QPushButton::clicked, this, [this] { qt::runGuarded([this] { cmdOK_Click(); }); });
+    connect(cmdOK, &QPushButton::clicked, this,
+            [this] { qt::runGuarded([this] { cmdOK_Click(); }); });
     connect(cmdCancel, &QPushButton::clicked, this,
             [this] { qt::runGuarded([this] { cmdCancel_Click(); }); });
 
@@ -105,7 +107,9 @@ void frmFormulaSet::lstFormulaName_Click() {
     GetFunctionInfo(valueLabel_, titleLabel_, nameList_->Text(), "");
 }
 
-void frmFormulaSet::lstFormulaName_DblClick() { cmdOK_Click(); }
+void frmFormulaSet::lstFormulaName_DblClick() {
+    cmdOK_Click();
+}
 
 void frmFormulaSet::cmdOK_Click() {
     if (nameList_->ListCount() == 0) return;

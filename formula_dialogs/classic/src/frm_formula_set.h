@@ -16,15 +16,15 @@ namespace nemro::dialogs {
 
 class frmFormulaSet final : public FlowDialog {
     Q_OBJECT
-public:
+  public:
     // Loads the dialog from the catalogue; a catalogue failure leaves the constructor.
     explicit frmFormulaSet(Exchange& exchange);
     ~frmFormulaSet() override;
 
-protected:
+  protected:
     void reject() override;  // Esc and the window frame
 
-private:
+  private:
     void Form_Load();
     void lstFormulaCategory_Click();
     void lstFormulaName_Click();

@@ -6,7 +6,6 @@
 #include <QStyle>
 #include <QWheelEvent>
 #include <QWidget>
-
 #include <algorithm>
 
 namespace nemro::dialogs {
@@ -82,7 +81,9 @@ void QtScrollWindow::EnableScrollBar(std::int32_t eBar, std::int32_t arrows, boo
     if (eBar == SB_HORZ || eBar == SB_VERT) bar(eBar).setEnabled(arrows != ESB_DISABLE_BOTH);
 }
 
-std::int32_t QtScrollWindow::WheelScrollLines() { return QApplication::wheelScrollLines(); }
+std::int32_t QtScrollWindow::WheelScrollLines() {
+    return QApplication::wheelScrollLines();
+}
 
 void QtScrollWindow::RouteMessage(cScrollBars& controller, std::uint32_t msg) {
     controller_ = &controller;
@@ -103,17 +104,30 @@ std::int32_t QtScrollWindow::deliver(std::uint32_t msg, std::uint32_t wParam) {
 void QtScrollWindow::onAction(std::int32_t eBar, int action) {
     std::uint32_t request;
     switch (action) {
-        case QAbstractSlider::SliderSingleStepAdd: request = SB_LINEDOWN; break;
-        case QAbstractSlider::SliderSingleStepSub: request = SB_LINEUP; break;
-        case QAbstractSlider::SliderPageStepAdd: request = SB_PAGEDOWN; break;
-        case QAbstractSlider::SliderPageStepSub: request = SB_PAGEUP; break;
-        case QAbstractSlider::SliderToMinimum: request = SB_TOP; break;
-        case QAbstractSlider::SliderToMaximum: request = SB_BOTTOM; break;
+        case QAbstractSlider::SliderSingleStepAdd:
+            request = SB_LINEDOWN;
+            break;
+        case QAbstractSlider::SliderSingleStepSub:
+            request = SB_LINEUP;
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            request = SB_PAGEDOWN;
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            request = SB_PAGEUP;
+            break;
+        case QAbstractSlider::SliderToMinimum:
+            request = SB_TOP;
+            break;
+        case QAbstractSlider::SliderToMaximum:
+            request = SB_BOTTOM;
+            break;
         case QAbstractSlider::SliderMove:
             info_[eBar].SetTrackPos(bar(eBar).sliderPosition());
             request = SB_THUMBTRACK;
             break;
-        default: return;
+        default:
+            return;
     }
     deliver(eBar == SB_HORZ ? WM_HSCROLL : WM_VSCROLL, request);
     // The controller decides where the bar ends up; the slider follows the model.
@@ -126,12 +140,16 @@ void QtScrollWindow::onAction(std::int32_t eBar, int action) {
 bool QtScrollWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == &viewport_) {
         layoutBars();
-    } else if (event->type() == QEvent::MouseButtonPress && (watched == hbar_ || watched == vbar_)) {
+    } else if (event->type() == QEvent::MouseButtonPress &&
+               (watched == hbar_ || watched == vbar_)) {
         const auto* me = static_cast<QMouseEvent*>(event);
         const std::uint32_t hit = watched == hbar_ ? HTHSCROLL : HTVSCROLL;
-        if (me->button() == Qt::LeftButton) deliver(WM_NCLBUTTONDOWN, hit);
-        else if (me->button() == Qt::RightButton) deliver(WM_NCRBUTTONDOWN, hit);
-        else if (me->button() == Qt::MiddleButton) deliver(WM_NCMBUTTONDOWN, hit);
+        if (me->button() == Qt::LeftButton)
+            deliver(WM_NCLBUTTONDOWN, hit);
+        else if (me->button() == Qt::RightButton)
+            deliver(WM_NCRBUTTONDOWN, hit);
+        else if (me->button() == Qt::MiddleButton)
+            deliver(WM_NCMBUTTONDOWN, hit);
     } else if (event->type() == QEvent::Wheel) {
         auto* we = static_cast<QWheelEvent*>(event);
         const int delta = std::clamp(we->angleDelta().y(), -32768, 32767);

@@ -19,7 +19,7 @@ namespace nemro::dialogs {
 
 class QtScrollWindow final : public QObject, public IScrollWindow {
     Q_OBJECT
-public:
+  public:
     // `viewport` carries the bars; the client panel goes into clientArea().
     explicit QtScrollWindow(QWidget& viewport);
     ~QtScrollWindow() override;
@@ -38,10 +38,10 @@ public:
     void RouteMessage(cScrollBars& controller, std::uint32_t msg) override;
     void StopRouting(cScrollBars& controller, std::uint32_t msg) override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void mirror(std::int32_t eBar);
     void layoutBars();
     std::int32_t deliver(std::uint32_t msg, std::uint32_t wParam);

@@ -42,13 +42,17 @@ void ScrollInfoModel::Set(const SCROLLINFO& si) {
     }
     const std::int64_t span = std::int64_t{max_} - min_ + 1;
     if (std::int64_t{page_} > span) page_ = static_cast<std::uint32_t>(span);
-    if (pos_ < min_) pos_ = min_;
-    else if (pos_ > LastPosition()) pos_ = LastPosition();
+    if (pos_ < min_)
+        pos_ = min_;
+    else if (pos_ > LastPosition())
+        pos_ = LastPosition();
 }
 
 // ---- cScrollBars: platform access ----------------------------------------------
 
-cScrollBars::~cScrollBars() { DetachWindow(); }
+cScrollBars::~cScrollBars() {
+    DetachWindow();
+}
 
 void cScrollBars::ReadScrollInfo(std::int32_t eBar, SCROLLINFO& si, std::uint32_t mask) {
     si.cbSize = 28;
@@ -101,7 +105,9 @@ void cScrollBars::Create(IScrollWindow* hWndA) {
 
 // ---- properties ------------------------------------------------------------------
 
-bool cScrollBars::Visible(std::int32_t eBar) const { return validBar(eBar) && m_bShown[eBar]; }
+bool cScrollBars::Visible(std::int32_t eBar) const {
+    return validBar(eBar) && m_bShown[eBar];
+}
 
 void cScrollBars::Visible(std::int32_t eBar, bool bState) {
     if (!validBar(eBar)) return;
@@ -220,16 +226,20 @@ void cScrollBars::ReportValue(std::int32_t eBar, bool bScroll) {
     if (validBar(bar)) m_lReportedValue[bar] = Value(bar);
 }
 
-std::int32_t cScrollBars::WindowProc(std::uint32_t iMsg, std::uint32_t wParam, std::int32_t lParam) {
+std::int32_t cScrollBars::WindowProc(std::uint32_t iMsg, std::uint32_t wParam,
+                                     std::int32_t lParam) {
     (void)lParam;
     switch (iMsg) {
         case WM_NCLBUTTONDOWN:
         case WM_NCRBUTTONDOWN: {
             std::int32_t button = iMsg == WM_NCLBUTTONDOWN ? 1 : 2;
             std::int32_t bar;
-            if (wParam == HTHSCROLL) bar = SB_HORZ;
-            else if (wParam == HTVSCROLL) bar = SB_VERT;
-            else return 0;
+            if (wParam == HTHSCROLL)
+                bar = SB_HORZ;
+            else if (wParam == HTVSCROLL)
+                bar = SB_VERT;
+            else
+                return 0;
             if (ScrollClick) ScrollClick(bar, button);
             return 0;
         }

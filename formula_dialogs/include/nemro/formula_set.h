@@ -17,7 +17,7 @@ namespace nemro {
 enum class DialogStyle { Classic, Modern };
 
 class NEMRO_API CFormulaSet {
-public:
+  public:
     // The style of this thread's later setFormula calls; classic until set.
     void setDialogStyle(DialogStyle style);
     DialogStyle dialogStyle() const;
@@ -48,7 +48,7 @@ public:
 };
 
 class NEMRO_API cStack {
-public:
+  public:
     std::int16_t Count() const;
     // Adds sFormula on top; fails with an overflow error at 32767 entries.
     void Push(const std::string& sFormula);
@@ -56,7 +56,7 @@ public:
     std::string Pop();
     void RemoveAll();
 
-private:
+  private:
     std::map<std::int16_t, std::string> entries_;  // bottom entry has key 1
 };
 

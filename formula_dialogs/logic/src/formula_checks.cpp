@@ -19,7 +19,7 @@ namespace {
 // Answers the engine's calls of functions it does not know from the catalogue. A
 // catalogue failure is kept, so that the check can tell it from a formula error.
 class CatalogueFunctions final : public IExpressionListener {
-public:
+  public:
     explicit CatalogueFunctions(const std::string& catalogue) : catalogue_(catalogue) {}
 
     void UserFunction(const std::string& Name, CExpElmStack&, std::string& Value) override {
@@ -33,7 +33,7 @@ public:
 
     bool failed = false;
 
-private:
+  private:
     const std::string& catalogue_;
 };
 
@@ -71,8 +71,9 @@ std::optional<Diagnostic> diagnoseRequired(const std::string& functionName,
         const std::size_t at = static_cast<std::size_t>(i - 1);
         const bool empty = at >= fields.size() || fields[at].empty();
         if (empty && getArgumentPara(functionName, "Required", i, catalogue) == "True")
-            return Diagnostic{"参数(" + getArgumentPara(functionName, "Value", i, catalogue) + ")没有填写！",
-                              kApplicationTitle, MsgIcon::Information, i};
+            return Diagnostic{
+                "参数(" + getArgumentPara(functionName, "Value", i, catalogue) + ")没有填写！",
+                kApplicationTitle, MsgIcon::Information, i};
     }
     return std::nullopt;
 }
@@ -101,33 +102,35 @@ std::string checkedText(const std::string& formula) {
     return replacePercentS(formula);
 }
 
-std::optional<Diagnostic> diagnoseFormula(const std::string& formula, const std::string& catalogue) {
-    return trapped("Valdren2.frmFormula.FormulaSyntaxCheck()\\", [&]() -> std::optional<Diagnostic> {
-        const auto open = std::count(formula.begin(), formula.end(), '(');
-        const auto close = std::count(formula.begin(), formula.end(), ')');
-        if (open != close) return formulaErrorDiagnostic("左右括号数目不一致!");
-        for (std::size_t i = 0; i < formula.size();) {
-            const std::size_t len =
-                std::min(sequenceLength(static_cast<unsigned char>(formula[i])), formula.size() - i);
-            const std::string_view c(formula.data() + i, len);
-            if (!isLegalFormulaCharacter(c))
-                return formulaErrorDiagnostic("不得包含非法字符' " + std::string(c) + " '");
-            i += len;
-        }
-        // A formula error is told as Evaluate tells it; a catalogue failure met on the way
-        // is no formula error and is passed on.
-        CatalogueFunctions listener(catalogue);
-        CGNTExpression objExp(&listener);
-        try {
-            objExp.EvaluateOrThrow(replacePercentS(formula));
-            return std::nullopt;
-        } catch (const NemroError& e) {
-            if (listener.failed) throw;
-            return formulaErrorDiagnostic(e.description());
-        } catch (const std::bad_alloc&) {
-            return formulaErrorDiagnostic("内存不足。");
-        }
-    });
+std::optional<Diagnostic> diagnoseFormula(const std::string& formula,
+                                          const std::string& catalogue) {
+    return trapped(
+        "Valdren2.frmFormula.FormulaSyntaxCheck()\\", [&]() -> std::optional<Diagnostic> {
+            const auto open = std::count(formula.begin(), formula.end(), '(');
+            const auto close = std::count(formula.begin(), formula.end(), ')');
+            if (open != close) return formulaErrorDiagnostic("左右括号数目不一致!");
+            for (std::size_t i = 0; i < formula.size();) {
+                const std::size_t len = std::min(
+                    sequenceLength(static_cast<unsigned char>(formula[i])), formula.size() - i);
+                const std::string_view c(formula.data() + i, len);
+                if (!isLegalFormulaCharacter(c))
+                    return formulaErrorDiagnostic("不得包含非法字符' " + std::string(c) + " '");
+                i += len;
+            }
+            // A formula error is told as Evaluate tells it; a catalogue failure met on the way
+            // is no formula error and is passed on.
+            CatalogueFunctions listener(catalogue);
+            CGNTExpression objExp(&listener);
+            try {
+                objExp.EvaluateOrThrow(replacePercentS(formula));
+                return std::nullopt;
+            } catch (const NemroError& e) {
+                if (listener.failed) throw;
+                return formulaErrorDiagnostic(e.description());
+            } catch (const std::bad_alloc&) {
+                return formulaErrorDiagnostic("内存不足。");
+            }
+        });
 }
 
 bool FormulaSyntaxCheck(const std::string& formula, const std::string& catalogue) {
@@ -137,7 +140,8 @@ bool FormulaSyntaxCheck(const std::string& formula, const std::string& catalogue
 }
 
 bool checkFormula(const std::string& formula, const std::string& catalogue) {
-    return trapped("frmArgumentSet.CheckFormula()\\", [&] { return FormulaSyntaxCheck(formula, catalogue); });
+    return trapped("frmArgumentSet.CheckFormula()\\",
+                   [&] { return FormulaSyntaxCheck(formula, catalogue); });
 }
 
 std::string composeFormula(const std::string& functionName, const std::vector<std::string>& fields,
@@ -187,6 +191,8 @@ ParkedEntry decodeParked(const std::string& text) {
     return entry;
 }
 
-std::string completionMarker(const std::string& formula) { return "00" + formula; }
+std::string completionMarker(const std::string& formula) {
+    return "00" + formula;
+}
 
 }  // namespace nemro::dialogs

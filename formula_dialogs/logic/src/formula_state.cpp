@@ -14,7 +14,9 @@ thread_local DialogStyle gDialogStyle = DialogStyle::Classic;
 thread_local std::string gsSettingsOrganization;
 thread_local std::string gsSettingsApplication;
 
-std::int16_t cStack::Count() const { return static_cast<std::int16_t>(entries_.size()); }
+std::int16_t cStack::Count() const {
+    return static_cast<std::int16_t>(entries_.size());
+}
 
 void cStack::Push(const std::string& sFormula) {
     if (entries_.size() >= 32767) raisePlatform(err::Overflow, "cStack.Push");
@@ -30,6 +32,8 @@ std::string cStack::Pop() {
     return top;
 }
 
-void cStack::RemoveAll() { entries_.clear(); }
+void cStack::RemoveAll() {
+    entries_.clear();
+}
 
 }  // namespace nemro

@@ -26,16 +26,22 @@ namespace nemro::dialogs {
 namespace {
 constexpr const char* kSizeKey = "arguments";
 constexpr const char* kOkTag = "frmArgumentSet.cmdOK_Click()\\";
-constexpr int kPauseMs = 150;  // typing that stops this long is previewed
+constexpr int kPauseMs = 150;                     // typing that stops this long is previewed
 constexpr std::size_t kPreviewLimit = 64 * 1024;  // bytes of all fields previewed while typing
 
-QString esc(const std::string& s) { return qt::qs(s).toHtmlEscaped(); }
+QString esc(const std::string& s) {
+    return qt::qs(s).toHtmlEscaped();
+}
 
-std::optional<std::string> hostSample(const std::string& name) { return CFormulaSet().sampleValue(name); }
+std::optional<std::string> hostSample(const std::string& name) {
+    return CFormulaSet().sampleValue(name);
+}
 
 // Byte offsets of the preview's folding and character positions of the field.
 int charIndex(const std::string& utf8, std::size_t bytes) {
-    return static_cast<int>(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(std::min(bytes, utf8.size()))).size());
+    return static_cast<int>(
+        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(std::min(bytes, utf8.size())))
+            .size());
 }
 }  // namespace
 
@@ -115,7 +121,8 @@ frmModernArguments::frmModernArguments(Exchange& exchange)
     trapped("frmArgumentSet.Load()\\", [this] {
         load({}, 1);
         const std::vector<std::string> former = session().takeFormerFields(rowCount());
-        for (std::size_t j = 0; j < former.size(); ++j) field(static_cast<int>(j + 1))->setText(qt::qs(former[j]));
+        for (std::size_t j = 0; j < former.size(); ++j)
+            field(static_cast<int>(j + 1))->setText(qt::qs(former[j]));
         showRows();
         refreshNow();
     });
@@ -141,10 +148,12 @@ void frmModernArguments::clearRows() {
 
 void frmModernArguments::load(const std::vector<std::string>& fields, int focus) {
     clearRows();
-    previewer_ = std::make_unique<ArgumentPreviewer>(gsFunctionName, session().catalogue(), hostSample);
+    previewer_ =
+        std::make_unique<ArgumentPreviewer>(gsFunctionName, session().catalogue(), hostSample);
     setWindowTitle(tr("参数设置") + "(" + qt::qs(gsFunctionName) + ")");
     QString path;
-    for (const std::string& f : session().nestingPath()) path += (path.isEmpty() ? "" : " › ") + qt::qs(f);
+    for (const std::string& f : session().nestingPath())
+        path += (path.isEmpty() ? "" : " › ") + qt::qs(f);
     lblPath_->setText(path);
 
     const CatalogueFunction* function = catalogue_->function(gsFunctionName);
@@ -194,7 +203,8 @@ void frmModernArguments::load(const std::vector<std::string>& fields, int focus)
         rows_.push_back(r);
     }
     rowsGrid_->setRowStretch(static_cast<int>(names.size()) + 1, 1);
-    for (std::size_t i = 0; i < fields.size() && i < rows_.size(); ++i) rows_[i].text->setText(qt::qs(fields[i]));
+    for (std::size_t i = 0; i < fields.size() && i < rows_.size(); ++i)
+        rows_[i].text->setText(qt::qs(fields[i]));
     showRows();
     refreshNow();
     focusRow(focus);
@@ -204,7 +214,8 @@ void frmModernArguments::showRows() {
     const std::size_t shown = previewer_ ? previewer_->shownRows(fieldTexts()) : rows_.size();
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const bool visible = i < shown;
-        for (QWidget* w : std::initializer_list<QWidget*>{rows_[i].name, rows_[i].text, rows_[i].formula, rows_[i].value})
+        for (QWidget* w : std::initializer_list<QWidget*>{rows_[i].name, rows_[i].text,
+                                                          rows_[i].formula, rows_[i].value})
             w->setVisible(visible);
     }
 }
@@ -221,7 +232,8 @@ void frmModernArguments::showHelp(int row) {
         if (!a.datatype.empty()) {
             html += "<br>" + tr("数据类型：") + esc(a.datatype);
             if (const CatalogueDatatype* type = catalogue_->datatype(a.datatype))
-                if (!type->description.empty()) html += "<br>" + tr("类型说明：") + esc(type->description);
+                if (!type->description.empty())
+                    html += "<br>" + tr("类型说明：") + esc(type->description);
         }
     }
     txtHelp_->setHtml(html);
@@ -230,7 +242,8 @@ void frmModernArguments::showHelp(int row) {
 void frmModernArguments::fieldEdited(int row) {
     QLineEdit* edit = field(row);
     const std::string text = qt::ss(edit->text());
-    const std::size_t cursor = static_cast<std::size_t>(edit->text().left(edit->cursorPosition()).toUtf8().size());
+    const std::size_t cursor =
+        static_cast<std::size_t>(edit->text().left(edit->cursorPosition()).toUtf8().size());
     const FoldedInput folded = foldFullWidth(text, cursor);
     if (!folded.changed) return;
     edit->setText(qt::qs(folded.text));
@@ -266,7 +279,8 @@ void frmModernArguments::refresh() {
     }
     lblFormula_->setText(qt::qs(p.formula));
     lblResult_->setText(qt::qs(p.resultLine()));
-    lblResult_->setStyleSheet(p.message || p.result.state == PreviewState::Error ? "color:#c00000" : "");
+    lblResult_->setStyleSheet(p.message || p.result.state == PreviewState::Error ? "color:#c00000"
+                                                                                 : "");
 }
 
 std::vector<std::string> frmModernArguments::fieldTexts() const {

@@ -26,7 +26,7 @@ class ArgumentPreviewer;
 
 class frmModernArguments final : public FlowDialog {
     Q_OBJECT
-public:
+  public:
     // Loads the dialog for gsFunctionName; a failure leaves the constructor.
     explicit frmModernArguments(Exchange& exchange);
     ~frmModernArguments() override;
@@ -36,12 +36,12 @@ public:
     // Runs the preview now rather than after the pause in typing.
     void refreshNow();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
     void done(int result) override;
 
-private:
+  private:
     struct Row {
         QLabel* name;
         QLineEdit* text;

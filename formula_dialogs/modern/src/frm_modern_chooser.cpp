@@ -27,7 +27,9 @@ namespace {
 constexpr const char* kSizeKey = "chooser";
 constexpr const char* kRecentTitle = "最近使用";
 
-QString esc(const std::string& s) { return qt::qs(s).toHtmlEscaped(); }
+QString esc(const std::string& s) {
+    return qt::qs(s).toHtmlEscaped();
+}
 
 std::size_t charStart(const std::string& s, std::size_t i) {
     while (i > 0 && i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) --i;
@@ -46,7 +48,9 @@ Segment segment(const std::string& text, bool matched, std::size_t begin, std::s
     Segment s{qt::qs(text)};
     if (matched && begin < end && end <= text.size()) {
         s.markFrom = QString::fromUtf8(text.data(), static_cast<qsizetype>(begin)).size();
-        s.markTo = s.markFrom + QString::fromUtf8(text.data() + begin, static_cast<qsizetype>(end - begin)).size();
+        s.markTo =
+            s.markFrom +
+            QString::fromUtf8(text.data() + begin, static_cast<qsizetype>(end - begin)).size();
     }
     return s;
 }
@@ -54,7 +58,8 @@ Segment segment(const std::string& text, bool matched, std::size_t begin, std::s
 // A few characters of a long text around the match.
 Segment excerpt(const std::string& text, std::size_t begin, std::size_t end) {
     const std::size_t from = charStart(text, begin > 18 ? begin - 18 : 0);
-    const std::size_t to = std::max(charStart(text, std::min(text.size(), end + 30)), std::min(end, text.size()));
+    const std::size_t to =
+        std::max(charStart(text, std::min(text.size(), end + 30)), std::min(end, text.size()));
     Segment s = segment(text.substr(from, to - from), true, begin - from, end - from);
     if (from > 0) s.text.prepend(QChar(0x2026)), ++s.markFrom, ++s.markTo;
     if (to < text.size()) s.text.append(QChar(0x2026));
@@ -64,7 +69,7 @@ Segment excerpt(const std::string& text, std::size_t begin, std::size_t end) {
 
 // The functions listed: a category's, or the hits of a search with what matched.
 class FunctionHitModel final : public QAbstractListModel {
-public:
+  public:
     using QAbstractListModel::QAbstractListModel;
 
     void reset(std::vector<SearchHit> hits, bool showCategory) {
@@ -82,8 +87,9 @@ public:
     QVariant data(const QModelIndex& index, int role) const override {
         const CatalogueFunction* f = function(index.row());
         if (!f || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) return {};
-        return qt::qs(f->name + "  " + f->title +
-                      (showCategory_ && !f->categoryTitle.empty() ? "  · " + f->categoryTitle : ""));
+        return qt::qs(
+            f->name + "  " + f->title +
+            (showCategory_ && !f->categoryTitle.empty() ? "  · " + f->categoryTitle : ""));
     }
     // The row as it is drawn: the name, the title, the category while searching, and the
     // keyword or the part of the description that matched.
@@ -94,17 +100,20 @@ public:
         const auto part = [&](SearchField field, const std::string& text) {
             return segment(text, hit.field == field, hit.begin, hit.end);
         };
-        std::vector<Segment> line{part(SearchField::Name, f->name), part(SearchField::Title, f->title)};
+        std::vector<Segment> line{part(SearchField::Name, f->name),
+                                  part(SearchField::Title, f->title)};
         line[0].bold = true;
-        if (showCategory_ && !f->categoryTitle.empty()) line.push_back(part(SearchField::Category, f->categoryTitle));
+        if (showCategory_ && !f->categoryTitle.empty())
+            line.push_back(part(SearchField::Category, f->categoryTitle));
         if (hit.field == SearchField::Keywords && hit.keyword < f->keywords.size())
             line.push_back(segment(f->keywords[hit.keyword], true, hit.begin, hit.end));
-        if (hit.field == SearchField::Description) line.push_back(excerpt(f->description, hit.begin, hit.end));
+        if (hit.field == SearchField::Description)
+            line.push_back(excerpt(f->description, hit.begin, hit.end));
         for (std::size_t i = 2; i < line.size(); ++i) line[i].gray = true;
         return line;
     }
 
-private:
+  private:
     std::vector<SearchHit> hits_;
     bool showCategory_ = false;
 };
@@ -113,17 +122,19 @@ namespace {
 // Draws a hit's line with its matched part marked. Plain text drawing, not rich text: a
 // keystroke repaints every visible row.
 class HitDelegate final : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         QStyleOptionViewItem opt = option;
         initStyleOption(&opt, index);
         opt.text.clear();
         QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
         style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
         const bool selected = opt.state & QStyle::State_Selected;
-        const QColor text = opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+        const QColor text =
+            opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
         const QColor gray = selected ? text : opt.palette.color(QPalette::PlaceholderText);
         painter->save();
         painter->setClipRect(opt.rect);
@@ -135,7 +146,8 @@ public:
             font.setBold(s.bold);
             painter->setFont(font);
             const QFontMetrics fm(font);
-            const QString pieces[] = {s.text.left(s.markFrom), s.text.mid(s.markFrom, s.markTo - s.markFrom),
+            const QString pieces[] = {s.text.left(s.markFrom),
+                                      s.text.mid(s.markFrom, s.markTo - s.markFrom),
                                       s.text.mid(s.markTo)};
             for (int k = 0; k < 3 && x < right; ++k) {
                 if (pieces[k].isEmpty()) continue;
@@ -156,7 +168,8 @@ public:
     }
 };
 
-void describe(QWidget& w, const char* name, const QString& accessibleName, const QString& description) {
+void describe(QWidget& w, const char* name, const QString& accessibleName,
+              const QString& description) {
     w.setObjectName(name);
     w.setAccessibleName(accessibleName);
     w.setAccessibleDescription(description);
@@ -182,7 +195,8 @@ frmModernChooser::frmModernChooser(Exchange& exchange)
              tr("按函数名、说明、关键字或拼音搜索，如 ROUND、四舍五入、sswr"));
     txtSearch_->setPlaceholderText(tr("搜索：函数名、说明或拼音（如 sswr）"));
     txtSearch_->setClearButtonEnabled(true);
-    describe(*lstCategory_, "lstFormulaCategory", tr("函数分类"), tr("最近使用的函数和目录中的各类函数"));
+    describe(*lstCategory_, "lstFormulaCategory", tr("函数分类"),
+             tr("最近使用的函数和目录中的各类函数"));
     describe(*lstFunctions_, "lstFormulaName", tr("函数"), tr("所选分类中的函数，或搜索到的函数"));
     lstFunctions_->setModel(hits_);
     lstFunctions_->setItemDelegate(new HitDelegate(lstFunctions_));
@@ -247,7 +261,8 @@ frmModernChooser::frmModernChooser(Exchange& exchange)
     // selection once typing or arrowing pauses, so that each keystroke only filters.
     details_.setSingleShot(true);
     details_.setInterval(40);
-    connect(&details_, &QTimer::timeout, this, [this] { qt::runGuarded([this] { showDetails(); }); });
+    connect(&details_, &QTimer::timeout, this,
+            [this] { qt::runGuarded([this] { showDetails(); }); });
     txtSearch_->installEventFilter(this);
     connect(txtSearch_, &QLineEdit::textChanged, this,
             [this](const QString& q) { qt::runGuarded([this, q] { search(q); }); });
@@ -267,7 +282,8 @@ frmModernChooser::frmModernChooser(Exchange& exchange)
             [this] { details_.start(); });
     connect(lstFunctions_, &QListView::doubleClicked, this,
             [this] { qt::runGuarded([this] { cmdOK_Click(); }); });
-    connect(cmdOK_, &QPushButton::clicked, this, [this] { qt::runGuarded([this] { cmdOK_Click(); }); });
+    connect(cmdOK_, &QPushButton::clicked, this,
+            [this] { qt::runGuarded([this] { cmdOK_Click(); }); });
     connect(cmdCancel_, &QPushButton::clicked, this, [this] {
         session().cancel();
         unload();
@@ -340,7 +356,8 @@ void frmModernChooser::showDetails() {
                     (a.required ? tr("必选") : tr("可选")) + "</td><td>" + esc(a.description);
             if (!a.datatype.empty())
                 html += " <span style=\"color:gray\">（" + esc(a.datatype) +
-                        (type && !type->description.empty() ? "：" + esc(type->description) : QString()) +
+                        (type && !type->description.empty() ? "：" + esc(type->description)
+                                                            : QString()) +
                         "）</span>";
             html += "</td></tr>";
         }
@@ -360,9 +377,11 @@ void frmModernChooser::moveSelection(int step) {
 bool frmModernChooser::eventFilter(QObject* watched, QEvent* event) {
     if (watched == txtSearch_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        const int step = key == Qt::Key_Down ? 1 : key == Qt::Key_Up ? -1 : key == Qt::Key_PageDown ? 10
-                         : key == Qt::Key_PageUp                       ? -10
-                                                                       : 0;
+        const int step = key == Qt::Key_Down       ? 1
+                         : key == Qt::Key_Up       ? -1
+                         : key == Qt::Key_PageDown ? 10
+                         : key == Qt::Key_PageUp   ? -10
+                                                   : 0;
         if (step != 0) {
             moveSelection(step);
             return true;

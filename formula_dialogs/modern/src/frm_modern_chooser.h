@@ -29,7 +29,7 @@ class FunctionHitModel;
 
 class frmModernChooser final : public FlowDialog {
     Q_OBJECT
-public:
+  public:
     // Loads the catalogue; a catalogue failure leaves the constructor.
     explicit frmModernChooser(Exchange& exchange);
     ~frmModernChooser() override;
@@ -39,12 +39,12 @@ public:
     // Shows the selected function's help now rather than after the pause.
     void showDetails();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;  // Esc: clears the search first
     void done(int result) override;
 
-private:
+  private:
     void showCategory(int row);
     void search(const QString& query);
     void moveSelection(int step);

@@ -18,7 +18,7 @@ std::unique_ptr<QSettings> modernSettings() {
                                      ? QCoreApplication::organizationName()
                                      : qt::qs(gsSettingsOrganization);
     QString application = gsSettingsApplication.empty() ? QCoreApplication::applicationName()
-                                                         : qt::qs(gsSettingsApplication);
+                                                        : qt::qs(gsSettingsApplication);
     if (application.isEmpty()) application = "NemroFormulaSet";
     return std::make_unique<QSettings>(organization.isEmpty() ? application : organization,
                                        application);
@@ -38,7 +38,9 @@ void rememberRecentFunction(const std::string& name) {
     modernSettings()->setValue(kRecentKey, list);
 }
 
-void clearRecentFunctionList() { modernSettings()->remove(kRecentKey); }
+void clearRecentFunctionList() {
+    modernSettings()->remove(kRecentKey);
+}
 
 void restoreDialogSize(QWidget& dialog, const char* key) {
     const QSize size = modernSettings()->value(QString("NemroFormulaSet/%1Size").arg(key)).toSize();

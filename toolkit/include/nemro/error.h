@@ -16,10 +16,10 @@ inline constexpr std::int32_t Overflow = 6;
 inline constexpr std::int32_t SubscriptOutOfRange = 9;  // a list entry with too few fields
 inline constexpr std::int32_t DivisionByZero = 11;
 inline constexpr std::int32_t TypeMismatch = 13;
-inline constexpr std::int32_t ObjectNotSet = 91;          // a node that is not there
+inline constexpr std::int32_t ObjectNotSet = 91;           // a node that is not there
 inline constexpr std::int32_t InvalidPropertyValue = 380;  // e.g. selecting in an empty list
 inline constexpr std::int32_t NoSuchMember = 438;          // an attribute asked of a non-element
-inline constexpr std::int32_t NoSuchControl = 340;          // a control array element that is not there
+inline constexpr std::int32_t NoSuchControl = 340;  // a control array element that is not there
 inline constexpr std::int32_t Tokenizer = 34;
 inline constexpr std::int32_t Syntax = 35;
 inline constexpr std::int32_t Catalogue = static_cast<std::int32_t>(0x80040000u);
@@ -28,7 +28,7 @@ inline constexpr std::int32_t ArgumentList = static_cast<std::int32_t>(0x8004000
 }  // namespace err
 
 class NEMRO_API NemroError : public std::runtime_error {
-public:
+  public:
     NemroError(std::int32_t number, std::string source, std::string description)
         : std::runtime_error(description),
           number_(number),
@@ -45,7 +45,7 @@ public:
         return *this;
     }
 
-private:
+  private:
     std::int32_t number_;
     std::string source_;
     std::string description_;

@@ -2,8 +2,8 @@
 // become U+FFFD on conversion.
 #pragma once
 
-#include <string>
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace nemro::text {
@@ -19,7 +19,9 @@ bool isValidUtf8(std::string_view utf8) noexcept;
 bool appendUtf8(std::string& out, std::u16string_view s, std::size_t& i);
 
 // An ASCII decimal digit: formula text has no other digits.
-constexpr bool isDigit(char c) noexcept { return c >= '0' && c <= '9'; }
+constexpr bool isDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
 
 // Without leading and trailing blanks (U+0020 only, as formula and catalogue texts mean).
 std::string_view trimBlanks(std::string_view s) noexcept;

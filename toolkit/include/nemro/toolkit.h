@@ -10,7 +10,7 @@
 namespace nemro {
 
 class NEMRO_API IListBox {
-public:
+  public:
     virtual ~IListBox() = default;
     virtual void Clear() = 0;
     virtual void AddItem(const std::string& text) = 0;
@@ -26,14 +26,14 @@ public:
 };
 
 class NEMRO_API ILabel {
-public:
+  public:
     virtual ~ILabel() = default;
     virtual std::string Caption() const = 0;
     virtual void SetCaption(const std::string& caption) = 0;
 };
 
 class NEMRO_API ITextMetrics {
-public:
+  public:
     virtual ~ITextMetrics() = default;
     // Height in twips of one line of text in the dialog's current font.
     virtual int TextHeight(const std::string& sample) const = 0;

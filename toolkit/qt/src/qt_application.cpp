@@ -46,6 +46,8 @@ int twipsToPixels(int twips) {
     return twips >= 0 ? (twips + half) / kTwipsPerPixel : -((-twips + half) / kTwipsPerPixel);
 }
 
-int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+int pixelsToTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
 }  // namespace nemro::qt

@@ -19,7 +19,8 @@ void applyTwips(QWidget& w) {
     const int l = twipsLeft(w), t = twipsTop(w);
     const int x = twipsToPixels(l), y = twipsToPixels(t);
     // Width and height follow from the rounded edges, so adjacent controls meet.
-    w.setGeometry(x, y, twipsToPixels(l + twipsWidth(w)) - x, twipsToPixels(t + twipsHeight(w)) - y);
+    w.setGeometry(x, y, twipsToPixels(l + twipsWidth(w)) - x,
+                  twipsToPixels(t + twipsHeight(w)) - y);
 }
 }  // namespace
 
@@ -39,26 +40,39 @@ void setTwipsTop(QWidget& w, int top) {
     setTwipsGeometry(w, twipsLeft(w), top, twipsWidth(w), twipsHeight(w));
 }
 
-int twipsLeft(const QWidget& w) { return twipsProperty(w, "twipsLeft", w.x()); }
-int twipsTop(const QWidget& w) { return twipsProperty(w, "twipsTop", w.y()); }
-int twipsWidth(const QWidget& w) { return twipsProperty(w, "twipsWidth", w.width()); }
-int twipsHeight(const QWidget& w) { return twipsProperty(w, "twipsHeight", w.height()); }
+int twipsLeft(const QWidget& w) {
+    return twipsProperty(w, "twipsLeft", w.x());
+}
+int twipsTop(const QWidget& w) {
+    return twipsProperty(w, "twipsTop", w.y());
+}
+int twipsWidth(const QWidget& w) {
+    return twipsProperty(w, "twipsWidth", w.width());
+}
+int twipsHeight(const QWidget& w) {
+    return twipsProperty(w, "twipsHeight", w.height());
+}
 
 QtListBox::QtListBox(QListWidget& list, std::function<void()> onClick)
     : list_(list), onClick_(std::move(onClick)) {
-    connection_ = QObject::connect(&list_, &QListWidget::currentRowChanged, &list_, [this](int row) {
-        if (row >= 0 && onClick_) runGuarded(onClick_);
-    });
+    connection_ =
+        QObject::connect(&list_, &QListWidget::currentRowChanged, &list_, [this](int row) {
+            if (row >= 0 && onClick_) runGuarded(onClick_);
+        });
 }
 
-QtListBox::~QtListBox() { QObject::disconnect(connection_); }
+QtListBox::~QtListBox() {
+    QObject::disconnect(connection_);
+}
 
 void QtListBox::Clear() {
     const QSignalBlocker block(&list_);
     list_.clear();
 }
 
-void QtListBox::AddItem(const std::string& text) { list_.addItem(qs(text)); }
+void QtListBox::AddItem(const std::string& text) {
+    list_.addItem(qs(text));
+}
 
 std::string QtListBox::ItemText(int index) const {
     const QListWidgetItem* item = list_.item(index);
@@ -66,12 +80,17 @@ std::string QtListBox::ItemText(int index) const {
     return ss(item->text());
 }
 
-int QtListBox::ListCount() const { return list_.count(); }
+int QtListBox::ListCount() const {
+    return list_.count();
+}
 
-int QtListBox::ListIndex() const { return list_.currentRow(); }
+int QtListBox::ListIndex() const {
+    return list_.currentRow();
+}
 
 void QtListBox::SetListIndex(int index) {
-    if (index < -1 || index >= list_.count()) raisePlatform(err::InvalidArgument, "ListBox.ListIndex");
+    if (index < -1 || index >= list_.count())
+        raisePlatform(err::InvalidArgument, "ListBox.ListIndex");
     {
         const QSignalBlocker block(&list_);
         list_.setCurrentRow(index);
@@ -84,20 +103,27 @@ std::string QtListBox::Text() const {
     return item ? ss(item->text()) : std::string();
 }
 
-void QtListBox::EnableVerticalScrollBar(bool enable) { list_.verticalScrollBar()->setEnabled(enable); }
+void QtListBox::EnableVerticalScrollBar(bool enable) {
+    list_.verticalScrollBar()->setEnabled(enable);
+}
 
 int QtListBox::ClientHeight() const {
     // contentsRect is valid before the list is first shown, unlike the viewport's size.
     return pixelsToTwips(list_.contentsRect().height());
 }
 
-std::string QtLabel::Caption() const { return ss(label_.text()); }
+std::string QtLabel::Caption() const {
+    return ss(label_.text());
+}
 
-void QtLabel::SetCaption(const std::string& caption) { label_.setText(qs(caption)); }
+void QtLabel::SetCaption(const std::string& caption) {
+    label_.setText(qs(caption));
+}
 
 int QtTextMetrics::TextHeight(const std::string& sample) const {
     const QFontMetrics fm(widget_.font());
-    const int lines = sample.empty() ? 1 : static_cast<int>(QString::fromStdString(sample).count('\n')) + 1;
+    const int lines =
+        sample.empty() ? 1 : static_cast<int>(QString::fromStdString(sample).count('\n')) + 1;
     return pixelsToTwips(fm.height() * lines);
 }
 

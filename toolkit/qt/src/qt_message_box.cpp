@@ -15,15 +15,17 @@ MessageBoxFunction qtMessageBox() {
             std::cerr << title << ": " << text << '\n';
             return;
         }
-        QMessageBox box(icon == MsgIcon::Critical ? QMessageBox::Critical
-                                                  : QMessageBox::Information,
-                        qs(title), qs(text), QMessageBox::Ok, QApplication::activeModalWidget());
+        QMessageBox box(
+            icon == MsgIcon::Critical ? QMessageBox::Critical : QMessageBox::Information, qs(title),
+            qs(text), QMessageBox::Ok, QApplication::activeModalWidget());
         box.setTextFormat(Qt::PlainText);
         box.exec();
     };
 }
 
-MessageBoxFunction installQtMessageBox() { return setMessageBox(qtMessageBox()); }
+MessageBoxFunction installQtMessageBox() {
+    return setMessageBox(qtMessageBox());
+}
 
 std::string failureText(const std::exception& e) {
     if (const auto* ne = dynamic_cast<const NemroError*>(&e)) {

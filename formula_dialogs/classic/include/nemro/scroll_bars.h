@@ -63,13 +63,13 @@ struct SCROLLINFO {
 // Range, page, position and track position of one bar with the platform's rules: the
 // page never exceeds the range, the position stays within [nMin, nMax - (nPage - 1)].
 class ScrollInfoModel {
-public:
+  public:
     void Get(SCROLLINFO& si) const;  // fills the fields named by si.fMask
     void Set(const SCROLLINFO& si);  // writes the fields named by si.fMask, then clamps
     void SetTrackPos(std::int32_t pos) { trackPos_ = pos; }
     std::int32_t LastPosition() const;  // the largest position the clamping allows
 
-private:
+  private:
     std::int32_t min_ = 0;
     std::int32_t max_ = 100;
     std::uint32_t page_ = 0;
@@ -82,7 +82,7 @@ class cScrollBars;
 // The window whose bars a cScrollBars controls. `flat` tells which family of platform
 // functions the controller calls (flat scroll bars or the standard ones).
 class IScrollWindow {
-public:
+  public:
     virtual ~IScrollWindow() = default;
     virtual void GetScrollInfo(std::int32_t eBar, SCROLLINFO& si, bool flat) = 0;
     virtual void SetScrollInfo(std::int32_t eBar, const SCROLLINFO& si, bool redraw, bool flat) = 0;
@@ -100,7 +100,7 @@ public:
 };
 
 class cScrollBars {
-public:
+  public:
     cScrollBars() = default;
     ~cScrollBars();
     cScrollBars(const cScrollBars&) = delete;
@@ -142,7 +142,7 @@ public:
 
     static const std::vector<std::uint32_t>& RoutedMessages();
 
-private:
+  private:
     bool flat() const { return !m_bRegularOnly; }
     void ReadScrollInfo(std::int32_t eBar, SCROLLINFO& si, std::uint32_t mask);
     void WriteScrollInfo(std::int32_t eBar, SCROLLINFO& si, std::uint32_t mask);

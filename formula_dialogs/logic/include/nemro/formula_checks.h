@@ -28,7 +28,8 @@ int checkRequired(const std::string& functionName, const std::vector<std::string
 // Brackets, characters and the engine's evaluation: the message of the first check that
 // fails, none when the formula passes. A failure the check cannot judge (the catalogue,
 // say) is raised, whatever its number, so that the user always learns of it.
-std::optional<Diagnostic> diagnoseFormula(const std::string& formula, const std::string& catalogue = "");
+std::optional<Diagnostic> diagnoseFormula(const std::string& formula,
+                                          const std::string& catalogue = "");
 // The same, shown; false when a check failed.
 bool checkFormula(const std::string& formula, const std::string& catalogue = "");
 bool FormulaSyntaxCheck(const std::string& formula, const std::string& catalogue = "");

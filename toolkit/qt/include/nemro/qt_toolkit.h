@@ -2,11 +2,10 @@
 // list boxes, labels, text metrics and twips geometry.
 #pragma once
 
-#include <functional>
-#include <string>
-
 #include <QMetaObject>
 #include <QString>
+#include <functional>
+#include <string>
 
 #include "nemro/message_box.h"
 #include "nemro/toolkit.h"
@@ -63,7 +62,7 @@ int twipsHeight(const QWidget& w);
 // selection made through SetListIndex (failures pass to the caller) and for one made
 // by the user (failures are shown, see runGuarded).
 class QtListBox final : public IListBox {
-public:
+  public:
     QtListBox(QListWidget& list, std::function<void()> onClick);
     ~QtListBox() override;
     QtListBox(const QtListBox&) = delete;
@@ -81,32 +80,36 @@ public:
 
     QListWidget& widget() const { return list_; }
 
-private:
+  private:
     QListWidget& list_;
     std::function<void()> onClick_;
     QMetaObject::Connection connection_;
 };
 
 class QtLabel final : public ILabel {
-public:
+  public:
     explicit QtLabel(QLabel& label) : label_(label) {}
     std::string Caption() const override;
     void SetCaption(const std::string& caption) override;
 
-private:
+  private:
     QLabel& label_;
 };
 
 class QtTextMetrics final : public ITextMetrics {
-public:
+  public:
     explicit QtTextMetrics(const QWidget& w) : widget_(w) {}
     int TextHeight(const std::string& sample) const override;
 
-private:
+  private:
     const QWidget& widget_;
 };
 
-inline QString qs(const std::string& s) { return QString::fromStdString(s); }
-inline std::string ss(const QString& s) { return s.toStdString(); }
+inline QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+inline std::string ss(const QString& s) {
+    return s.toStdString();
+}
 
 }  // namespace nemro::qt
