@@ -292,7 +292,6 @@ std::vector<std::string> frmModernArguments::fieldTexts() const {
 void frmModernArguments::focusRow(int row) {
     QLineEdit* edit = field(row);
     if (!edit) return;
-    edit->setVisible(true);
     edit->setFocus();
     showHelp(row);
 }
