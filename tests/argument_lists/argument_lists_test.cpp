@@ -50,10 +50,7 @@ TEST(GetValueByName, AnswersTheFirstEntryWithTheNameIgnoringCaseOrFailsTagged) {
 
 TEST(ArgumentList, ReadsEntriesUntilOneHasFewerThanThreeFields) {
     // The entries read, as written back; a text that is its own reading round-trips.
-    const struct {
-        std::string text, entries;
-        std::size_t shortEntry;
-    } rows[] = {
+    const std::tuple<std::string, std::string, std::size_t> rows[] = {
         {"", "", 0},
         {" A , 1,d ;B,,b", " A , 1,d ;B,,b", 0},
         {"A,1,d,x", "A,1,d", 0},  // fields after the third are ignored
@@ -62,10 +59,10 @@ TEST(ArgumentList, ReadsEntriesUntilOneHasFewerThanThreeFields) {
         {"A,1,d;", "A,1,d", 2},
         {";A,1,d", "", 1},
     };
-    for (const auto& c : rows) {
-        const ArgumentListReading r = readArgumentList(list(c.text));
-        EXPECT_EQ(writeArgumentList(r.entries), list(c.entries)) << c.text;
-        EXPECT_EQ(r.shortEntry, c.shortEntry) << c.text;
+    for (const auto& [text, entries, shortEntry] : rows) {
+        const ArgumentListReading r = readArgumentList(list(text));
+        EXPECT_EQ(writeArgumentList(r.entries), list(entries)) << text;
+        EXPECT_EQ(r.shortEntry, shortEntry) << text;
     }
 }
 

@@ -21,13 +21,13 @@ namespace {
 // SetArgument shows the Qt editor, as the component installs it.
 [[maybe_unused]] const bool kEditorInstalled = (qt::installQtArgumentEditor(), true);
 
-const std::string kTwo =
-    "RATE\x0e"
-    "0.05\x0e"
-    "税率\x0f"
-    "BASE\x0e"
-    "100\x0e"
-    "基数";
+// The list text with ";" for the entry separator and "," for the field one.
+std::string entries(std::string text) {
+    for (char& c : text) c = c == ';' ? kEntrySeparator : c == ',' ? kFieldSeparator : c;
+    return text;
+}
+
+const std::string kTwo = entries("RATE,0.05,税率;BASE,100,基数");
 
 QTreeWidget& list(QWidget& d) {
     return *find<QTreeWidget>(d, "lvArgument");
@@ -115,13 +115,13 @@ TEST(frmArgumentSet1, LoadsWithItsCaptionGeometryColumnsAndTabOrder) {
         {"Label3", "参数描述", {2880, 2160, 720, 180}},
     };
     for (int i = 0; i < 12; ++i) {
-        QWidget* w = find<QWidget>(d, controls[i].name);
+        const char* name = controls[i].name;
+        QWidget* w = find<QWidget>(d, name);
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(twips(*w), controls[i].twips) << controls[i].name;
-        EXPECT_EQ(w->property("text").toString(), controls[i].caption)
-            << controls[i].name;  // empty boxes too
+        EXPECT_EQ(twips(*w), controls[i].twips) << name;
+        EXPECT_EQ(w->property("text").toString(), controls[i].caption) << name;  // boxes: empty
         if (i >= 8) continue;
-        EXPECT_EQ(QApplication::focusWidget(), w) << controls[i].name;
+        EXPECT_EQ(QApplication::focusWidget(), w) << name;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     QTreeWidget& lv = list(d);
@@ -172,25 +172,11 @@ TEST(frmArgumentSet1, ClickModifyAndDeleteActOnTheClickedItem) {
     EXPECT_EQ(row(d, 0), QStringList({"RATE", "0.05", "税率"}));
     EXPECT_EQ(boxes(d)[0], "Y");
     act(d, {"cmdExit"});
-    EXPECT_EQ(s.fields.m_sArgument,
-              "RATE\x0e"
-              "0.05\x0e"
-              "税率");
+    EXPECT_EQ(s.fields.m_sArgument, entries("RATE,0.05,税率"));
 }
 
 TEST(frmArgumentSet1, AShortEntryShowsTheEntriesBeforeItAndOneMessage) {
-    Shown s(
-        "A\x0e"
-        "1\x0e"
-        "a\x0f"
-        "B\x0e"
-        "2\x0e"
-        "b\x0f"
-        "C\x0e"
-        "3\x0f"
-        "D\x0e"
-        "4\x0e"
-        "d");
+    Shown s(entries("A,1,a;B,2,b;C,3;D,4,d"));
     EXPECT_EQ(list(s.d()).topLevelItemCount(), 2);
     EXPECT_EQ(s.messages.messages,
               std::vector<Message>{information(
@@ -213,30 +199,12 @@ TEST(SetArgument, ReturnsTheSavedListAfterExitAndTheHandedTextOtherwise) {
         std::vector<QString> ops;
         std::string returned;
     } cases[] = {
-        {kTwo,
-         {"TAX|7|", "cmdNew", "cmdExit"},
-         kTwo + "\x0f"
-                "TAX\x0e"
-                "7\x0e"},  // in display order
-        {"A\x0e"
-         "1\x0e"
-         "a",
-         {"item 0", "cmdDelete", "cmdExit"},
-         ""},
+        {kTwo, {"TAX|7|", "cmdNew", "cmdExit"}, kTwo + entries(";TAX,7,")},  // in display order
+        {entries("A,1,a"), {"item 0", "cmdDelete", "cmdExit"}, ""},
         {kTwo, {"TAX|7|", "cmdNew", "frame"}, kTwo},
         {kTwo, {"item 0", "cmdDelete", "Esc"}, kTwo},
-        {"A\x0e"
-         "1\x0e"
-         "a\x0f"
-         "B",
-         {"cmdExit"},
-         "A\x0e"
-         "1\x0e"
-         "a"},  // a short entry is not saved back
-        {"",
-         {"TAX|7|", "&cmdNew", "&cmdExit"},
-         "TAX\x0e"
-         "7\x0e"},
+        {entries("A,1,a;B"), {"cmdExit"}, entries("A,1,a")},  // a short entry is not saved back
+        {"", {"TAX|7|", "&cmdNew", "&cmdExit"}, entries("TAX,7,")},
         {"", {"TAX|7|", "Enter", "cmdExit"}, ""},
     };
     for (const auto& c : cases)
@@ -244,17 +212,9 @@ TEST(SetArgument, ReturnsTheSavedListAfterExitAndTheHandedTextOtherwise) {
     // The clicked position stays from one showing to the next, and Argument keeps the saved list.
     setArgument(kTwo, {"item 1", "cmdExit"});
     EXPECT_EQ(argumentEditorFields().m_iCurIndex, 2);
-    const std::string result = setArgument(
-        "P\x0e\x0e\x0f"
-        "Q\x0e\x0e\x0f"
-        "R\x0e\x0e",
-        {"Z|26|", "cmdModify", "cmdExit"});
-    EXPECT_EQ(result,
-              "P\x0e\x0e\x0f"
-              "Z\x0e"
-              "26\x0e\x0f"
-              "R\x0e\x0e");
-    EXPECT_EQ(argumentEditorFields().m_sArgument, result);
+    EXPECT_EQ(setArgument(entries("P,,;Q,,;R,,"), {"Z|26|", "cmdModify", "cmdExit"}),
+              entries("P,,;Z,26,;R,,"));
+    EXPECT_EQ(argumentEditorFields().m_sArgument, entries("P,,;Z,26,;R,,"));
 }
 
 }  // namespace

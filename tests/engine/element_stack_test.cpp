@@ -31,14 +31,10 @@ TEST(ElementStack, PopPeekSetAtAndClone) {
     EXPECT_EQ(e, ExpElement{});  // a failed pop empties the out element
     CExpElmStack s = filled(3);
     // index 0 and the count both address the top
-    struct {
-        int index;
-        bool ok;
-        const char* text;
-    } cases[] = {{0, true, "3"}, {1, true, "1"}, {3, true, "3"}, {4, false, ""}, {-1, false, ""}};
-    for (auto c : cases)
-        EXPECT_EQ(std::pair(s.Peek(e, c.index), e.Text), std::pair(c.ok, std::string(c.text)))
-            << c.index;
+    const std::tuple<int, bool, std::string> cases[] = {
+        {0, true, "3"}, {1, true, "1"}, {3, true, "3"}, {4, false, ""}, {-1, false, ""}};
+    for (auto [index, ok, text] : cases)
+        EXPECT_EQ(std::pair(s.Peek(e, index), e.Text), std::pair(ok, text)) << index;
     EXPECT_FALSE(s.SetAt(num(9), 4) || CExpElmStack().SetAt(num(9), 0));
     EXPECT_TRUE(s.SetAt(num(9), 1) && s.Peek(e, 1) && e.Text == "9");
     CExpElmStack c = s.Clone();  // independent, in the same order

