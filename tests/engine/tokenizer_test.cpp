@@ -55,11 +55,9 @@ TEST(Tokenizer, SplitsTextsIntoElements) {
         const char* out;
         std::vector<std::int32_t> ends = {};
     } cases[] = {
-        {"A1^2", "A1^2"},
         {"1e5", "1 e5"},
         {"x.y%", "x.y%"},
         {"\t\r\n 1", "1"},
-        {"12.5%", "0.1250"},
         {"5%3", "0.05003"},
         {"falſe&1", "False & 1"},
         {"金额 true金 ｔｒｕｅ trué 가나", "金额 true金 ｔｒｕｅ trué 가나"},
