@@ -266,15 +266,11 @@ TEST_P(Lint, ReportsTheFaultOnItsLine) {
     const std::vector<LintProblem> problems =
         lintCatalogue(write(replaceAll(kClean, c.from, c.to)));
     EXPECT_EQ(problems.size(), c.problems) << ::testing::PrintToString(problems);
-    EXPECT_TRUE(std::any_of(problems.begin(), problems.end(),
-                            [&](const LintProblem& p) {
-                                return p.line == c.line &&
-                                       p.message.find(c.fragment) != std::string::npos;
-                            }))
-        << "expected line " << c.line << ": " << c.fragment << "\ngot:\n"
-        << ::testing::PrintToString(problems);
-    EXPECT_TRUE(std::is_sorted(problems.begin(), problems.end(),
-                               [](const auto& a, const auto& b) { return a.line < b.line; }));
+    const auto expected = [&](const LintProblem& p) {
+        return p.line == c.line && p.message.find(c.fragment) != std::string::npos;
+    };
+    EXPECT_TRUE(std::ranges::any_of(problems, expected)) << c.line << ": " << c.fragment;
+    EXPECT_TRUE(std::ranges::is_sorted(problems, {}, &LintProblem::line));
 }
 
 INSTANTIATE_TEST_SUITE_P(OneFault, Lint, ::testing::ValuesIn(lintCases()),
