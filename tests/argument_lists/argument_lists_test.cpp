@@ -19,19 +19,22 @@ std::string list(std::string text) {
 }
 
 TEST(GetValueByName, AnswersTheFirstEntryWithTheNameIgnoringCaseOrFailsTagged) {
-    const std::string taxes = list("RATE,0.05,税率;base,100,基数;Base,200,"), subscript = "9 下标越界。";
-    const struct { std::string list, name, answer; } rows[] = {
+    const std::string taxes = list("RATE,0.05,税率;base,100,基数;Base,200,"),
+                      subscript = "9 下标越界。";
+    const struct {
+        std::string list, name, answer;
+    } rows[] = {
         {taxes, "RATE", "0.05"},
         {taxes, "BASE", "100"},  // of two names differing in case, the first
         {taxes, "RATE ", ""},    // neither side is trimmed
         {list("A,1,d,extra"), "a", "1"},
-        {list("X;A,2,"), "A", "2"},     // a name-only entry that does not match is passed
-        {list("A,3,;"), "A", "3"},      // an empty entry after the match is never reached
+        {list("X;A,2,"), "A", "2"},              // a name-only entry that does not match is passed
+        {list("A,3,;"), "A", "3"},               // an empty entry after the match is never reached
         {"", "", "-2147221503 参数没有给定！"},  // before the name is looked at
         {list("A,1,"), "", "-2147221502 参数名称没有给定！"},
         {list("X,1,;;A,2,"), "A", subscript},  // an empty entry before a match
         {list("A,2,;"), "B", subscript},
-        {list("A"), "a", subscript},          // a match without a value
+        {list("A"), "a", subscript},  // a match without a value
     };
     for (const auto& c : rows) {
         std::string answer;
@@ -47,7 +50,7 @@ TEST(GetValueByName, AnswersTheFirstEntryWithTheNameIgnoringCaseOrFailsTagged) {
 
 TEST(ArgumentList, ReadsEntriesUntilOneHasFewerThanThreeFields) {
     // The entries read, as written back; a text that is its own reading round-trips.
-    const struct { std::string text, entries; std::size_t shortEntry; } rows[] = {
+    const std::tuple<std::string, std::string, std::size_t> rows[] = {
         {"", "", 0},
         {" A , 1,d ;B,,b", " A , 1,d ;B,,b", 0},
         {"A,1,d,x", "A,1,d", 0},  // fields after the third are ignored
@@ -56,16 +59,17 @@ TEST(ArgumentList, ReadsEntriesUntilOneHasFewerThanThreeFields) {
         {"A,1,d;", "A,1,d", 2},
         {";A,1,d", "", 1},
     };
-    for (const auto& c : rows) {
-        const ArgumentListReading r = readArgumentList(list(c.text));
-        EXPECT_EQ(writeArgumentList(r.entries), list(c.entries)) << c.text;
-        EXPECT_EQ(r.shortEntry, c.shortEntry) << c.text;
+    for (const auto& [text, entries, shortEntry] : rows) {
+        const ArgumentListReading r = readArgumentList(list(text));
+        EXPECT_EQ(writeArgumentList(r.entries), list(entries)) << text;
+        EXPECT_EQ(r.shortEntry, shortEntry) << text;
     }
 }
 
 TEST(ArgumentEditor, ClicksAnyItemOfAHundredThousand) {
     std::string text = "N0,0,";
-    for (int i = 1; i < 100000; ++i) text += ";N" + std::to_string(i) + "," + std::to_string(i) + ",";
+    for (int i = 1; i < 100000; ++i)
+        text += ";N" + std::to_string(i) + "," + std::to_string(i) + ",";
     ArgumentEditorFields fields;
     ArgumentListEditor editor(fields);
     editor.ReadArgument(list(text));
@@ -87,12 +91,17 @@ TEST(SetArgument, FailsWithoutAnInstalledEditor) {
 TEST(ArgumentEditor, NewModifyAndDeleteKeepNamesUniqueAndActOnTheClickedItem) {
     // On the list A,1,a;B,2,b;C,3,c after a click (0: none); New trims what it adds,
     // Modify stores as typed. `saved` is the list then, "" when it did not change.
-    const struct { int clicked; char button; ArgumentTexts typed; const char* saved; } rows[] = {
+    const struct {
+        int clicked;
+        char button;
+        ArgumentTexts typed;
+        const char* saved;
+    } rows[] = {
         {0, 'N', {" D ", " 4 ", " d "}, "A,1,a;B,2,b;C,3,c;D,4,d"},
         {0, 'N', {"", "9", "x"}, ""},
-        {0, 'N', {"  ", "", ""}, "A,1,a;B,2,b;C,3,c;,,"},            // blanks: an empty name
+        {0, 'N', {"  ", "", ""}, "A,1,a;B,2,b;C,3,c;,,"},              // blanks: an empty name
         {0, 'N', {"E\x0f", "5\x0e", "e"}, "A,1,a;B,2,b;C,3,c;E,5,e"},  // no separators get in
-        {0, 'N', {"B\x0e", "9", ""}, ""},                             // nor past the name check
+        {0, 'N', {"B\x0e", "9", ""}, ""},                              // nor past the name check
         {2, 'M', {" X ", " 9", "d "}, "A,1,a; X , 9,d ;C,3,c"},
         {2, 'M', {"b", "9", ""}, "A,1,a;b,9,;C,3,c"},  // its own name in another case
         {2, 'M', {"a", "9", ""}, ""},
@@ -110,7 +119,8 @@ TEST(ArgumentEditor, NewModifyAndDeleteKeepNamesUniqueAndActOnTheClickedItem) {
         editor.ReadArgument(list("A,1,a;B,2,b;C,3,c"));
         editor.Click(c.clicked);
         const bool changed = c.button == 'N'   ? editor.New(c.typed)
-                             : c.button == 'M' ? editor.Modify(c.typed) : editor.Delete();
+                             : c.button == 'M' ? editor.Modify(c.typed)
+                                               : editor.Delete();
         editor.SaveArgument();
         EXPECT_EQ(changed, *c.saved != '\0') << c.button << " " << c.typed.name;
         EXPECT_EQ(fields.m_sArgument, list(*c.saved ? c.saved : "A,1,a;B,2,b;C,3,c"));

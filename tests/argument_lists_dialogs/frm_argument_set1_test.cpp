@@ -1,5 +1,7 @@
 // frmArgumentSet1 offscreen: its layout, its buttons and the list click, and complete
 // SetArgument calls driven as a user would.
+#include "frm_argument_set1.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,7 +12,6 @@
 #include <QTreeWidget>
 
 #include "dialog_support.h"
-#include "frm_argument_set1.h"
 #include "nemro/argument_set.h"
 #include "nemro/qt_argument_editor.h"
 
@@ -20,9 +21,17 @@ namespace {
 // SetArgument shows the Qt editor, as the component installs it.
 [[maybe_unused]] const bool kEditorInstalled = (qt::installQtArgumentEditor(), true);
 
-const std::string kTwo = "RATE\x0e" "0.05\x0e" "税率\x0f" "BASE\x0e" "100\x0e" "基数";
+// The list text with ";" for the entry separator and "," for the field one.
+std::string entries(std::string text) {
+    for (char& c : text) c = c == ';' ? kEntrySeparator : c == ',' ? kFieldSeparator : c;
+    return text;
+}
 
-QTreeWidget& list(QWidget& d) { return *find<QTreeWidget>(d, "lvArgument"); }
+const std::string kTwo = entries("RATE,0.05,税率;BASE,100,基数");
+
+QTreeWidget& list(QWidget& d) {
+    return *find<QTreeWidget>(d, "lvArgument");
+}
 
 QStringList boxes(QWidget& d) {
     return {find<QLineEdit>(d, "txtArgName")->text(), find<QLineEdit>(d, "txtArgValue")->text(),
@@ -49,15 +58,22 @@ void act(QWidget& d, const std::vector<QString>& ops) {
         } else if (op.startsWith('&')) {
             auto* button = find<QPushButton>(d, op.mid(1));
             bool clicked = false;
-            QObject::connect(button, &QPushButton::clicked, &d, [&] { clicked = true; }, Qt::SingleShotConnection);
+            QObject::connect(
+                button, &QPushButton::clicked, &d, [&] { clicked = true; },
+                Qt::SingleShotConnection);
             QApplication::setActiveWindow(&d);
-            QTest::keyClick(&d, button->text().at(button->text().indexOf('&') + 1).toLatin1(), Qt::AltModifier);
+            QTest::keyClick(&d, button->text().at(button->text().indexOf('&') + 1).toLatin1(),
+                            Qt::AltModifier);
             // An accelerator clicks its button a moment later, as a mouse would.
             EXPECT_TRUE(QTest::qWaitFor([&] { return clicked; }, 2000)) << op.toStdString();
-        } else if (op == "Enter") QTest::keyClick(find<QLineEdit>(d, "txtArgName"), Qt::Key_Return);
-        else if (op == "Esc") QTest::keyClick(&d, Qt::Key_Escape);
-        else if (op == "frame") d.close();
-        else click(d, op);
+        } else if (op == "Enter")
+            QTest::keyClick(find<QLineEdit>(d, "txtArgName"), Qt::Key_Return);
+        else if (op == "Esc")
+            QTest::keyClick(&d, Qt::Key_Escape);
+        else if (op == "frame")
+            d.close();
+        else
+            click(d, op);
     }
 }
 
@@ -85,40 +101,51 @@ TEST(frmArgumentSet1, LoadsWithItsCaptionGeometryColumnsAndTabOrder) {
         QString caption;
         QRect twips;
     } controls[] = {
-        {"txtArgName", "", {960, 2385, 1695, 270}},   {"txtArgValue", "", {960, 2880, 1695, 270}},
-        {"txtArgDesc", "", {2880, 2400, 2775, 735}},  {"cmdNew", "新建(&N)", {120, 3480, 1095, 375}},
-        {"cmdModify", "修改(&M)", {1560, 3480, 1095, 375}}, {"cmdDelete", "删除(&D)", {3000, 3480, 1095, 375}},
-        {"cmdExit", "退出(&X)", {4440, 3480, 1095, 375}}, {"lvArgument", "", {0, 0, 5655, 2055}},
-        {"Frame1", "", {0, 3240, 5655, 135}},        {"Label1", "参数名称", {120, 2400, 720, 180}},
-        {"Label2", "参数值", {120, 2895, 540, 180}},  {"Label3", "参数描述", {2880, 2160, 720, 180}},
+        {"txtArgName", "", {960, 2385, 1695, 270}},
+        {"txtArgValue", "", {960, 2880, 1695, 270}},
+        {"txtArgDesc", "", {2880, 2400, 2775, 735}},
+        {"cmdNew", "新建(&N)", {120, 3480, 1095, 375}},
+        {"cmdModify", "修改(&M)", {1560, 3480, 1095, 375}},
+        {"cmdDelete", "删除(&D)", {3000, 3480, 1095, 375}},
+        {"cmdExit", "退出(&X)", {4440, 3480, 1095, 375}},
+        {"lvArgument", "", {0, 0, 5655, 2055}},
+        {"Frame1", "", {0, 3240, 5655, 135}},
+        {"Label1", "参数名称", {120, 2400, 720, 180}},
+        {"Label2", "参数值", {120, 2895, 540, 180}},
+        {"Label3", "参数描述", {2880, 2160, 720, 180}},
     };
     for (int i = 0; i < 12; ++i) {
-        QWidget* w = find<QWidget>(d, controls[i].name);
+        const char* name = controls[i].name;
+        QWidget* w = find<QWidget>(d, name);
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(twips(*w), controls[i].twips) << controls[i].name;
-        EXPECT_EQ(w->property("text").toString(), controls[i].caption) << controls[i].name;  // empty boxes too
+        EXPECT_EQ(twips(*w), controls[i].twips) << name;
+        EXPECT_EQ(w->property("text").toString(), controls[i].caption) << name;  // boxes: empty
         if (i >= 8) continue;
-        EXPECT_EQ(QApplication::focusWidget(), w) << controls[i].name;
+        EXPECT_EQ(QApplication::focusWidget(), w) << name;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     QTreeWidget& lv = list(d);
     const QTreeWidgetItem& header = *lv.headerItem();
-    EXPECT_EQ(QStringList({header.text(0), header.text(1), header.text(2), QString::number(lv.topLevelItemCount())}),
+    EXPECT_EQ(QStringList({header.text(0), header.text(1), header.text(2),
+                           QString::number(lv.topLevelItemCount())}),
               QStringList({"参数名称", "参数值", "参数描述", "0"}));
     // A sixth of the width each for name and value, the rest for the description; no
     // horizontal scroll bar.
-    const int inner = lv.viewport()->width() + (lv.verticalScrollBar()->isVisible() ? lv.verticalScrollBar()->width() : 0);
+    const int inner = lv.viewport()->width() +
+                      (lv.verticalScrollBar()->isVisible() ? lv.verticalScrollBar()->width() : 0);
     EXPECT_EQ(QList<int>({lv.columnWidth(0), lv.columnWidth(1), lv.columnWidth(2)}),
               QList<int>({inner / 6, inner / 6, lv.viewport()->width() - 2 * (inner / 6)}));
 }
 
 TEST(frmArgumentSet1, NewAddsTrimmedTextsUnderANameNotYetTaken) {
     Shown s(kTwo);
-    // Refused: a name taken in another case or with blanks, an empty name; the boxes keep their texts.
+    // Refused: a name taken in another case or with blanks, an empty name; the boxes keep their
+    // texts.
     for (const QString typed : {"rate|1|x", " BASE  |1|x", "|1|x", "  TAX | 7 | 税 "}) {
         act(s.d(), {typed, "cmdNew"});
         const bool added = typed.contains("TAX");
-        EXPECT_EQ(row(s.d(), 2), added ? QStringList({"TAX", "7", "税"}) : QStringList()) << typed.toStdString();
+        EXPECT_EQ(row(s.d(), 2), added ? QStringList({"TAX", "7", "税"}) : QStringList())
+            << typed.toStdString();
         EXPECT_EQ(boxes(s.d()), added ? QStringList({"", "", ""}) : typed.split('|'));
     }
     EXPECT_EQ(s.messages.messages, std::vector<Message>{});
@@ -128,29 +155,33 @@ TEST(frmArgumentSet1, ClickModifyAndDeleteActOnTheClickedItem) {
     Shown s(kTwo);
     QWidget& d = s.d();
     act(d, {"cmdDelete", "X|1|", "cmdModify"});  // nothing clicked: nothing changes
-    EXPECT_EQ(row(d, 0) << QString::number(list(d).topLevelItemCount()), QStringList({"RATE", "0.05", "税率", "2"}));
+    EXPECT_EQ(row(d, 0) << QString::number(list(d).topLevelItemCount()),
+              QStringList({"RATE", "0.05", "税率", "2"}));
     act(d, {"item 1"});
-    EXPECT_EQ(boxes(d) << QString::number(s.fields.m_iCurIndex), QStringList({"BASE", "100", "基数", "2"}));
+    EXPECT_EQ(boxes(d) << QString::number(s.fields.m_iCurIndex),
+              QStringList({"BASE", "100", "基数", "2"}));
     act(d, {" base | 200|基数 ", "cmdModify"});
     EXPECT_EQ(row(d, 1), QStringList({" base ", " 200", "基数 "}));  // stored as typed
     EXPECT_EQ(boxes(d), row(d, 1));
     act(d, {"Rate|9|", "cmdModify"});  // another item's name is refused
     EXPECT_EQ(row(d, 1)[0], " base ");
     act(d, {"cmdDelete"});
-    EXPECT_EQ(boxes(d) << QString::number(list(d).topLevelItemCount()), QStringList({"", "", "", "1"}));
+    EXPECT_EQ(boxes(d) << QString::number(list(d).topLevelItemCount()),
+              QStringList({"", "", "", "1"}));
     act(d, {"Y|1|", "cmdModify", "cmdDelete"});  // the position lies beyond the last item
     EXPECT_EQ(row(d, 0), QStringList({"RATE", "0.05", "税率"}));
     EXPECT_EQ(boxes(d)[0], "Y");
     act(d, {"cmdExit"});
-    EXPECT_EQ(s.fields.m_sArgument, "RATE\x0e" "0.05\x0e" "税率");
+    EXPECT_EQ(s.fields.m_sArgument, entries("RATE,0.05,税率"));
 }
 
 TEST(frmArgumentSet1, AShortEntryShowsTheEntriesBeforeItAndOneMessage) {
-    Shown s("A\x0e" "1\x0e" "a\x0f" "B\x0e" "2\x0e" "b\x0f" "C\x0e" "3\x0f" "D\x0e" "4\x0e" "d");
+    Shown s(entries("A,1,a;B,2,b;C,3;D,4,d"));
     EXPECT_EQ(list(s.d()).topLevelItemCount(), 2);
-    EXPECT_EQ(s.messages.messages, std::vector<Message>{information(
-                                         "参数列表的第3项少于三个字段（名称、值、描述），这一项及其后的参数没有读入。\n\n"
-                                         "下标越界。\nfrmArgumentSet1.ReadArgument()\\NemroFormulaSet (9)")});
+    EXPECT_EQ(s.messages.messages,
+              std::vector<Message>{information(
+                  "参数列表的第3项少于三个字段（名称、值、描述），这一项及其后的参数没有读入。\n\n"
+                  "下标越界。\nfrmArgumentSet1.ReadArgument()\\NemroFormulaSet (9)")});
 }
 
 std::string setArgument(const std::string& text, const std::vector<QString>& ops) {
@@ -168,21 +199,22 @@ TEST(SetArgument, ReturnsTheSavedListAfterExitAndTheHandedTextOtherwise) {
         std::vector<QString> ops;
         std::string returned;
     } cases[] = {
-        {kTwo, {"TAX|7|", "cmdNew", "cmdExit"}, kTwo + "\x0f" "TAX\x0e" "7\x0e"},  // in display order
-        {"A\x0e" "1\x0e" "a", {"item 0", "cmdDelete", "cmdExit"}, ""},
+        {kTwo, {"TAX|7|", "cmdNew", "cmdExit"}, kTwo + entries(";TAX,7,")},  // in display order
+        {entries("A,1,a"), {"item 0", "cmdDelete", "cmdExit"}, ""},
         {kTwo, {"TAX|7|", "cmdNew", "frame"}, kTwo},
         {kTwo, {"item 0", "cmdDelete", "Esc"}, kTwo},
-        {"A\x0e" "1\x0e" "a\x0f" "B", {"cmdExit"}, "A\x0e" "1\x0e" "a"},  // a short entry is not saved back
-        {"", {"TAX|7|", "&cmdNew", "&cmdExit"}, "TAX\x0e" "7\x0e"},
+        {entries("A,1,a;B"), {"cmdExit"}, entries("A,1,a")},  // a short entry is not saved back
+        {"", {"TAX|7|", "&cmdNew", "&cmdExit"}, entries("TAX,7,")},
         {"", {"TAX|7|", "Enter", "cmdExit"}, ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(setArgument(c.handed, c.ops), c.returned) << c.ops.back().toStdString();
+    for (const auto& c : cases)
+        EXPECT_EQ(setArgument(c.handed, c.ops), c.returned) << c.ops.back().toStdString();
     // The clicked position stays from one showing to the next, and Argument keeps the saved list.
     setArgument(kTwo, {"item 1", "cmdExit"});
     EXPECT_EQ(argumentEditorFields().m_iCurIndex, 2);
-    const std::string result = setArgument("P\x0e\x0e\x0f" "Q\x0e\x0e\x0f" "R\x0e\x0e", {"Z|26|", "cmdModify", "cmdExit"});
-    EXPECT_EQ(result, "P\x0e\x0e\x0f" "Z\x0e" "26\x0e\x0f" "R\x0e\x0e");
-    EXPECT_EQ(argumentEditorFields().m_sArgument, result);
+    EXPECT_EQ(setArgument(entries("P,,;Q,,;R,,"), {"Z|26|", "cmdModify", "cmdExit"}),
+              entries("P,,;Z,26,;R,,"));
+    EXPECT_EQ(argumentEditorFields().m_sArgument, entries("P,,;Z,26,;R,,"));
 }
 
 }  // namespace
