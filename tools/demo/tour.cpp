@@ -245,10 +245,24 @@ void search(const char* text) {
 void addModernTour(Script& s, bool scaledOnly) {
     auto chooser = [] { return showing("frmModernChooser"); };
     auto arguments = [] { return showing("frmModernArguments"); };
+    // The values show once typing has paused.
+    static QElapsedTimer typed;
+    const auto paused = [arguments] {
+        return arguments() && typed.isValid() && typed.elapsed() > 400;
+    };
     if (scaledOnly) {
         s.add("modern chooser at 200 %", chooser, [&s] {
             search("sswr");
             s.shot("modern-chooser-200pct");
+            click("cmdOK");
+        });
+        s.add("modern arguments at 200 %", arguments, [] {
+            setField(1, "A1");
+            setField(2, "2");
+            typed.start();
+        });
+        s.add("modern values at 200 %", paused, [&s] {
+            s.shot("modern-arguments-200pct");
             click("cmdCancel");
         });
         return;
@@ -263,11 +277,6 @@ void addModernTour(Script& s, bool scaledOnly) {
         s.shot("modern-search-full-width");
         click("cmdOK");
     });
-    // The values show once typing has paused.
-    static QElapsedTimer typed;
-    const auto paused = [arguments] {
-        return arguments() && typed.isValid() && typed.elapsed() > 400;
-    };
     s.add("modern arguments", arguments, [] {
         setField(1, "");
         typed.start();
@@ -325,6 +334,7 @@ int runTour(const QString& directory, bool scaledOnly) {
         CFormulaSet service;
         service.setDialogStyle(DialogStyle::Modern);
         service.setSettingsScope("NemroFormulaSet", "tour");
+        service.setSampleValues(HostWindow::sampleValues());
         service.setFormula();
         return s.ok() ? 0 : (std::cerr << "tour failed: " << s.failure() << std::endl, 1);
     }
