@@ -49,7 +49,9 @@ int main(int argc, char** argv) {
     if (!tourDir.isEmpty() && !std::getenv("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    QApplication app(argc, argv);
+    // Qt reads "--style" as its own widget style: it gets only the program's name.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     if (!tourDir.isEmpty()) {
         const int code = nemro::demo::runTour(tourDir, scaledOnly);
         if (code != 0 || scaledOnly || std::getenv("QT_SCALE_FACTOR")) return code;
