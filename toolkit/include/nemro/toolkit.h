@@ -39,7 +39,7 @@ class NEMRO_API ITextMetrics {
     virtual int TextHeight(const std::string& sample) const = 0;
 };
 
-// Twips per device-independent pixel: the Parts' geometry divided by this gives Qt units.
+// Twips per device-independent pixel: the dialogs' twips divided by this give Qt units.
 inline constexpr int kTwipsPerPixel = 15;
 
 }  // namespace nemro
