@@ -139,9 +139,16 @@ bool FormulaSyntaxCheck(const std::string& formula, const std::string& catalogue
     return !d;
 }
 
-bool checkFormula(const std::string& formula, const std::string& catalogue) {
+std::optional<Diagnostic> diagnoseCheckFormula(const std::string& formula,
+                                               const std::string& catalogue) {
     return trapped("frmArgumentSet.CheckFormula()\\",
-                   [&] { return FormulaSyntaxCheck(formula, catalogue); });
+                   [&] { return diagnoseFormula(formula, catalogue); });
+}
+
+bool checkFormula(const std::string& formula, const std::string& catalogue) {
+    const auto d = diagnoseCheckFormula(formula, catalogue);
+    if (d) showDiagnostic(*d);
+    return !d;
 }
 
 std::string composeFormula(const std::string& functionName, const std::vector<std::string>& fields,

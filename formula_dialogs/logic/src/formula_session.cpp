@@ -71,9 +71,7 @@ OkOutcome FormulaSession::ok(const std::vector<std::string>& fields) {
     OkOutcome outcome;
     if ((outcome.refusal = diagnoseRequired(gsFunctionName, fields, catalogue_))) return outcome;
     const std::string f = composeFormula(gsFunctionName, fields, catalogue_);
-    outcome.refusal =
-        trapped("frmArgumentSet.CheckFormula()\\", [&] { return diagnoseFormula(f, catalogue_); });
-    if (outcome.refusal) return outcome;
+    if ((outcome.refusal = diagnoseCheckFormula(f, catalogue_))) return outcome;
 
     gFormulaStack.Push(completionMarker(f));
     if (gFormulaStack.Count() == 1) {

@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "accessible.h"
 #include "modern_settings.h"
 #include "nemro/argument_preview.h"
 #include "nemro/catalogue.h"
@@ -56,9 +57,7 @@ frmModernArguments::frmModernArguments(Exchange& exchange)
       lblResult_(new QLabel(this)) {
     setObjectName("frmModernArguments");
     setSizeGripEnabled(true);
-    lblPath_->setObjectName("lblNestingPath");
-    lblPath_->setAccessibleName(tr("嵌套位置"));
-    lblPath_->setAccessibleDescription(tr("外层函数在前，当前函数在后"));
+    describe(*lblPath_, "lblNestingPath", tr("嵌套位置"), tr("外层函数在前，当前函数在后"));
     lblPath_->setTextFormat(Qt::PlainText);
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName("rows");
@@ -67,30 +66,21 @@ frmModernArguments::frmModernArguments(Exchange& exchange)
     scroll->setFrameShape(QFrame::StyledPanel);
     rowsGrid_->setColumnStretch(1, 3);
     rowsGrid_->setColumnStretch(3, 2);
-    txtHelp_->setObjectName("txtArgumentHelp");
-    txtHelp_->setAccessibleName(tr("参数说明"));
-    txtHelp_->setAccessibleDescription(tr("当前参数的名称、是否必选、说明、数据类型和类型说明"));
+    describe(*txtHelp_, "txtArgumentHelp", tr("参数说明"),
+             tr("当前参数的名称、是否必选、说明、数据类型和类型说明"));
     for (QLabel* l : {lblFormula_, lblResult_}) {
         l->setTextFormat(Qt::PlainText);
         l->setWordWrap(true);
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
-    lblFormula_->setObjectName("lblFormula");
-    lblFormula_->setAccessibleName(tr("公式"));
-    lblFormula_->setAccessibleDescription(tr("按确定时返回的公式"));
-    lblResult_->setObjectName("lblResult");
-    lblResult_->setAccessibleName(tr("计算结果"));
-    lblResult_->setAccessibleDescription(tr("公式的结果，或按确定时将显示的提示"));
+    describe(*lblFormula_, "lblFormula", tr("公式"), tr("按确定时返回的公式"));
+    describe(*lblResult_, "lblResult", tr("计算结果"), tr("公式的结果，或按确定时将显示的提示"));
 
     auto* ok = new QPushButton(tr("确定(&O)"), this);
-    ok->setObjectName("cmdOK");
-    ok->setAccessibleName(tr("确定"));
-    ok->setAccessibleDescription(tr("检查并返回公式"));
+    describe(*ok, "cmdOK", tr("确定"), tr("检查并返回公式"));
     ok->setDefault(true);
     auto* cancel = new QPushButton(tr("取消(&C)"), this);
-    cancel->setObjectName("cmdCancel");
-    cancel->setAccessibleName(tr("取消"));
-    cancel->setAccessibleDescription(tr("不返回公式，关闭对话框"));
+    describe(*cancel, "cmdCancel", tr("取消"), tr("不返回公式，关闭对话框"));
     cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, [this] { qt::runGuarded([this] { cmdOK_Click(); }); });
     connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
@@ -118,14 +108,7 @@ frmModernArguments::frmModernArguments(Exchange& exchange)
     pause_.setInterval(kPauseMs);
     connect(&pause_, &QTimer::timeout, this, [this] { qt::runGuarded([this] { refresh(); }); });
 
-    trapped("frmArgumentSet.Load()\\", [this] {
-        load({}, 1);
-        const std::vector<std::string> former = session().takeFormerFields(rowCount());
-        for (std::size_t j = 0; j < former.size(); ++j)
-            field(static_cast<int>(j + 1))->setText(qt::qs(former[j]));
-        showRows();
-        refreshNow();
-    });
+    trapped("frmArgumentSet.Load()\\", [this] { load({}, 1, true); });
 }
 
 frmModernArguments::~frmModernArguments() = default;
@@ -146,7 +129,7 @@ void frmModernArguments::clearRows() {
     }
 }
 
-void frmModernArguments::load(const std::vector<std::string>& fields, int focus) {
+void frmModernArguments::load(const std::vector<std::string>& fields, int focus, bool former) {
     clearRows();
     previewer_ =
         std::make_unique<ArgumentPreviewer>(gsFunctionName, session().catalogue(), hostSample);
@@ -167,23 +150,20 @@ void frmModernArguments::load(const std::vector<std::string>& fields, int focus)
         Row r{new QLabel(qt::qs(names[i]) + (required ? tr("(必选)") : tr("(可选)")), rowsPanel_),
               new QLineEdit(rowsPanel_), new QToolButton(rowsPanel_), new QLabel(rowsPanel_)};
         r.name->setBuddy(r.text);
-        r.text->setObjectName(QString("txtArgumentValue%1").arg(row));
-        r.text->setAccessibleName(qt::qs(names[i]));
-        r.text->setAccessibleDescription(argument ? qt::qs(argument->description) : QString());
+        describe(*r.text, QString("txtArgumentValue%1").arg(row), qt::qs(names[i]),
+                 argument ? qt::qs(argument->description) : QString());
         if (argument && argument->datatype == "Boolean") {
             auto* completer = new QCompleter(QStringList{"TRUE", "FALSE"}, r.text);
             completer->setCaseSensitivity(Qt::CaseInsensitive);
             r.text->setCompleter(completer);
         }
-        r.formula->setObjectName(QString("cmdFormula%1").arg(row));
+        describe(*r.formula, QString("cmdFormula%1").arg(row),
+                 tr("为%1选择公式").arg(qt::qs(names[i])), tr("把另一个函数嵌套到这个参数中"));
         r.formula->setText("fx");
         r.formula->setToolTip(tr("选择公式"));
-        r.formula->setAccessibleName(tr("为%1选择公式").arg(qt::qs(names[i])));
-        r.formula->setAccessibleDescription(tr("把另一个函数嵌套到这个参数中"));
-        r.value->setObjectName(QString("lblArgumentResult%1").arg(row));
+        describe(*r.value, QString("lblArgumentResult%1").arg(row),
+                 tr("%1的值").arg(qt::qs(names[i])), tr("这个参数的文本计算出的值"));
         r.value->setTextFormat(Qt::PlainText);
-        r.value->setAccessibleName(tr("%1的值").arg(qt::qs(names[i])));
-        r.value->setAccessibleDescription(tr("这个参数的文本计算出的值"));
         r.value->setMinimumWidth(QFontMetrics(font()).horizontalAdvance('M') * 10);
         rowsGrid_->addWidget(r.name, row, 0);
         rowsGrid_->addWidget(r.text, row, 1);
@@ -203,8 +183,10 @@ void frmModernArguments::load(const std::vector<std::string>& fields, int focus)
         rows_.push_back(r);
     }
     rowsGrid_->setRowStretch(static_cast<int>(names.size()) + 1, 1);
-    for (std::size_t i = 0; i < fields.size() && i < rows_.size(); ++i)
-        rows_[i].text->setText(qt::qs(fields[i]));
+    // On opening, the fields of the formula being re-edited, if there is one.
+    const std::vector<std::string> texts = former ? session().takeFormerFields(rowCount()) : fields;
+    for (std::size_t i = 0; i < texts.size() && i < rows_.size(); ++i)
+        rows_[i].text->setText(qt::qs(texts[i]));
     showRows();
     refreshNow();
     focusRow(focus);

@@ -49,7 +49,8 @@ class frmModernArguments final : public FlowDialog {
         QLabel* value;
     };
 
-    void load(const std::vector<std::string>& fields, int focusRow);
+    // Rows for gsFunctionName holding `fields`, or with `former` the former formula's.
+    void load(const std::vector<std::string>& fields, int focusRow, bool former = false);
     void clearRows();
     void showRows();
     void showHelp(int row);

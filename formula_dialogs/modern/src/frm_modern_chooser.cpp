@@ -16,6 +16,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "accessible.h"
 #include "modern_settings.h"
 #include "nemro/catalogue_model.h"
 #include "nemro/function_index.h"
@@ -168,18 +169,11 @@ class HitDelegate final : public QStyledItemDelegate {
     }
 };
 
-void describe(QWidget& w, const char* name, const QString& accessibleName,
-              const QString& description) {
-    w.setObjectName(name);
-    w.setAccessibleName(accessibleName);
-    w.setAccessibleDescription(description);
-}
 }  // namespace
 
 frmModernChooser::frmModernChooser(Exchange& exchange)
     : FlowDialog(exchange, false),
       index_(loadFunctionIndex(exchange.session.catalogue())),
-      catalogue_(&index_->catalogue()),
       txtSearch_(new QLineEdit(this)),
       lstCategory_(new QListWidget(this)),
       lstFunctions_(new QListView(this)),
@@ -254,7 +248,7 @@ frmModernChooser::frmModernChooser(Exchange& exchange)
     setTabOrder(cmdOK_, cmdCancel_);
 
     lstCategory_->addItem(tr(kRecentTitle));
-    for (const CatalogueCategory& category : catalogue_->categories)
+    for (const CatalogueCategory& category : index_->catalogue().categories)
         if (category.displayed) lstCategory_->addItem(qt::qs(category.title));
 
     // The help of a long function takes a few milliseconds to lay out: it follows the
@@ -308,13 +302,13 @@ void frmModernChooser::showCategory(int row) {
         if (f) hits.push_back(SearchHit{f});
     };
     if (row == 0) {
-        for (const std::string& name : recentFunctions()) add(catalogue_->function(name));
+        for (const std::string& name : recentFunctions()) add(index_->catalogue().function(name));
     } else if (row > 0) {
         const std::string title = qt::ss(lstCategory_->item(row)->text());
         const CatalogueCategory* category = nullptr;
-        for (const CatalogueCategory& c : catalogue_->categories)
+        for (const CatalogueCategory& c : index_->catalogue().categories)
             if (c.displayed && c.title == title) category = &c;
-        for (const CatalogueFunction& f : catalogue_->functions) {
+        for (const CatalogueFunction& f : index_->catalogue().functions) {
             if (!f.displayed || !category) continue;
             if (category->listsAll || f.node.is("CategoryName", category->name)) add(&f);
         }
@@ -351,7 +345,7 @@ void frmModernChooser::showDetails() {
     if (!f->arguments.empty()) {
         html += "<table cellspacing=\"0\" cellpadding=\"2\">";
         for (const CatalogueArgument& a : f->arguments) {
-            const CatalogueDatatype* type = catalogue_->datatype(a.datatype);
+            const CatalogueDatatype* type = index_->catalogue().datatype(a.datatype);
             html += "<tr><td valign=\"top\"><b>" + esc(a.name) + "</b></td><td valign=\"top\">" +
                     (a.required ? tr("必选") : tr("可选")) + "</td><td>" + esc(a.description);
             if (!a.datatype.empty())

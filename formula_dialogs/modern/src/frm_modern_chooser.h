@@ -18,7 +18,6 @@ class QPushButton;
 class QTextBrowser;
 
 namespace nemro {
-struct Catalogue;
 struct CatalogueFunction;
 class FunctionIndex;
 }  // namespace nemro
@@ -50,8 +49,7 @@ class frmModernChooser final : public FlowDialog {
     void moveSelection(int step);
     void cmdOK_Click();
 
-    std::shared_ptr<const FunctionIndex> index_;
-    const Catalogue* catalogue_;
+    std::shared_ptr<const FunctionIndex> index_;  // and the catalogue it was built from
     QLineEdit* txtSearch_;
     QListWidget* lstCategory_;
     QListView* lstFunctions_;

@@ -30,6 +30,9 @@ int checkRequired(const std::string& functionName, const std::vector<std::string
 // say) is raised, whatever its number, so that the user always learns of it.
 std::optional<Diagnostic> diagnoseFormula(const std::string& formula,
                                           const std::string& catalogue = "");
+// diagnoseFormula as the argument dialog's OK runs it, under that routine's tag.
+std::optional<Diagnostic> diagnoseCheckFormula(const std::string& formula,
+                                               const std::string& catalogue = "");
 // The same, shown; false when a check failed.
 bool checkFormula(const std::string& formula, const std::string& catalogue = "");
 bool FormulaSyntaxCheck(const std::string& formula, const std::string& catalogue = "");
