@@ -119,9 +119,9 @@ std::optional<double> readDate(std::string_view s) {
     if (day > kDays[static_cast<std::size_t>(month - 1)] + (month == 2 && leapYear(year)))
         return std::nullopt;
     if (year < 1900 || (year == 1900 && month < 3)) return std::nullopt;
-    return static_cast<double>(daysFromCivil(year, static_cast<unsigned>(month),
-                                             static_cast<unsigned>(day)) -
-                               daysFromCivil(1899, 12, 30));
+    return static_cast<double>(
+        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+        daysFromCivil(1899, 12, 30));
 }
 
 std::string formatSerial(double serial) {
@@ -186,8 +186,7 @@ struct CsvReader {
     bool inRecord = false;
 
     static void onField(void* data, std::size_t size, void* context) {
-        static_cast<CsvReader*>(context)->fields.emplace_back(static_cast<const char*>(data),
-                                                              size);
+        static_cast<CsvReader*>(context)->fields.emplace_back(static_cast<const char*>(data), size);
     }
     static void onRow(int, void* context) {
         auto* r = static_cast<CsvReader*>(context);
@@ -233,8 +232,8 @@ std::vector<Record> readCsv(std::string_view csv, const std::string& file) {
 }
 
 enum Column { kName, kType, kGroup, kDescription, kSample, kColumns };
-constexpr std::array<const char*, kColumns> kColumnNames = {"name", "type", "group",
-                                                            "description", "sample"};
+constexpr std::array<const char*, kColumns> kColumnNames = {"name", "type", "group", "description",
+                                                            "sample"};
 
 }  // namespace
 
@@ -254,7 +253,8 @@ const char* fieldTypeName(FieldType type) {
 
 std::optional<FieldType> fieldTypeNamed(std::string_view name) {
     const std::string lower = asciiLower(name);
-    for (const FieldType t : {FieldType::Number, FieldType::Text, FieldType::Boolean, FieldType::Date})
+    for (const FieldType t :
+         {FieldType::Number, FieldType::Text, FieldType::Boolean, FieldType::Date})
         if (lower == fieldTypeName(t)) return t;
     return std::nullopt;
 }

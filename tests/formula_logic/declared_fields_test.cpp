@@ -17,8 +17,8 @@ TEST(DeclaredFields, ANameIsOneTheTokenizerReadsAsOneVariable) {
 }
 
 TEST(DeclaredFields, SamplesOfDeclaredNamesComeFirst) {
-    const auto fields =
-        loadFieldFile(testing::scratchFile("fields", "name,sample\n基本工资,8000\n姓名,张三\nNAME,\n"));
+    const auto fields = loadFieldFile(
+        testing::scratchFile("fields", "name,sample\n基本工资,8000\n姓名,张三\nNAME,\n"));
     const SampleValueLookup samples = withFieldSamples(fields, [](const std::string& name) {
         return std::optional<std::string>("others:" + name);
     });
