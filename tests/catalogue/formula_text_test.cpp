@@ -54,8 +54,12 @@ class FieldMaker {
     std::string field() { return pick(5) == 0 ? std::string(pick(3), ' ') : padded(expression(3)); }
 
   private:
-    std::size_t pick(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_); }
-    std::string padded(std::string s) { return std::string(pick(3), ' ') + s + std::string(pick(3), ' '); }
+    std::size_t pick(std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_);
+    }
+    std::string padded(std::string s) {
+        return std::string(pick(3), ' ') + s + std::string(pick(3), ' ');
+    }
 
     std::string literal() {
         static const char* const kPieces[] = {"a", ",", "(", ")", "\"\"", " ", "中文", "|", "%s"};
