@@ -275,15 +275,26 @@ bool settle(Int128 n, int k, double error, UInt128 spread, Decimal& out) {
 constexpr double kSumError = 1.1103e-16;      // × (|a| + |b| + |a + b|)
 constexpr double kProductError = 3.3408e-16;  // × |a × b|
 
+constexpr std::int64_t kPowers64[] = {
+    1,           10,           100,           1000,           10000,
+    100000,      1000000,      10000000,      100000000,      1000000000,
+    10000000000, 100000000000, 1000000000000, 10000000000000, 100000000000000};
+
+// b's digits at a's scale, below 2^62 in size; false when they do not fit.
+bool rescaled(Decimal b, int scale, std::int64_t& out) {
+    const int shift = scale - b.scale;
+    return shift >= 0 && shift < 15 && !__builtin_mul_overflow(b.digits, kPowers64[shift], &out) &&
+           out < (std::int64_t{1} << 62) && out > -(std::int64_t{1} << 62);
+}
+
 bool exactSum(Decimal a, Decimal b, Decimal& out) {
-    if (a.scale == b.scale) {                        // the usual case, in 64 bits
-        const std::int64_t n = a.digits + b.digits;  // both at most 2^53
+    // The usual case in 64 bits: an exact sum of at most 15 digits.
+    const int scale = std::max(a.scale, b.scale);
+    if (std::int64_t x = 0, y = 0; rescaled(a, scale, x) && rescaled(b, scale, y)) {
+        const std::int64_t n = x + y;
         const std::int64_t size = n < 0 ? -n : n;
-        if (size < kFifteenDigits && size > 0 &&
-            ((a.digits ^ b.digits) >= 0 ||
-             (a.digits < 0 ? -a.digits : a.digits) + (b.digits < 0 ? -b.digits : b.digits) <=
-                 3 * size)) {
-            out = {n, a.scale};
+        if (size < kFifteenDigits && size > 0 && (x < 0 ? -x : x) + (y < 0 ? -y : y) <= 3 * size) {
+            out = {n, scale};
             return true;
         }
     }
@@ -396,8 +407,8 @@ bool runExact(const std::vector<NumericStep>& steps, std::span<const Values> val
                 break;
         }
         if (!std::isfinite(v)) return false;
-        l.value = v;
-        if (!(l.valued = shortDecimalOf(v, l.exact)) && !decimalSlow(v, l.exact)) return false;
+        l.valued = false;
+        if (!decimalSlow(v, l.exact)) return false;
     }
     result = stack[0].exact;
     return true;

@@ -70,9 +70,10 @@ inline bool shortDecimalOf(double value, Decimal& out) {
         out = {whole, 0};
         return true;
     }
-    const double cents = std::nearbyint(value * 100);
-    if (cents / 100 != value) return false;
-    out = {static_cast<std::int64_t>(cents), 2};
+    // Any whole number will do as the candidate: the test below decides.
+    const auto cents = static_cast<std::int64_t>(value * 100 + (value < 0 ? -0.5 : 0.5));
+    if (static_cast<double>(cents) / 100 != value) return false;
+    out = {cents, 2};
     return true;
 }
 
