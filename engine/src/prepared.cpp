@@ -34,7 +34,8 @@ struct NumericStep {
         Multiply,
         Divide,
         Power,
-        Negate
+        Negate,
+        Round  // ROUND(x, digits) with constant digits; value is 10^digits
     } code = Constant;
     std::int32_t slot = 0;
     double value = 0;
@@ -121,6 +122,13 @@ bool numberOf(const VariableValue& v, double& out) {
     }
 }
 
+// ROUND as the function computes it, in doubles; not finite where it fails.
+double roundHalfAway(double x, double scale) {
+    const double sign = x > 0 ? 1.0 : (x < 0 ? -1.0 : 0.0);
+    const double shifted = x * scale + sign * 0.5;
+    return std::isfinite(shifted) ? std::trunc(shifted) / scale : shifted;
+}
+
 // The program over doubles, each result rounded as the evaluator rounds it.
 template <class Values>
 bool runNumeric(const std::vector<NumericStep>& steps, std::span<const Values> values,
@@ -141,6 +149,10 @@ bool runNumeric(const std::vector<NumericStep>& steps, std::span<const Values> v
         }
         if (s.code == NumericStep::Negate) {
             if (!rounded(-stack[n - 1], stack[n - 1])) return false;
+            continue;
+        }
+        if (s.code == NumericStep::Round) {
+            if (!rounded(roundHalfAway(stack[n - 1], s.value), stack[n - 1])) return false;
             continue;
         }
         const double r = stack[--n], l = stack[n - 1];
@@ -173,7 +185,7 @@ bool runNumeric(const std::vector<NumericStep>& steps, std::span<const Values> v
 void foldConstants(std::vector<NumericStep>& steps, bool& exact) {
     const NumericStep::Code code = steps.back().code;
     if (code <= NumericStep::Variable) return;
-    const std::size_t operands = code == NumericStep::Negate ? 1 : 2;
+    const std::size_t operands = code == NumericStep::Negate || code == NumericStep::Round ? 1 : 2;
     if (steps.size() <= operands) return;
     const auto first = steps.end() - static_cast<std::ptrdiff_t>(operands + 1);
     if (std::any_of(first, steps.end() - 1,
@@ -362,8 +374,23 @@ bool runExact(const std::vector<NumericStep>& steps, std::span<const Values> val
                 stack[n - 1].exact.digits = -stack[n - 1].exact.digits;
                 stack[n - 1].value = -stack[n - 1].value;
                 continue;
-            default:
+            case NumericStep::Round: {
+                Operand& x = stack[n - 1];
+                const double v = roundHalfAway(x.number(), s.value);
+                if (!std::isfinite(v)) return false;
+                x.value = v;
+                if (!(x.valued = shortDecimalOf(v, x.exact)) && !decimalSlow(v, x.exact))
+                    return false;
+                continue;
+            }
+            case NumericStep::Add:
+            case NumericStep::Subtract:
+            case NumericStep::Multiply:
+            case NumericStep::Divide:
+            case NumericStep::Power:
                 break;
+            default:
+                return false;  // a step the doubles' program takes on
         }
         Operand& r = stack[--n];
         Operand& l = stack[n - 1];
@@ -401,7 +428,7 @@ bool runExact(const std::vector<NumericStep>& steps, std::span<const Values> val
             case NumericStep::Divide:
                 v = y == 0 ? 0.0 : x / y;  // x/0 is 0 here
                 break;
-            default:
+            default:  // Power
                 if (x == 0 && y < 0) return false;
                 v = std::pow(x, y);
                 break;
@@ -419,10 +446,35 @@ bool runExact(const std::vector<NumericStep>& steps, std::span<const Values> val
 // whether every constant is a decimal.
 std::vector<NumericStep> numericProgram(const std::vector<Token>& postfix, bool& exact) {
     std::vector<NumericStep> steps;
+    std::vector<std::size_t> calls;  // the depth at each open call's "(" marker
     std::size_t depth = 0;
     exact = true;
     for (const Token& t : postfix) {
         NumericStep s;
+        if (t.Kind == ekDelimiter && t.Text == "(") {
+            calls.push_back(depth);
+            continue;
+        }
+        if (t.Kind == ekFunction) {
+            // ROUND(x) or ROUND(x, digits) with digits a constant of at most 22 places
+            if (calls.empty() || !text::equalsNoCase(t.Text, "ROUND")) return {};
+            const std::size_t arguments = depth - calls.back();
+            calls.pop_back();
+            double digits = 0;
+            if (arguments == 2 && steps.back().code == NumericStep::Constant) {
+                digits = std::trunc(steps.back().value);
+                steps.pop_back();
+                --depth;
+            } else if (arguments != 1) {
+                return {};
+            }
+            if (!(std::fabs(digits) <= kDecimalScale)) return {};
+            s.code = NumericStep::Round;
+            s.value = std::pow(10.0, digits);
+            steps.push_back(s);
+            foldConstants(steps, exact);
+            continue;
+        }
         if (t.Kind == ekNumber && t.Valued) {
             s.value = t.Value;
             if (!decimalOf(t.Text, s.exact)) exact = false;
@@ -459,8 +511,10 @@ std::vector<NumericStep> numericProgram(const std::vector<Token>& postfix, bool&
         steps.push_back(s);
         foldConstants(steps, exact);
     }
-    const bool endsInOperator = !postfix.empty() && postfix.back().Kind == ekOperator;
-    if (depth != 1 || !endsInOperator) return {};
+    // A formula that is one operand keeps its own kind and text.
+    const bool computed = !postfix.empty() &&
+                          (postfix.back().Kind == ekOperator || postfix.back().Kind == ekFunction);
+    if (depth != 1 || !calls.empty() || !computed) return {};
     return steps;
 }
 
