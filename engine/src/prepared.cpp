@@ -283,9 +283,15 @@ bool settle(Int128 n, int k, double error, UInt128 spread, Decimal& out) {
 }
 
 // The relative error of the evaluator's double: each operand off by half a unit in its
-// last place (2^-53), and the operation's own rounding.
-constexpr double kSumError = 1.1103e-16;      // × (|a| + |b| + |a + b|)
-constexpr double kProductError = 3.3408e-16;  // × |a × b|
+// last place (2^-53), and the operation's own rounding. A whole number (at most 2^53) is
+// its own double and adds no error.
+constexpr double kSumError = 1.1103e-16;  // × (|a| + |b| + |a + b|), whole operands left out
+constexpr double kProductError[] = {3.3408e-16, 2.2275e-16, 1.1103e-16};  // × |a × b|, by
+                                                                          // whole operands
+
+bool whole(Decimal d) {
+    return d.scale == 0;
+}
 
 constexpr std::int64_t kPowers64[] = {
     1,           10,           100,           1000,           10000,
@@ -305,7 +311,9 @@ bool exactSum(Decimal a, Decimal b, Decimal& out) {
     if (std::int64_t x = 0, y = 0; rescaled(a, scale, x) && rescaled(b, scale, y)) {
         const std::int64_t n = x + y;
         const std::int64_t size = n < 0 ? -n : n;
-        if (size < kFifteenDigits && size > 0 && (x < 0 ? -x : x) + (y < 0 ? -y : y) <= 3 * size) {
+        const std::int64_t spread =
+            (whole(a) ? 0 : (x < 0 ? -x : x)) + (whole(b) ? 0 : (y < 0 ? -y : y));
+        if (size < kFifteenDigits && size > 0 && spread <= 3 * size) {
             out = {n, scale};
             return true;
         }
@@ -316,7 +324,8 @@ bool exactSum(Decimal a, Decimal b, Decimal& out) {
     const Int128 x = static_cast<Int128>(a.digits) * static_cast<Int128>(kPowers128[shiftA]);
     const Int128 y = static_cast<Int128>(b.digits) * static_cast<Int128>(kPowers128[shiftB]);
     const Int128 n = x + y;
-    return settle(n, k, kSumError, magnitude(x) + magnitude(y) + magnitude(n), out);
+    const UInt128 spread = (whole(a) ? 0 : magnitude(x)) + (whole(b) ? 0 : magnitude(y));
+    return settle(n, k, kSumError, spread + magnitude(n), out);
 }
 
 bool exactProduct(Decimal a, Decimal b, Decimal& out) {
@@ -328,7 +337,7 @@ bool exactProduct(Decimal a, Decimal b, Decimal& out) {
         return true;
     }
     const Int128 n = static_cast<Int128>(a.digits) * b.digits;
-    return settle(n, k, kProductError, magnitude(n), out);
+    return settle(n, k, kProductError[whole(a) + whole(b)], magnitude(n), out);
 }
 
 // A number on the exact program's stack: its decimal and, once known, the evaluator's
