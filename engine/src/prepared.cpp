@@ -381,7 +381,7 @@ bool runExact(const std::vector<NumericStep>& steps, std::span<const Values> val
             }
             case NumericStep::Negate:
                 stack[n - 1].exact.digits = -stack[n - 1].exact.digits;
-                stack[n - 1].value = -stack[n - 1].value;
+                if (stack[n - 1].valued) stack[n - 1].value = -stack[n - 1].value;
                 continue;
             case NumericStep::Round: {
                 Operand& x = stack[n - 1];

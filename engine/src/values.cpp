@@ -239,7 +239,7 @@ bool decimalSlow(double value, Decimal& out) {
     if (!fifteenDigits(a, digits, k)) return false;
     if (digits == 1000000000000000ULL) digits /= 10, --k;
     while (digits % 10 == 0 && k > -kDecimalScale) digits /= 10, --k;
-    if (k > kDecimalScale) return false;
+    if (k > kDecimalScale || k < -kDecimalScale) return false;
     const auto d = static_cast<std::int64_t>(digits);
     out = {value < 0 ? -d : d, k};
     return true;
