@@ -100,6 +100,86 @@ class FormSink {
     std::vector<std::size_t> offsets_;
 };
 
+// Works out the last step when its operands are constants, as every row would.
+void foldConstants(std::vector<NumericStep>& steps, bool& exact);
+
+// The program of a postfix form that ends in an operator or a call and holds nothing but
+// number literals with their values, variables, the arithmetic operators and ROUND with
+// constant digits; `exact` tells whether every constant is a decimal.
+std::vector<NumericStep> numericProgram(const std::vector<Token>& postfix, bool& exact) {
+    std::vector<NumericStep> steps;
+    std::vector<std::size_t> calls;  // the depth at each open call's "(" marker
+    std::size_t depth = 0;
+    exact = true;
+    for (const Token& t : postfix) {
+        NumericStep s;
+        if (t.Kind == ekDelimiter && t.Text == "(") {
+            calls.push_back(depth);
+            continue;
+        }
+        if (t.Kind == ekFunction) {
+            // ROUND(x) or ROUND(x, digits) with digits a constant of at most 22 places
+            if (calls.empty() || !text::equalsNoCase(t.Text, "ROUND")) return {};
+            const std::size_t arguments = depth - calls.back();
+            calls.pop_back();
+            double digits = 0;
+            if (arguments == 2 && steps.back().code == NumericStep::Constant) {
+                digits = std::trunc(steps.back().value);
+                steps.pop_back();
+                --depth;
+            } else if (arguments != 1) {
+                return {};
+            }
+            if (!(std::fabs(digits) <= kDecimalScale)) return {};
+            s.code = NumericStep::Round;
+            s.value = std::pow(10.0, digits);
+            steps.push_back(s);
+            foldConstants(steps, exact);
+            continue;
+        }
+        if (t.Kind == ekNumber && t.Valued) {
+            s.value = t.Value;
+            if (!decimalOf(t.Text, s.exact)) exact = false;
+        } else if (t.Kind == ekVariable) {
+            s.code = NumericStep::Variable;
+            s.slot = t.Slot;
+        } else if (t.Kind == ekOperator && t.Text == "-()" && depth >= 1) {
+            s.code = NumericStep::Negate;
+        } else if (t.Kind == ekOperator && t.Text.size() == 1 && depth >= 2) {
+            switch (t.Text[0]) {
+                case '+':
+                    s.code = NumericStep::Add;
+                    break;
+                case '-':
+                    s.code = NumericStep::Subtract;
+                    break;
+                case '*':
+                    s.code = NumericStep::Multiply;
+                    break;
+                case '/':
+                    s.code = NumericStep::Divide;
+                    break;
+                case '^':
+                    s.code = NumericStep::Power;
+                    break;
+                default:
+                    return {};
+            }
+            --depth;
+        } else {
+            return {};
+        }
+        if (s.code <= NumericStep::Variable && ++depth > kNumericDepth) return {};
+        steps.push_back(s);
+        foldConstants(steps, exact);
+    }
+    // A formula that is one operand keeps its own kind and text.
+    const bool computed = !postfix.empty() &&
+                          (postfix.back().Kind == ekOperator || postfix.back().Kind == ekFunction);
+    if (depth != 1 || !calls.empty() || !computed) return {};
+    return steps;
+}
+
 // A computed number as the evaluator keeps it; false where it would take the text route.
 bool rounded(double value, double& out) {
     return std::isfinite(value) && readBackNumber(value, out);
@@ -181,7 +261,6 @@ bool runNumeric(const std::vector<NumericStep>& steps, std::span<const Values> v
     return true;
 }
 
-// Works out the last step when its operands are constants, as every row would.
 void foldConstants(std::vector<NumericStep>& steps, bool& exact) {
     const NumericStep::Code code = steps.back().code;
     if (code <= NumericStep::Variable) return;
@@ -448,83 +527,6 @@ bool runExact(const std::vector<NumericStep>& steps, std::span<const Values> val
     }
     result = stack[0].exact;
     return true;
-}
-
-// The program of a postfix form that ends in an operator and holds nothing but number
-// literals with their values, variables and the arithmetic operators; `exact` tells
-// whether every constant is a decimal.
-std::vector<NumericStep> numericProgram(const std::vector<Token>& postfix, bool& exact) {
-    std::vector<NumericStep> steps;
-    std::vector<std::size_t> calls;  // the depth at each open call's "(" marker
-    std::size_t depth = 0;
-    exact = true;
-    for (const Token& t : postfix) {
-        NumericStep s;
-        if (t.Kind == ekDelimiter && t.Text == "(") {
-            calls.push_back(depth);
-            continue;
-        }
-        if (t.Kind == ekFunction) {
-            // ROUND(x) or ROUND(x, digits) with digits a constant of at most 22 places
-            if (calls.empty() || !text::equalsNoCase(t.Text, "ROUND")) return {};
-            const std::size_t arguments = depth - calls.back();
-            calls.pop_back();
-            double digits = 0;
-            if (arguments == 2 && steps.back().code == NumericStep::Constant) {
-                digits = std::trunc(steps.back().value);
-                steps.pop_back();
-                --depth;
-            } else if (arguments != 1) {
-                return {};
-            }
-            if (!(std::fabs(digits) <= kDecimalScale)) return {};
-            s.code = NumericStep::Round;
-            s.value = std::pow(10.0, digits);
-            steps.push_back(s);
-            foldConstants(steps, exact);
-            continue;
-        }
-        if (t.Kind == ekNumber && t.Valued) {
-            s.value = t.Value;
-            if (!decimalOf(t.Text, s.exact)) exact = false;
-        } else if (t.Kind == ekVariable) {
-            s.code = NumericStep::Variable;
-            s.slot = t.Slot;
-        } else if (t.Kind == ekOperator && t.Text == "-()" && depth >= 1) {
-            s.code = NumericStep::Negate;
-        } else if (t.Kind == ekOperator && t.Text.size() == 1 && depth >= 2) {
-            switch (t.Text[0]) {
-                case '+':
-                    s.code = NumericStep::Add;
-                    break;
-                case '-':
-                    s.code = NumericStep::Subtract;
-                    break;
-                case '*':
-                    s.code = NumericStep::Multiply;
-                    break;
-                case '/':
-                    s.code = NumericStep::Divide;
-                    break;
-                case '^':
-                    s.code = NumericStep::Power;
-                    break;
-                default:
-                    return {};
-            }
-            --depth;
-        } else {
-            return {};
-        }
-        if (s.code <= NumericStep::Variable && ++depth > kNumericDepth) return {};
-        steps.push_back(s);
-        foldConstants(steps, exact);
-    }
-    // A formula that is one operand keeps its own kind and text.
-    const bool computed = !postfix.empty() &&
-                          (postfix.back().Kind == ekOperator || postfix.back().Kind == ekFunction);
-    if (depth != 1 || !calls.empty() || !computed) return {};
-    return steps;
 }
 
 // Answers the variables of one evaluation and hands the host's callbacks on.
