@@ -145,6 +145,28 @@ int32_t evaluatePrepared(const nemro_prepared* prepared, Values values, char** t
     });
 }
 
+template <typename Values>
+int32_t preparedNumber(const nemro_prepared* prepared, Values values, double* result,
+                       nemro_error* error) {
+    return guarded(error, [&] {
+        if (!prepared)
+            throw nemro::NemroError(nemro::err::ObjectNotSet, "nemro_c", "no prepared formula");
+        auto* listener = const_cast<CallbackListener*>(&prepared->listener);
+        const double number = prepared->formula.EvaluateNumber(values, listener);
+        if (result) *result = number;
+    });
+}
+
+std::vector<nemro::VariableValue> textRow(const char* const* values, int32_t count) {
+    std::vector<nemro::VariableValue> row;
+    for (int32_t i = 0; values && i < count; ++i) row.push_back({nemro::ekEmpty, in(values[i])});
+    return row;
+}
+
+std::span<const double> numberRow(const double* values, int32_t count) {
+    return {values, values && count > 0 ? static_cast<std::size_t>(count) : 0};
+}
+
 }  // namespace
 
 extern "C" {
@@ -390,8 +412,7 @@ void nemro_prepared_set_function_callback(nemro_prepared* prepared, nemro_name_c
 
 int32_t nemro_prepared_evaluate(const nemro_prepared* prepared, const char* const* values,
                                 int32_t count, char** text, int32_t* kind, nemro_error* error) {
-    std::vector<nemro::VariableValue> row;
-    for (int32_t i = 0; values && i < count; ++i) row.push_back({nemro::ekEmpty, in(values[i])});
+    const auto row = textRow(values, count);
     return evaluatePrepared(prepared, std::span<const nemro::VariableValue>(row), text, kind,
                             error);
 }
@@ -399,8 +420,19 @@ int32_t nemro_prepared_evaluate(const nemro_prepared* prepared, const char* cons
 int32_t nemro_prepared_evaluate_numbers(const nemro_prepared* prepared, const double* values,
                                         int32_t count, char** text, int32_t* kind,
                                         nemro_error* error) {
-    const std::size_t n = values && count > 0 ? static_cast<std::size_t>(count) : 0;
-    return evaluatePrepared(prepared, std::span<const double>(values, n), text, kind, error);
+    return evaluatePrepared(prepared, numberRow(values, count), text, kind, error);
+}
+
+int32_t nemro_prepared_evaluate_to_number(const nemro_prepared* prepared, const char* const* values,
+                                          int32_t count, double* result, nemro_error* error) {
+    const auto row = textRow(values, count);
+    return preparedNumber(prepared, std::span<const nemro::VariableValue>(row), result, error);
+}
+
+int32_t nemro_prepared_evaluate_numbers_to_number(const nemro_prepared* prepared,
+                                                  const double* values, int32_t count,
+                                                  double* result, nemro_error* error) {
+    return preparedNumber(prepared, numberRow(values, count), result, error);
 }
 
 }  // extern "C"

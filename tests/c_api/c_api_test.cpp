@@ -72,6 +72,14 @@ TEST(CInterface, PreparedFormulaOverRows) {
     EXPECT_EQ(take(text), "0.330");
     const double infinite[] = {1, 1e308 * 10};  // no 15-digit text: an overflow
     EXPECT_EQ(nemro_prepared_evaluate_numbers(prepared, infinite, 2, &text, &kind, &error), 6);
+    double number = 0;  // the result as a double: a text that is a number reads as one
+    EXPECT_EQ(nemro_prepared_evaluate_numbers_to_number(prepared, numbers, 2, &number, nullptr), 0);
+    EXPECT_EQ(number, 0.33);
+    EXPECT_EQ(nemro_prepared_evaluate_to_number(prepared, row, 3, &number, nullptr), 13);
+    nemro_prepared_free(prepared);
+    ASSERT_EQ(nemro_prepared_new("x*y-0.1", &prepared, nullptr), 0);
+    EXPECT_EQ(nemro_prepared_evaluate_to_number(prepared, row, 2, &number, nullptr), 0);
+    EXPECT_EQ(number, 39.9);
     nemro_prepared_free(prepared);
     Error syntax;
     EXPECT_EQ(nemro_prepared_new("(1", &prepared, &syntax), 35);

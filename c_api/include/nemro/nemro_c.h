@@ -146,6 +146,15 @@ NEMRO_C_API int32_t nemro_prepared_evaluate(const nemro_prepared* prepared,
 NEMRO_C_API int32_t nemro_prepared_evaluate_numbers(const nemro_prepared* prepared,
                                                     const double* values, int32_t count,
                                                     char** text, int32_t* kind, nemro_error* error);
+/* The result as a double, without its text being made: the number arithmetic reads the
+ * result as (a boolean 1 or 0, a text that is a number that number); a result that is no
+ * number is error 13. */
+NEMRO_C_API int32_t nemro_prepared_evaluate_to_number(const nemro_prepared* prepared,
+                                                      const char* const* values, int32_t count,
+                                                      double* result, nemro_error* error);
+NEMRO_C_API int32_t nemro_prepared_evaluate_numbers_to_number(const nemro_prepared* prepared,
+                                                              const double* values, int32_t count,
+                                                              double* result, nemro_error* error);
 
 /* The argument dialog's formula check over the catalogue at catalogue_path (NULL or ""
  * for the bundled one). Returns 0 with *passed 1 when the formula passes; with *passed 0
