@@ -185,9 +185,9 @@ std::vector<CompletionCandidate> CompletionIndex::search(std::string_view query,
     search::Match m;
     for (std::size_t i = 0; i < data_->entries.size() && ranked.ceiling() > 0; ++i) {
         const Data::Entry& e = data_->entries[i];
-        const int rank = q.match(
-            *data_, {e.name, e.name, kNoKeywords, data_->groups[e.group], e.description},
-            ranked.ceiling(), m);
+        const int rank =
+            q.match(*data_, {e.name, e.name, kNoKeywords, data_->groups[e.group], e.description},
+                    ranked.ceiling(), m);
         if (rank >= 0) ranked.add(rank, {1, static_cast<std::uint32_t>(i), m});
     }
     std::vector<CompletionCandidate> candidates;
@@ -221,8 +221,8 @@ Completion CompletionIndex::complete(std::string_view text, std::size_t cursor,
         }
         // The element the cursor is in or at the end of: only a name is completed, and not
         // one that continues a number ("2x" reads as 2 and x).
-        const bool afterNumber = !first && previous.kind == TokenKind::Number &&
-                                 previous.end == t.begin;
+        const bool afterNumber =
+            !first && previous.kind == TokenKind::Number && previous.end == t.begin;
         if (t.kind != TokenKind::Name || afterNumber) break;
         c.start = t.charBegin;
         c.length = t.charEnd - t.charBegin;
@@ -236,8 +236,7 @@ Completion CompletionIndex::complete(std::string_view text, std::size_t cursor,
     return c;
 }
 
-std::optional<CallHint> CompletionIndex::callHint(std::string_view text,
-                                                  std::size_t cursor) const {
+std::optional<CallHint> CompletionIndex::callHint(std::string_view text, std::size_t cursor) const {
     struct Frame {
         std::string_view name;  // empty for a bracket that is no call
         std::size_t open;
@@ -275,8 +274,8 @@ std::optional<CallHint> CompletionIndex::callHint(std::string_view text,
     if (index < f->arguments.size()) hint.parameter = &f->arguments[index];
     const auto pieces = signaturePieces(f->value);
     if (index < pieces.size() &&
-        !isEllipsis(std::string_view(f->value).substr(pieces[index].first,
-                                                      pieces[index].second - pieces[index].first))) {
+        !isEllipsis(std::string_view(f->value).substr(
+            pieces[index].first, pieces[index].second - pieces[index].first))) {
         hint.signature = f->value;
         hint.markStart = characters(std::string_view(f->value).substr(0, pieces[index].first));
         hint.markLength = characters(std::string_view(f->value).substr(

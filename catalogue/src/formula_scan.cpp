@@ -81,8 +81,8 @@ bool Scanner::next(Token& token) {
                 token.kind = TokenKind::Number;
                 std::size_t points = c == '.';
                 auto run = [&](bool percent) {
-                    while (j < n && (isDigit(text_[j]) || text_[j] == '.' ||
-                                     (percent && text_[j] == '%')))
+                    while (j < n &&
+                           (isDigit(text_[j]) || text_[j] == '.' || (percent && text_[j] == '%')))
                         points += text_[j++] == '.';
                 };
                 run(false);

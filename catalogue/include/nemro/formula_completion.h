@@ -43,11 +43,11 @@ struct CompletionCandidate {
     const std::string& label() const { return function ? function->title : name->group; }
 };
 
-struct Completion {
+struct NEMRO_API Completion {
     // The name at the cursor, which taking a candidate replaces; at the cursor with length
     // 0 when there is none.
     std::size_t start = 0, length = 0;
-    std::string query;  // the part of that name before the cursor
+    std::string query;                            // the part of that name before the cursor
     std::vector<CompletionCandidate> candidates;  // best first
     bool bracketFollows = false;                  // a "(" comes after the name
 
@@ -57,13 +57,13 @@ struct Completion {
 };
 
 // The call the cursor is in.
-struct CallHint {
+struct NEMRO_API CallHint {
     const CatalogueFunction* function = nullptr;
-    std::size_t argument = 1;   // 1-based, counted by the commas of the call before the cursor
-    std::size_t open = 0;       // where the call's "(" is
-    std::string signature;      // the function's Value, as "ROUND(数值,小数位数)"
-    std::size_t markStart = 0;  // the argument's place in the signature; length 0 when it
-    std::size_t markLength = 0; // has none (more arguments than the function takes)
+    std::size_t argument = 1;    // 1-based, counted by the commas of the call before the cursor
+    std::size_t open = 0;        // where the call's "(" is
+    std::string signature;       // the function's Value, as "ROUND(数值,小数位数)"
+    std::size_t markStart = 0;   // the argument's place in the signature; length 0 when it
+    std::size_t markLength = 0;  // has none (more arguments than the function takes)
     const CatalogueArgument* parameter = nullptr;  // the argument at the cursor, if any
 
     // The signature with the argument at the cursor in 【】, then that argument's name and
