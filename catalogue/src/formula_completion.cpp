@@ -16,6 +16,7 @@ struct CompletionIndex::Data : search::Readings {
     };
     std::vector<IndexedName> names;
     std::vector<Entry> entries;
+    std::vector<search::EntryBits> bits;  // of each entry
     std::vector<search::Text> groups;
     std::unordered_map<std::string, std::size_t> declared;  // by upper-case name
     std::unordered_map<std::string, const CatalogueFunction*> functions;
@@ -152,6 +153,9 @@ CompletionIndex::CompletionIndex(std::shared_ptr<const FunctionIndex> functions,
         if (fresh) data->groups.push_back(builder.pinyinText(n.group));
         data->entries.push_back(
             {builder.pinyinText(n.name), search::folded(n.description), at->second});
+        search::EntryBits& bits = data->bits.emplace_back();
+        bits.add(data->entries.back().name);
+        bits.addDescription(data->entries.back().description);
         data->declared.emplace(caseKey(n.name), i);
     }
     for (const CatalogueFunction& f : functions_->catalogue().functions)
@@ -183,11 +187,13 @@ std::vector<CompletionCandidate> CompletionIndex::search(std::string_view query,
     functions_->data_->rank(q, ranked);
     static const std::vector<search::Text> kNoKeywords;
     search::Match m;
+    search::CategoryMemo memo(data_->groups.size());
     for (std::size_t i = 0; i < data_->entries.size() && ranked.ceiling() > 0; ++i) {
         const Data::Entry& e = data_->entries[i];
-        const int rank =
-            q.match(*data_, {e.name, e.name, kNoKeywords, data_->groups[e.group], e.description},
-                    ranked.ceiling(), m);
+        const int rank = q.match(*data_,
+                                 {data_->bits[i], e.name, e.name, kNoKeywords,
+                                  data_->groups[e.group], e.group, e.description},
+                                 memo, ranked.ceiling(), m);
         if (rank >= 0) ranked.add(rank, {1, static_cast<std::uint32_t>(i), m});
     }
     std::vector<CompletionCandidate> candidates;

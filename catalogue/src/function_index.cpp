@@ -13,11 +13,13 @@ using Data = FunctionIndex::Data;
 
 void Data::rank(search::SearchQuery& query, search::Ranked& hits) const {
     search::Match m;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
+    search::CategoryMemo memo(categories.size());
+    for (std::size_t i = 0; i < entries.size() && hits.ceiling() > 0; ++i) {
         const Entry& e = entries[i];
-        const int rank =
-            query.match(*this, {e.name, e.title, e.keywords, categories[e.category], e.description},
-                        hits.ceiling(), m);
+        const int rank = query.match(*this,
+                                     {bits[i], e.name, e.title, e.keywords, categories[e.category],
+                                      e.category, e.description},
+                                     memo, hits.ceiling(), m);
         if (rank >= 0) hits.add(rank, {0, static_cast<std::uint32_t>(i), m});
     }
 }
@@ -61,6 +63,11 @@ FunctionIndex::FunctionIndex(std::shared_ptr<const Catalogue> catalogue)
                       {}, at->second};
         for (const std::string& keyword : f->keywords)
             e.keywords.push_back(builder.pinyinText(keyword));
+        search::EntryBits& bits = data->bits.emplace_back();
+        bits.add(e.name);
+        bits.add(e.title);
+        bits.addDescription(e.description);
+        for (const search::Text& t : e.keywords) bits.add(t);
         data->entries.push_back(std::move(e));
     }
     data_ = std::move(data);

@@ -36,11 +36,25 @@ struct Unit {
 // pinyin readings add the letters they are spelt with.
 std::uint64_t characterBits(std::string_view folded);
 
+// The characters beyond ASCII a text holds, one of 64 bits each: more discerning for
+// Chinese than the part of characterBits they share.
+std::uint64_t wideBits(std::string_view folded);
+
+// One of 64 bits for a pair of characters.
+std::uint64_t pairBit(char32_t a, char32_t b);
+
 struct Text {
     std::string folded;
     std::vector<std::uint32_t> origins;  // of each folded byte; empty when they are the same
     std::vector<Unit> units;             // only for texts matched by pinyin
-    std::uint64_t letters = 0;           // every ASCII letter and digit it can match
+    std::uint64_t literal = 0;           // characterBits of the folded text
+    std::uint64_t letters = 0;           // and of the readings' letters
+    std::uint64_t wide = 0;              // wideBits of the folded text
+    // The characters a match by readings can begin with (a unit's own character, or the
+    // first letter of one of its readings): at the first unit, and at any unit.
+    std::uint64_t firstStarts = 0, starts = 0;
+    // The pairs of characters a match by readings can begin with (pairBit).
+    std::uint64_t pairs = 0;
 
     std::size_t source(std::size_t foldedByte) const {
         return origins.empty() ? foldedByte : origins[foldedByte];
@@ -110,8 +124,8 @@ class Finder {
 
   private:
     std::string query_;
-    std::uint64_t bits_;
-    bool wide_;  // begins with a byte that begins every Chinese character too
+    std::uint64_t bits_, wide_;
+    bool wideStart_;  // begins with a byte that begins every Chinese character too
     std::boyer_moore_horspool_searcher<std::string::const_iterator> searcher_;
 };
 
@@ -127,12 +141,33 @@ enum Rank {
     kRanks
 };
 
+// What all the texts of one entry but its category hold, kept apart from the texts so
+// that a search passes over most entries without reading them.
+struct EntryBits {
+    std::uint64_t literal = 0, letters = 0, starts = 0, pairs = 0, wide = 0;
+    std::uint64_t description = 0, descriptionWide = 0;  // the description's alone
+
+    void add(const Text& t) {
+        literal |= t.literal;
+        wide |= t.wide;
+        letters |= t.letters;
+        starts |= t.starts;
+        pairs |= t.pairs;
+    }
+    void addDescription(const Text& t) {
+        description = t.literal;
+        descriptionWide = t.wide;
+    }
+};
+
 // The texts of one entry. A declared name is its own title.
 struct EntryTexts {
+    const EntryBits& bits;
     const Text& name;   // matched literally
     const Text& title;  // with readings
     const std::vector<Text>& keywords;
     const Text& category;
+    std::size_t categoryIndex;  // among the entries' categories, which many entries share
     const Text& description;
 };
 
@@ -141,6 +176,13 @@ struct Match {
     SearchField field = SearchField::Name;
     std::size_t keyword = 0;
     std::size_t begin = 0, end = 0;
+};
+
+// Each category matched once per query, however many entries share it.
+struct CategoryMemo {
+    explicit CategoryMemo(std::size_t categories) : known(categories, -1), found(categories) {}
+    std::vector<signed char> known;  // -1 not tried yet, 0 no match, 1 a match
+    std::vector<Match> found;
 };
 
 class SearchQuery {
@@ -152,13 +194,18 @@ class SearchQuery {
     bool empty() const { return compact_.empty(); }
 
     // The best rank before `ceiling` at which the entry matches, or -1; m says where.
-    int match(const Readings& readings, const EntryTexts& texts, int ceiling, Match& m);
+    int match(const Readings& readings, const EntryTexts& texts, CategoryMemo& categories,
+              int ceiling, Match& m);
 
   private:
+    int matchTexts(const Readings& readings, const EntryTexts& texts, int ceiling, Match& m);
     bool pinyin(const Text& t, std::size_t from, std::size_t to, Match& m);
 
     std::string spaced_, compact_;
     std::uint64_t letters_ = 0;
+    std::uint64_t firstBits_ = 0;  // of the query's first character
+    std::uint64_t pairBit_ = 0;    // of its first two
+    std::uint64_t wide_ = 0;
     Matcher matcher_;
     Finder inName_, inText_;
 };
@@ -199,6 +246,7 @@ struct FunctionIndex::Data : search::Readings {
     };
     std::vector<search::Text> categories;
     std::vector<Entry> entries;
+    std::vector<search::EntryBits> bits;  // of each entry
 
     // Each displayed function the query matches, as source 0.
     void rank(search::SearchQuery& query, search::Ranked& hits) const;
