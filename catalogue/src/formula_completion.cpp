@@ -51,13 +51,6 @@ std::size_t characters(std::string_view text) {
     return n;
 }
 
-// TRUE or FALSE in any case: the tokenizer reads them as booleans, not names.
-bool isBooleanWord(std::string_view name) {
-    if (name.size() < 4 || name.size() > 40) return false;
-    return text::equalsNoCase(name, std::string_view("TRUE")) ||
-           text::equalsNoCase(name, std::string_view("FALSE"));
-}
-
 bool isEllipsis(std::string_view piece) {
     return piece == "..." || piece == "…" || piece == "……";
 }
@@ -307,28 +300,38 @@ std::optional<CallHint> CompletionIndex::callHint(std::string_view text, std::si
 }
 
 Colouring CompletionIndex::colour(std::string_view text, std::size_t cursor) const {
-    std::vector<Token> tokens;
-    Scanner scanner(text);
-    for (Token t; scanner.next(t);) tokens.push_back(t);
     constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-    std::vector<std::size_t> partner(tokens.size(), kNone);
-    std::vector<std::size_t> open;
+    const std::size_t at = characters(text.substr(0, scan::byteOffset(text, cursor)));
     Colouring out;
-    out.spans.reserve(tokens.size());
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        const Token& t = tokens[i];
-        const std::string_view slice = text.substr(t.begin, t.end - t.begin);
+    // Elements are two bytes long on average or more: no copy as the spans grow.
+    out.spans.reserve(text.size() / 2 + 1);
+    std::vector<std::size_t> open;  // the spans of the brackets not closed yet
+    // The spans of the brackets ending and starting at the cursor, and their pairs.
+    std::size_t before = kNone, after = kNone;
+    std::pair<std::size_t, std::size_t> beforePair{kNone, kNone}, afterPair{kNone, kNone};
+    std::string key;
+    Scanner scanner(text);
+    Token t, next;
+    for (bool more = scanner.next(t); more; t = next) {
+        // A name is a function's when a "(" follows it.
+        more = scanner.next(next);
+        const std::size_t span = out.spans.size();
         ColourKind kind = ColourKind::Operator;
         switch (t.kind) {
             case TokenKind::Name:
-                if (i + 1 < tokens.size() && tokens[i + 1].kind == TokenKind::Open)
+                if (more && next.kind == TokenKind::Open) {
                     kind = ColourKind::Function;
-                else if (isBooleanWord(slice))
+                    break;
+                }
+                key = caseKey(text.substr(t.begin, t.end - t.begin));
+                // TRUE and FALSE in any case are the tokenizer's booleans, not names.
+                if (key == "TRUE" || key == "FALSE")
                     kind = ColourKind::Boolean;
                 else if (data_->names.empty())
                     kind = ColourKind::Variable;
                 else
-                    kind = declared(slice) ? ColourKind::DeclaredName : ColourKind::UnknownName;
+                    kind = data_->declared.contains(key) ? ColourKind::DeclaredName
+                                                         : ColourKind::UnknownName;
                 break;
             case TokenKind::Number:
                 kind = t.faulty ? ColourKind::Error : ColourKind::Number;
@@ -337,15 +340,19 @@ Colouring CompletionIndex::colour(std::string_view text, std::size_t cursor) con
                 kind = ColourKind::String;
                 break;
             case TokenKind::Open:
-                kind = ColourKind::Bracket;
-                open.push_back(i);
-                break;
             case TokenKind::Close:
-                kind = open.empty() ? ColourKind::Error : ColourKind::Bracket;
-                if (!open.empty()) {
-                    partner[i] = open.back();
-                    partner[open.back()] = i;
+                kind = ColourKind::Bracket;
+                if (t.charEnd == at) before = span;
+                if (t.charBegin == at) after = span;
+                if (t.kind == TokenKind::Open) {
+                    open.push_back(span);
+                } else if (open.empty()) {
+                    kind = ColourKind::Error;
+                } else {
+                    const std::size_t o = open.back();
                     open.pop_back();
+                    if (o == before || span == before) beforePair = {o, span};
+                    if (o == after || span == after) afterPair = {o, span};
                 }
                 break;
             case TokenKind::Operator:
@@ -355,23 +362,9 @@ Colouring CompletionIndex::colour(std::string_view text, std::size_t cursor) con
         out.spans.push_back({t.charBegin, t.charEnd - t.charBegin, kind});
     }
     for (std::size_t i : open) out.spans[i].kind = ColourKind::Error;
-
-    const std::size_t at = characters(text.substr(0, scan::byteOffset(text, cursor)));
-    auto bracketAt = [&](bool before) {
-        for (std::size_t i = 0; i < tokens.size(); ++i) {
-            const Token& t = tokens[i];
-            if ((before ? t.charEnd : t.charBegin) != at) continue;
-            if (t.kind != TokenKind::Open && t.kind != TokenKind::Close) return kNone;
-            return i;
-        }
-        return kNone;
-    };
-    std::size_t i = bracketAt(true);
-    if (i == kNone || partner[i] == kNone) i = bracketAt(false);
-    if (i != kNone && partner[i] != kNone) {
-        const std::size_t a = std::min(i, partner[i]), b = std::max(i, partner[i]);
-        out.brackets.emplace(tokens[a].charBegin, tokens[b].charBegin);
-    }
+    const auto& pair = beforePair.first != kNone ? beforePair : afterPair;
+    if (pair.first != kNone)
+        out.brackets.emplace(out.spans[pair.first].start, out.spans[pair.second].start);
     return out;
 }
 
