@@ -45,6 +45,14 @@ std::string caseKey(std::string_view name) {
     return key;
 }
 
+// Ill-formed UTF-8 is read as the engine reads it, each bad sequence one U+FFFD, so that
+// every element starts a character.
+std::string_view wellFormed(std::string_view text, std::string& repaired) {
+    if (text::isValidUtf8(text)) return text;
+    repaired = text::toUtf8(text::toUtf16(text));
+    return repaired;
+}
+
 std::size_t characters(std::string_view text) {
     std::size_t n = 0;
     for (char c : text) n += scan::startsCharacter(c);
@@ -205,8 +213,10 @@ std::vector<CompletionCandidate> CompletionIndex::search(std::string_view query,
     return candidates;
 }
 
-Completion CompletionIndex::complete(std::string_view text, std::size_t cursor,
+Completion CompletionIndex::complete(std::string_view typed, std::size_t cursor,
                                      std::size_t limit) const {
+    std::string repaired;
+    const std::string_view text = wellFormed(typed, repaired);
     const std::size_t at = scan::byteOffset(text, cursor);
     Completion c;
     Scanner scanner(text);
@@ -235,7 +245,10 @@ Completion CompletionIndex::complete(std::string_view text, std::size_t cursor,
     return c;
 }
 
-std::optional<CallHint> CompletionIndex::callHint(std::string_view text, std::size_t cursor) const {
+std::optional<CallHint> CompletionIndex::callHint(std::string_view typed,
+                                                  std::size_t cursor) const {
+    std::string repaired;
+    const std::string_view text = wellFormed(typed, repaired);
     struct Frame {
         std::string_view name;  // empty for a bracket that is no call
         std::size_t open;
@@ -299,7 +312,9 @@ std::optional<CallHint> CompletionIndex::callHint(std::string_view text, std::si
     return hint;
 }
 
-Colouring CompletionIndex::colour(std::string_view text, std::size_t cursor) const {
+Colouring CompletionIndex::colour(std::string_view typed, std::size_t cursor) const {
+    std::string repaired;
+    const std::string_view text = wellFormed(typed, repaired);
     constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     const std::size_t at = characters(text.substr(0, scan::byteOffset(text, cursor)));
     Colouring out;
