@@ -21,7 +21,8 @@ const nemro::CompletionIndex& index() {
         [] {
             const std::string path = "/tmp/nemro-fuzz-completion.xml";
             std::ofstream(path, std::ios::trunc)
-                << "<Quorvanta><Formulas><Formula Name=\"ROUND\" Display=\"True\" Title=\"四舍五入\""
+                << "<Quorvanta><Formulas><Formula Name=\"ROUND\" Display=\"True\" "
+                   "Title=\"四舍五入\""
                    " Value=\"ROUND(数值,小数位数)\"><Argument Value=\"数值\"/></Formula>"
                    "<Formula Name=\"SUM\" Display=\"True\" Value=\"SUM(a,...)\"/></Formulas>"
                    "</Quorvanta>";

@@ -1,8 +1,9 @@
 // What a formula editor shows while the user types, without Qt: the functions and declared
 // names that complete the name at the cursor, the call the cursor is in with the argument
 // it is at, and the colours of the text. Positions and lengths count characters (Unicode
-// code points) of the UTF-8 text; a cursor is the number of characters before it and is
-// taken as the end of the text when it lies beyond.
+// code points) of the UTF-8 text, ill-formed sequences read as the engine reads them (each
+// one U+FFFD); a cursor is the number of characters before it and is taken as the end of
+// the text when it lies beyond.
 //
 // Names, numbers, literals and operators are read as the engine's tokenizer reads them: a
 // name runs up to a blank or one of ( ) , + - * / & = < > ; " and may hold Chinese
