@@ -327,6 +327,16 @@ def render(r):
             add("%s: search, median / worst of %d queries" % (label, f["queries"]),
                 "%.1f / %.1f us" % (f["median_us"], f["worst_us"]), target="< 1 ms" if limit else "",
                 holds=(f["worst_us"] < 1000) if limit else None)
+        if "BM_Completion_Keystroke" in q:
+            c, b = q["BM_Completion_Keystroke"], q["BM_CompletionIndex_Build"]
+            names = "{:,}".format(int(c["names"]))
+            add("%s: completion index build (%s declared names)" % (label, names), "%.2f ms" % (ns(b) / 1e6))
+            add("%s: completion alone, median / worst of %d keystrokes (%s names)" % (label, c["keystrokes"], names),
+                "%.1f / %.1f us" % (c["complete_median_us"], c["complete_worst_us"]),
+                target="< 1 ms" if limit else "", holds=(c["complete_worst_us"] < 1000) if limit else None)
+            add("%s: one editor keystroke (completion, colours, hint), median / worst" % label,
+                "%.1f / %.1f us" % (c["keystroke_median_us"], c["keystroke_worst_us"]),
+                target="< 5 ms" if limit else "", holds=(c["keystroke_worst_us"] < 5000) if limit else None)
         d = r["dialogs"][name]
         for step, title in (("BM_OpenChooser", "open the chooser"),
                             ("BM_ClickTenCategories", "click through ten categories"),

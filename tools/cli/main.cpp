@@ -68,6 +68,7 @@ const std::vector<Command>& commands() {
         kCheckCommand,
         kArglistCommand,
         kPreviewCommand,
+        kCompleteCommand,
     };
     return table;
 }

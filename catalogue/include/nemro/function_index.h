@@ -17,6 +17,8 @@
 
 namespace nemro {
 
+class CompletionIndex;
+
 enum class SearchField { Name, Title, Keywords, Category, Description };
 
 // "name", "title", "keywords", "category" or "description".
@@ -52,6 +54,8 @@ class NEMRO_API FunctionIndex {
     struct Data;  // the folded texts and readings, private to the index
 
   private:
+    friend class CompletionIndex;  // ranks functions and declared names together
+
     std::shared_ptr<const Catalogue> catalogue_;
     std::unique_ptr<const Data> data_;
 };
