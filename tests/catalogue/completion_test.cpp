@@ -1,8 +1,7 @@
-#include "nemro/formula_completion.h"
-
 #include <gtest/gtest.h>
 
 #include "catalogue_fixture.h"
+#include "nemro/formula_completion.h"
 
 namespace nemro::testing {
 namespace {
@@ -42,14 +41,14 @@ constexpr std::size_t kEnd = 1000;
 TEST_F(Completion, OffersFunctionsAndNamesForTheNameAtTheCursor) {
     const std::tuple<const char*, std::size_t, const char*> cases[] = {
         {"rou", kEnd, "0,3:ROUND( ROUNDUP("},
-        {"ROUND(A1)", 3, "0,5:ROUND ROUNDUP"},  // the whole name; "(" is there already
+        {"ROUND(A1)", 3, "0,5:ROUND ROUNDUP"},    // the whole name; "(" is there already
         {"ROUND(A1,jbgz", kEnd, "9,4:基本工资"},  // pinyin initials
         {"jibengz", kEnd, "0,7:基本工资"},
         {"基本工资+gw", kEnd, "5,2:岗位工资"},  // characters, not bytes
-        {"绩效", kEnd, "0,2:奖金"},  // the meaning
+        {"绩效", kEnd, "0,2:奖金"},             // the meaning
         {"位数", kEnd, "0,2:ROUND("},
         {"gzxm", kEnd, "0,4:基本工资 岗位工资 奖金"},  // the group
-        {"pjz", kEnd, "0,3:AVERAGE("},                  // a function's title
+        {"pjz", kEnd, "0,3:AVERAGE("},                 // a function's title
         {"gz+sal", kEnd, "3,3:Salary"},
         {"ROUND", 0, "0,0:"},  // nothing before the cursor
         {"\"rou", kEnd, "4,0:"},
@@ -89,7 +88,8 @@ TEST_F(Completion, HintsTheCallAroundTheCursor) {
     };
     for (const auto& [text, cursor, expected] : cases) {
         const std::optional<CallHint> hint = named->callHint(text, cursor);
-        EXPECT_EQ(hint ? std::to_string(hint->argument) + " " + hint->text() : "", expected) << text;
+        EXPECT_EQ(hint ? std::to_string(hint->argument) + " " + hint->text() : "", expected)
+            << text;
     }
 }
 
@@ -111,7 +111,8 @@ TEST_F(Completion, ColoursTheTextAndMatchesTheBracketAtTheCursor) {
         const Colouring c = (names ? named : plain)->colour(text, cursor);
         std::string got;
         for (const ColourSpan& s : c.spans)
-            got += (got.empty() ? "" : " ") + std::string(1, "FNVXSDBO(E"[static_cast<int>(s.kind)]) +
+            got += (got.empty() ? "" : " ") +
+                   std::string(1, "FNVXSDBO(E"[static_cast<int>(s.kind)]) +
                    std::to_string(s.length);
         if (c.brackets)
             got += " | " + std::to_string(c.brackets->first) + "-" +

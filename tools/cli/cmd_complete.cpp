@@ -48,8 +48,8 @@ int run(const std::vector<std::string>& args, Io& io) {
     const std::string& text = o.positional[0];
     std::size_t cursor = characters(text);
     if (cursorText) {
-        const auto [end, ec] = std::from_chars(
-            cursorText->data(), cursorText->data() + cursorText->size(), cursor);
+        const auto [end, ec] =
+            std::from_chars(cursorText->data(), cursorText->data() + cursorText->size(), cursor);
         if (cursorText->empty() || ec != std::errc() ||
             end != cursorText->data() + cursorText->size())
             throw UsageError("--cursor wants a whole number, not '" + *cursorText + "'");

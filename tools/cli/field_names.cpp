@@ -62,8 +62,8 @@ std::vector<IndexedName> loadFieldNames(const std::string& path) {
     };
     std::vector<IndexedName> names;
     for (std::size_t r = 1; r < records.size(); ++r)
-        names.push_back({field(records[r], name), field(records[r], group),
-                         field(records[r], description)});
+        names.push_back(
+            {field(records[r], name), field(records[r], group), field(records[r], description)});
     return names;
 }
 

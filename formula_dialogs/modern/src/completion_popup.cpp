@@ -1,0 +1,135 @@
+#include "completion_popup.h"
+
+#include <QAbstractListModel>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QScrollBar>
+
+#include "accessible.h"
+#include "nemro/qt_toolkit.h"
+
+namespace nemro::dialogs {
+
+namespace {
+constexpr int kVisibleRows = 8;
+}
+
+class CandidateModel final : public QAbstractListModel {
+  public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void reset(Completion completion) {
+        beginResetModel();
+        completion_ = std::move(completion);
+        endResetModel();
+    }
+    const Completion& completion() const { return completion_; }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(completion_.candidates.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (index.row() < 0 || index.row() >= rowCount()) return {};
+        const CompletionCandidate& c = completion_.candidates[static_cast<std::size_t>(index.row())];
+        const bool function = c.kind == CandidateKind::Function;
+        switch (role) {
+            case Qt::DisplayRole:
+            case Qt::AccessibleTextRole:
+                return (function ? tr("函数") : tr("名称")) + "  " + qt::qs(c.text()) +
+                       (c.label().empty() ? QString() : "  " + qt::qs(c.label()));
+            case Qt::ToolTipRole:
+            case Qt::AccessibleDescriptionRole:
+                return qt::qs(function ? c.function->description : c.name->description);
+            default:
+                return {};
+        }
+    }
+
+  private:
+    static QString tr(const char* text) { return QString::fromUtf8(text); }
+    Completion completion_;
+};
+
+CompletionPopup::CompletionPopup(QWidget& owner)
+    : QListView(&owner), model_(new CandidateModel(this)) {
+    // A tool tip window shows without taking the focus or the keyboard from the editor.
+    setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    setModel(model_);
+    setEditTriggers(NoEditTriggers);
+    setSelectionMode(SingleSelection);
+    setUniformItemSizes(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    describe(*this, "lstCompletion", QString::fromUtf8("补全列表"),
+             QString::fromUtf8("与光标处名称相符的函数和名称；上下键选择，回车或 Tab 键采用"));
+    connect(this, &QListView::clicked, this, [this](const QModelIndex& i) { take(i.row()); });
+}
+
+CompletionPopup::~CompletionPopup() = default;
+
+const Completion& CompletionPopup::completion() const {
+    return model_->completion();
+}
+
+void CompletionPopup::offer(Completion completion, const QRect& anchor) {
+    if (completion.candidates.empty()) return close();
+    model_->reset(std::move(completion));
+    setCurrentIndex(model_->index(0));
+    const int rows = std::min(kVisibleRows, model_->rowCount());
+    const int frame = 2 * frameWidth();
+    const int width = std::max(sizeHintForColumn(0) + frame + verticalScrollBar()->sizeHint().width(),
+                               fontMetrics().horizontalAdvance('M') * 16);
+    QRect r(anchor.bottomLeft() + QPoint(0, 2), QSize(width, sizeHintForRow(0) * rows + frame));
+    // Above the text when the screen has no room below it.
+    if (const QScreen* screen = QGuiApplication::screenAt(anchor.center())) {
+        const QRect area = screen->availableGeometry();
+        if (r.bottom() > area.bottom()) r.moveBottom(anchor.top() - 2);
+        if (r.right() > area.right()) r.moveRight(area.right());
+    }
+    setGeometry(r);
+    show();
+    raise();
+}
+
+void CompletionPopup::close() {
+    hide();
+}
+
+void CompletionPopup::moveBy(int rows) {
+    const int last = model_->rowCount() - 1;
+    setCurrentIndex(model_->index(std::clamp(currentIndex().row() + rows, 0, last)));
+}
+
+bool CompletionPopup::handleKey(const QKeyEvent& event) {
+    if (!isOpen() || (event.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier))) return false;
+    const int page = std::max(1, std::min(kVisibleRows, model_->rowCount()) - 1);
+    switch (event.key()) {
+        case Qt::Key_Up:
+            return moveBy(-1), true;
+        case Qt::Key_Down:
+            return moveBy(1), true;
+        case Qt::Key_PageUp:
+            return moveBy(-page), true;
+        case Qt::Key_PageDown:
+            return moveBy(page), true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Tab:
+            return take(currentIndex().row()), true;
+        case Qt::Key_Escape:
+            return close(), true;
+        default:
+            return false;
+    }
+}
+
+void CompletionPopup::take(int row) {
+    const Completion& c = model_->completion();
+    if (row < 0 || row >= model_->rowCount()) return close();
+    const Completion kept = c;
+    close();
+    if (taken) taken(kept, kept.candidates[static_cast<std::size_t>(row)]);
+}
+
+}  // namespace nemro::dialogs
