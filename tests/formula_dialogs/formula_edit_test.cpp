@@ -43,15 +43,15 @@ TEST(FormulaEdit, TypingOffersCompletionsAndTheKeysTakeMoveOrCloseThem) {
     struct Case {
         QString typed;
         std::vector<Qt::Key> keys;
-        QString text;          // after the keys
-        std::size_t cursor;    // characters before it
-        bool open;             // the list after the keys
+        QString text;        // after the keys
+        std::size_t cursor;  // characters before it
+        bool open;           // the list after the keys
     } cases[] = {
         {"1+jbgz", {Qt::Key_Tab}, "1+基本工资", 6, false},
         {"jb", {Qt::Key_Return}, "基本工资", 4, false},
         {"sswr", {Qt::Key_Tab}, "ROUND(", 6, false},  // a function goes in with its bracket
-        {"gwgz*2", {}, "gwgz*2", 6, false},          // an operator ends the name
-        {"\"jb", {}, "\"jb", 3, false},              // nothing inside a literal
+        {"gwgz*2", {}, "gwgz*2", 6, false},           // an operator ends the name
+        {"\"jb", {}, "\"jb", 3, false},               // nothing inside a literal
         {"jb", {Qt::Key_Escape}, "jb", 2, false},
         {"jb", {Qt::Key_Left}, "jb", 1, false},  // the cursor leaving closes it
         {"jb", {}, "jb", 2, true},
@@ -174,6 +174,11 @@ TEST(FormulaEdit, APastedMegabyteIsNeitherColouredCompletedNorCheckedWhileTyping
     EXPECT_EQ(e.edit.resultLabel()->text(), "公式很长，不在输入时计算；按确定时检查。");
     e.edit.checkNow();  // OK still checks it
     EXPECT_EQ(checks, 1);
+    QTest::keyClick(&e.area, Qt::Key_Backspace);
+    EXPECT_TRUE(e.text().endsWith("+j"));
+    QTest::keyClick(&e.area, Qt::Key_A, Qt::ControlModifier);
+    e.type("jb");  // short again: completed
+    EXPECT_TRUE(e.edit.completionVisible());
 }
 
 TEST(FormulaEditor, ReOpensAFormulaTakesACompletionWithEnterThenEnterIsOk) {
@@ -193,8 +198,9 @@ TEST(FormulaEditor, ReOpensAFormulaTakesACompletionWithEnterThenEnterIsOk) {
     });
     std::optional<std::string> result;
     driver.run([&] {
-        result = dialogs::editFormula(payroll(), "ROUND(A1,2)*1.1",
-                                      [](const std::string&, std::size_t) { return "*ROUND(2,0)"; });
+        result =
+            dialogs::editFormula(payroll(), "ROUND(A1,2)*1.1",
+                                 [](const std::string&, std::size_t) { return "*ROUND(2,0)"; });
     });
     EXPECT_EQ(result, "ROUND(A1,2)*1.1+基本工资*ROUND(2,0)");
 }

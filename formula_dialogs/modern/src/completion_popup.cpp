@@ -30,7 +30,8 @@ class CandidateModel final : public QAbstractListModel {
     }
     QVariant data(const QModelIndex& index, int role) const override {
         if (index.row() < 0 || index.row() >= rowCount()) return {};
-        const CompletionCandidate& c = completion_.candidates[static_cast<std::size_t>(index.row())];
+        const CompletionCandidate& c =
+            completion_.candidates[static_cast<std::size_t>(index.row())];
         const bool function = c.kind == CandidateKind::Function;
         switch (role) {
             case Qt::DisplayRole:
@@ -78,8 +79,9 @@ void CompletionPopup::offer(Completion completion, const QRect& anchor) {
     setCurrentIndex(model_->index(0));
     const int rows = std::min(kVisibleRows, model_->rowCount());
     const int frame = 2 * frameWidth();
-    const int width = std::max(sizeHintForColumn(0) + frame + verticalScrollBar()->sizeHint().width(),
-                               fontMetrics().horizontalAdvance('M') * 16);
+    const int width =
+        std::max(sizeHintForColumn(0) + frame + verticalScrollBar()->sizeHint().width(),
+                 fontMetrics().horizontalAdvance('M') * 16);
     QRect r(anchor.bottomLeft() + QPoint(0, 2), QSize(width, sizeHintForRow(0) * rows + frame));
     // Above the text when the screen has no room below it.
     if (const QScreen* screen = QGuiApplication::screenAt(anchor.center())) {

@@ -28,6 +28,30 @@ QString u(const char* text) {
     return QString::fromUtf8(text);
 }
 
+// A long text is held in blocks of about this many UTF-16 units, which are not separated
+// in the formula: Qt lays a block out whole on every keystroke, and one line of a
+// megabyte takes it seconds.
+constexpr qsizetype kBlockUnits = 1024;
+
+// The text with a block break after every kBlockUnits units, when it is long.
+QString inBlocks(QString text) {
+    if (text.size() <= static_cast<qsizetype>(CFormulaEdit::kLiveLimit)) return text;
+    QString out;
+    out.reserve(text.size() + text.size() / kBlockUnits + 1);
+    for (qsizetype i = 0; i < text.size();) {
+        qsizetype n = std::min(kBlockUnits, text.size() - i);
+        if (i + n < text.size() && text[i + n].isLowSurrogate()) ++n;
+        if (i > 0) out += '\n';
+        out += QStringView(text).mid(i, n);
+        i += n;
+    }
+    return out;
+}
+
+QString oneLine(QString text) {
+    return text.replace(u("\r\n"), u(" ")).replace('\n', ' ').replace('\r', ' ');
+}
+
 const QString kLongText = u("公式很长，不在输入时计算；按确定时检查。");
 const QString kEditorDescription = u("输入公式；输入函数或名称时列出可选项");
 
@@ -123,7 +147,10 @@ class CFormulaEdit::Impl {
   public:
     explicit Impl(CFormulaEdit& q);
 
-    QString text() const;
+    QString text() const;  // the formula: the blocks without breaks
+    // Between positions in the document and UTF-16 units of the formula.
+    int toDocument(int unit) const;
+    int toFormula(int position) const;
     bool live() const;  // short enough to colour, complete and check while typing
     void textChanged();
     void cursorMoved();
@@ -148,8 +175,8 @@ class CFormulaEdit::Impl {
     FormulaChecker checker;
     std::optional<FormulaCheckOutcome> last;
     QTimer pause;
-    QString shownText;          // the text the last change left, to tell real changes
-    bool inUserEdit = false;    // a keystroke or commit is being handled
+    QString shownText;           // the text the last change left, to tell real changes
+    bool inUserEdit = false;     // a keystroke or commit is being handled
     bool changedInEdit = false;  // and it changed the text
     QList<QTextEdit::ExtraSelection> brackets, problem;
 };
@@ -209,6 +236,15 @@ class FormulaArea final : public QPlainTextEdit {
     void keyPressEvent(QKeyEvent* e) override {
         // Enter belongs to the form (OK in the dialog): a formula is one line.
         if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) return e->ignore();
+        // A break between blocks is no character: Backspace and Delete pass over it.
+        QTextCursor c = textCursor();
+        if (!c.hasSelection() && e->modifiers() == Qt::NoModifier &&
+            ((e->key() == Qt::Key_Backspace && c.atBlockStart() && !c.atStart()) ||
+             (e->key() == Qt::Key_Delete && c.atBlockEnd() && !c.atEnd()))) {
+            c.movePosition(e->key() == Qt::Key_Delete ? QTextCursor::NextCharacter
+                                                      : QTextCursor::PreviousCharacter);
+            setTextCursor(c);
+        }
         edit([&] { QPlainTextEdit::keyPressEvent(e); });
     }
     void inputMethodEvent(QInputMethodEvent* e) override {
@@ -218,9 +254,12 @@ class FormulaArea final : public QPlainTextEdit {
     }
     void insertFromMimeData(const QMimeData* source) override {
         if (!source->hasText()) return;
-        QString t = source->text();
-        t.replace(u("\r\n"), u(" ")).replace('\n', ' ').replace('\r', ' ');
-        edit([&] { insertPlainText(t); });
+        edit([&] { insertPlainText(inBlocks(oneLine(source->text()))); });
+    }
+    QMimeData* createMimeDataFromSelection() const override {
+        auto* selected = new QMimeData;
+        selected->setText(textCursor().selectedText().remove(QChar::ParagraphSeparator));
+        return selected;
     }
     void focusOutEvent(QFocusEvent* e) override {
         owner_.popup->close();
@@ -249,7 +288,22 @@ class FormulaArea final : public QPlainTextEdit {
 CFormulaEdit::Impl::Impl(CFormulaEdit& owner) : q(owner) {}
 
 QString CFormulaEdit::Impl::text() const {
-    return area->toPlainText();
+    QString t = area->toPlainText();
+    return area->document()->blockCount() > 1 ? t.remove('\n') : t;
+}
+
+int CFormulaEdit::Impl::toDocument(int unit) const {
+    QTextBlock b = area->document()->begin();
+    int before = 0;  // units of the blocks before b
+    while (b.next().isValid() && before + b.length() - 1 < unit) {
+        before += b.length() - 1;
+        b = b.next();
+    }
+    return b.position() + std::min(unit - before, b.length() - 1);
+}
+
+int CFormulaEdit::Impl::toFormula(int position) const {
+    return position - area->document()->findBlock(position).blockNumber();
 }
 
 bool CFormulaEdit::Impl::live() const {
@@ -265,6 +319,14 @@ void CFormulaEdit::Impl::textChanged() {
     if (now == shownText) return;  // an input method's pre-edit text, which is not the text
     shownText = now;
     changedInEdit = true;
+    if (area->document()->blockCount() > 1 && live()) {
+        // Short again: one block, which the colours and the completion read.
+        const int cursor = toFormula(area->textCursor().position());
+        replaceText(0, area->document()->characterCount() - 1, now);
+        QTextCursor c = area->textCursor();
+        c.setPosition(cursor);
+        area->setTextCursor(c);
+    }
     last.reset();
     problem.clear();
     applySelections();
@@ -395,15 +457,16 @@ void CFormulaEdit::Impl::show(const FormulaCheckOutcome& outcome) {
         const QString t = text();
         const CharMap map(t);
         const std::size_t characters = map.character(static_cast<int>(t.size()));
+        const auto place = [&](std::size_t character) { return toDocument(map.unit(character)); };
         if (outcome.position > 0 && characters > 0) {
             // A place at or beyond the end marks the last character.
             const std::size_t start = std::min(outcome.position - 1, characters - 1);
-            const std::size_t end = std::min(start + std::max<std::size_t>(outcome.length, 1),
-                                             characters);
+            const std::size_t end =
+                std::min(start + std::max<std::size_t>(outcome.length, 1), characters);
             QTextEdit::ExtraSelection s;
             s.cursor = QTextCursor(area->document());
-            s.cursor.setPosition(map.unit(start));
-            s.cursor.setPosition(map.unit(end), QTextCursor::KeepAnchor);
+            s.cursor.setPosition(place(start));
+            s.cursor.setPosition(place(end), QTextCursor::KeepAnchor);
             s.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
             s.format.setUnderlineColor(QColor("#e00000"));
             problem << s;
@@ -414,9 +477,9 @@ void CFormulaEdit::Impl::show(const FormulaCheckOutcome& outcome) {
 
 CFormulaEdit::CFormulaEdit(QWidget* parent, const std::string& catalogue,
                            std::vector<IndexedName> names)
-    : CFormulaEdit(std::make_shared<const CompletionIndex>(loadFunctionIndex(catalogue),
-                                                           std::move(names)),
-                   parent) {
+    : CFormulaEdit(
+          std::make_shared<const CompletionIndex>(loadFunctionIndex(catalogue), std::move(names)),
+          parent) {
     setChecker(engineChecker(catalogue, d_->index));
 }
 
@@ -484,27 +547,26 @@ std::string CFormulaEdit::formula() const {
 }
 
 void CFormulaEdit::setFormula(const std::string& formula) {
-    QString t = qt::qs(formula);
-    t.replace(u("\r\n"), u(" ")).replace('\n', ' ').replace('\r', ' ');
     d_->popup->close();
-    d_->area->setPlainText(t);
+    d_->area->setPlainText(inBlocks(oneLine(qt::qs(formula))));
     d_->area->moveCursor(QTextCursor::End);
 }
 
 std::size_t CFormulaEdit::cursorPosition() const {
-    return CharMap(d_->text()).character(d_->area->textCursor().position());
+    return CharMap(d_->text()).character(d_->toFormula(d_->area->textCursor().position()));
 }
 
 void CFormulaEdit::setCursorPosition(std::size_t characters) {
     QTextCursor c = d_->area->textCursor();
-    c.setPosition(std::min(CharMap(d_->text()).unit(characters),
-                           static_cast<int>(d_->text().size())));
+    const QString t = d_->text();
+    c.setPosition(
+        d_->toDocument(std::min(CharMap(t).unit(characters), static_cast<int>(t.size()))));
     d_->area->setTextCursor(c);
 }
 
 void CFormulaEdit::insertText(const std::string& text) {
     const QTextCursor c = d_->area->textCursor();
-    d_->replaceText(c.selectionStart(), c.selectionEnd(), qt::qs(text));
+    d_->replaceText(c.selectionStart(), c.selectionEnd(), inBlocks(oneLine(qt::qs(text))));
 }
 
 void CFormulaEdit::setChecker(FormulaChecker checker) {
@@ -549,8 +611,7 @@ const CatalogueFunction* CFormulaEdit::functionAtCursor(std::size_t* argument) c
             return f;
         }
     }
-    const std::optional<CallHint> h =
-        d_->index->callHint(qt::ss(t), CharMap(t).character(cursor));
+    const std::optional<CallHint> h = d_->index->callHint(qt::ss(t), CharMap(t).character(cursor));
     if (!h) return nullptr;
     if (argument) *argument = h->argument;
     return h->function;
@@ -581,10 +642,9 @@ FormulaChecker CFormulaEdit::engineChecker(const std::string& catalogue,
         FormulaCheckOutcome out;
         if (v.state != dialogs::PreviewState::Error) {
             const std::string note = v.variableNote();
-            out.resultText = v.state == dialogs::PreviewState::Empty ? ""
-                             : v.state == dialogs::PreviewState::Value
-                                 ? "计算结果 " + v.display()
-                                 : "计算结果：" + v.display();
+            out.resultText = v.state == dialogs::PreviewState::Empty   ? ""
+                             : v.state == dialogs::PreviewState::Value ? "计算结果 " + v.display()
+                                                                       : "计算结果：" + v.display();
             if (!note.empty() && !out.resultText.empty()) out.resultText += "  " + note;
             return out;
         }
