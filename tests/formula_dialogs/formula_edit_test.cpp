@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
@@ -12,6 +13,7 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 
+#include "completion_popup.h"
 #include "dialog_support.h"
 #include "frm_formula_editor.h"
 #include "nemro/formula_completion.h"
@@ -66,6 +68,12 @@ TEST(FormulaEdit, TypingOffersCompletionsAndTheKeysTakeMoveOrCloseThem) {
         EXPECT_EQ(e.edit.cursorPosition(), c.cursor);
         EXPECT_EQ(e.edit.completionVisible(), c.open);
     }
+    QLineEdit field;  // an argument dialog's row completes the same way
+    new dialogs::LineCompleter(field, payroll());
+    QTest::keyClicks(&field, "1+jb");
+    QTest::keyClick(&field, Qt::Key_Tab);
+    EXPECT_EQ(field.text(), "1+基本工资");
+
     Editor e;
     e.type("gz");
     QListView& list = *e.edit.completionList();

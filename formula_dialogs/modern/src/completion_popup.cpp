@@ -3,6 +3,7 @@
 #include <QAbstractListModel>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
 
@@ -13,6 +14,29 @@ namespace nemro::dialogs {
 
 namespace {
 constexpr int kVisibleRows = 8;
+constexpr qsizetype kLineLimit = 64 * 1024;  // longer fields are not completed
+}  // namespace
+
+CharMap::CharMap(const QString& text) {
+    bool pairs = false;
+    for (const QChar c : text) pairs = pairs || c.isHighSurrogate();
+    if (!pairs) return;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        units_.push_back(static_cast<int>(i));
+        if (text[i].isHighSurrogate() && i + 1 < text.size()) ++i;
+    }
+    units_.push_back(static_cast<int>(text.size()));
+}
+
+int CharMap::unit(std::size_t character) const {
+    if (units_.empty()) return static_cast<int>(character);
+    return units_[std::min(character, units_.size() - 1)];
+}
+
+std::size_t CharMap::character(int unit) const {
+    if (units_.empty()) return static_cast<std::size_t>(unit);
+    return static_cast<std::size_t>(std::lower_bound(units_.begin(), units_.end(), unit) -
+                                    units_.begin());
 }
 
 class CandidateModel final : public QAbstractListModel {
@@ -132,6 +156,51 @@ void CompletionPopup::take(int row) {
     const Completion kept = c;
     close();
     if (taken) taken(kept, kept.candidates[static_cast<std::size_t>(row)]);
+}
+
+LineCompleter::LineCompleter(QLineEdit& edit, std::shared_ptr<const CompletionIndex> index)
+    : QObject(&edit), edit_(edit), index_(std::move(index)), popup_(new CompletionPopup(edit)) {
+    edit.installEventFilter(this);
+    connect(&edit, &QLineEdit::textEdited, this, [this] {
+        if (!taking_) offer();
+    });
+    popup_->taken = [this](const Completion& c, const CompletionCandidate& candidate) {
+        const QString text = edit_.text();
+        const CharMap map(text);
+        const int from = map.unit(c.start);
+        taking_ = true;
+        edit_.setSelection(from, map.unit(c.start + c.length) - from);
+        edit_.insert(qt::qs(c.insertion(candidate)));
+        if (candidate.kind == CandidateKind::Function && c.bracketFollows) {
+            const qsizetype open = edit_.text().indexOf('(', edit_.cursorPosition());
+            if (open >= 0) edit_.setCursorPosition(static_cast<int>(open + 1));
+        }
+        taking_ = false;
+    };
+}
+
+void LineCompleter::offer() {
+    const QString text = edit_.text();
+    if (!index_ || text.size() > kLineLimit) return popup_->close();
+    const CharMap map(text);
+    Completion c = index_->complete(qt::ss(text), map.character(edit_.cursorPosition()));
+    if (c.query.empty()) return popup_->close();
+    const QRect r = edit_.rect();
+    popup_->offer(std::move(c), QRect(edit_.mapToGlobal(r.topLeft()), r.size()));
+}
+
+bool LineCompleter::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &edit_) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto& key = static_cast<const QKeyEvent&>(*event);
+            if (popup_->handleKey(key)) return true;
+            // Keys that move rather than type leave the name the list was for.
+            if (key.text().isEmpty()) popup_->close();
+        } else if (event->type() == QEvent::FocusOut || event->type() == QEvent::Hide) {
+            popup_->close();
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 }  // namespace nemro::dialogs

@@ -4,15 +4,30 @@
 #pragma once
 
 #include <QListView>
+#include <QString>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "nemro/formula_completion.h"
 
 class QKeyEvent;
+class QLineEdit;
 
 namespace nemro::dialogs {
 
 class CandidateModel;
+
+// Between the completion's characters (code points) and QString's UTF-16 units.
+class CharMap {
+  public:
+    explicit CharMap(const QString& text);
+    int unit(std::size_t character) const;
+    std::size_t character(int unit) const;
+
+  private:
+    std::vector<int> units_;  // where each character starts; empty: one unit each
+};
 
 class CompletionPopup final : public QListView {
   public:
@@ -39,6 +54,24 @@ class CompletionPopup final : public QListView {
     void moveBy(int rows);
 
     CandidateModel* model_;
+};
+
+// Completes what is typed into a line edit (an argument's field) as the formula editor
+// does, over the same list; owned by the line edit.
+class LineCompleter final : public QObject {
+  public:
+    LineCompleter(QLineEdit& edit, std::shared_ptr<const CompletionIndex> index);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void offer();
+
+    QLineEdit& edit_;
+    std::shared_ptr<const CompletionIndex> index_;
+    CompletionPopup* popup_;
+    bool taking_ = false;
 };
 
 }  // namespace nemro::dialogs

@@ -22,6 +22,8 @@
 
 namespace nemro {
 
+using dialogs::CharMap;
+
 namespace {
 
 QString u(const char* text) {
@@ -54,33 +56,6 @@ QString oneLine(QString text) {
 
 const QString kLongText = u("公式很长，不在输入时计算；按确定时检查。");
 const QString kEditorDescription = u("输入公式；输入函数或名称时列出可选项");
-
-// Between the completion's characters (code points) and QString's UTF-16 units.
-class CharMap {
-  public:
-    explicit CharMap(const QString& text) {
-        bool pairs = false;
-        for (const QChar c : text) pairs = pairs || c.isHighSurrogate();
-        if (!pairs) return;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            units_.push_back(static_cast<int>(i));
-            if (text[i].isHighSurrogate() && i + 1 < text.size()) ++i;
-        }
-        units_.push_back(static_cast<int>(text.size()));
-    }
-    int unit(std::size_t character) const {
-        if (units_.empty()) return static_cast<int>(character);
-        return units_[std::min(character, units_.size() - 1)];
-    }
-    std::size_t character(int unit) const {
-        if (units_.empty()) return static_cast<std::size_t>(unit);
-        return static_cast<std::size_t>(std::lower_bound(units_.begin(), units_.end(), unit) -
-                                        units_.begin());
-    }
-
-  private:
-    std::vector<int> units_;  // empty: one unit per character
-};
 
 QTextCharFormat colourFormat(ColourKind kind) {
     QTextCharFormat f;
@@ -188,7 +163,6 @@ class Highlighter final : public QSyntaxHighlighter {
     Highlighter(CFormulaEdit::Impl& owner, QTextDocument* document)
         : QSyntaxHighlighter(document), owner_(owner) {}
     bool composing = false;
-    int runs = 0;  // colourings of the text, for the tests of composing
 
   protected:
     void highlightBlock(const QString& text) override {
@@ -199,7 +173,6 @@ class Highlighter final : public QSyntaxHighlighter {
             if (!owner_.live() || !owner_.index || currentBlock().blockNumber() > 0) return;
             spans_ = owner_.index->colour(qt::ss(text), 0).spans;
             map_ = CharMap(text);
-            ++runs;
         }
         for (const ColourSpan& s : spans_) {
             const int from = map_.unit(s.start);
@@ -248,9 +221,14 @@ class FormulaArea final : public QPlainTextEdit {
         edit([&] { QPlainTextEdit::keyPressEvent(e); });
     }
     void inputMethodEvent(QInputMethodEvent* e) override {
-        owner_.highlighter->composing = !e->preeditString().isEmpty();
-        if (owner_.highlighter->composing) owner_.popup->close();
+        Highlighter& h = *owner_.highlighter;
+        const bool composed = h.composing;
+        h.composing = !e->preeditString().isEmpty();
+        if (h.composing) owner_.popup->close();
         edit([&] { QPlainTextEdit::inputMethodEvent(e); });
+        // A composition given up leaves the text as it was, coloured for an older one
+        // when a commit came while composing.
+        if (composed && !h.composing && !owner_.changedInEdit && h.document()) h.rehighlight();
     }
     void insertFromMimeData(const QMimeData* source) override {
         if (!source->hasText()) return;
@@ -264,6 +242,10 @@ class FormulaArea final : public QPlainTextEdit {
     void focusOutEvent(QFocusEvent* e) override {
         owner_.popup->close();
         QPlainTextEdit::focusOutEvent(e);
+    }
+    void hideEvent(QHideEvent* e) override {
+        owner_.popup->close();
+        QPlainTextEdit::hideEvent(e);
     }
 
   private:
@@ -340,6 +322,9 @@ void CFormulaEdit::Impl::textChanged() {
     } else if (checker) {
         pause.start();
     }
+    // The cursor may have stayed where it was (Delete) while the text moved under it.
+    showHint();
+    showBrackets();
     emit q.formulaChanged();
 }
 
