@@ -3,7 +3,8 @@
 // the call the cursor is in with the argument marked, colours the text, and after a pause
 // checks the formula: the problem is underlined where it is with its message beside the
 // text, or the result is shown. A formula is one line; a pasted line break becomes a blank.
-// Must be used on the thread of the Qt application.
+// Must be used on the thread of the Qt application; a host that places it links Qt 6
+// Widgets itself.
 #pragma once
 
 #include <QWidget>
