@@ -98,6 +98,9 @@ TEST(FormulaEdit, TheHintMarksTheArgumentAtTheCursorOfTheInnermostCall) {
         EXPECT_EQ(shown.left(hint.size()), hint);
         EXPECT_EQ(shown.isEmpty(), hint.isEmpty());
     }
+    Editor e;
+    EXPECT_EQ(std::pair(e.area.accessibleName(), e.edit.hintLabel()->accessibleName()),
+              std::pair(QString("公式"), QString("函数参数提示")));
 }
 
 // The selections that underline a problem, as [start, end) of the text.
