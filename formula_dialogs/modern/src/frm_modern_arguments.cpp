@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "accessible.h"
+#include "completion_popup.h"
 #include "modern_settings.h"
 #include "nemro/argument_preview.h"
 #include "nemro/catalogue.h"
@@ -21,6 +22,7 @@
 #include "nemro/error.h"
 #include "nemro/formula_set.h"
 #include "nemro/formula_state.h"
+#include "nemro/function_index.h"
 #include "nemro/qt_toolkit.h"
 
 namespace nemro::dialogs {
@@ -50,6 +52,8 @@ int charIndex(const std::string& utf8, std::size_t bytes) {
 frmModernArguments::frmModernArguments(Exchange& exchange)
     : FlowDialog(exchange, false),
       catalogue_(loadCatalogue(exchange.session.catalogue())),
+      completion_(
+          std::make_shared<const CompletionIndex>(loadFunctionIndex(exchange.session.catalogue()))),
       lblPath_(new QLabel(this)),
       rowsPanel_(new QWidget),
       rowsGrid_(new QGridLayout(rowsPanel_)),
@@ -168,6 +172,8 @@ void frmModernArguments::load(const std::vector<std::string>& fields, int focus,
             auto* completer = new QCompleter(QStringList{"TRUE", "FALSE"}, r.text);
             completer->setCaseSensitivity(Qt::CaseInsensitive);
             r.text->setCompleter(completer);
+        } else {
+            new LineCompleter(*r.text, completion_);
         }
         describe(*r.formula, QString("cmdFormula%1").arg(row),
                  tr("为%1选择公式").arg(qt::qs(names[i])), tr("把另一个函数嵌套到这个参数中"));

@@ -18,7 +18,8 @@ class QTextBrowser;
 
 namespace nemro {
 struct Catalogue;
-}
+class CompletionIndex;
+}  // namespace nemro
 
 namespace nemro::dialogs {
 
@@ -62,6 +63,7 @@ class frmModernArguments final : public FlowDialog {
     void cmdOK_Click();
 
     std::shared_ptr<const Catalogue> catalogue_;
+    std::shared_ptr<const CompletionIndex> completion_;  // the rows complete as the editor does
     std::unique_ptr<ArgumentPreviewer> previewer_;
     QLabel* lblPath_;
     QWidget* rowsPanel_;
