@@ -15,6 +15,7 @@
 
 #include "nemro/catalogue.h"
 #include "nemro/catalogue_model.h"
+#include "nemro/classic_lists.h"
 #include "nemro/function_index.h"
 #include "nemro/toolkit.h"
 

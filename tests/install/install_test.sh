@@ -26,10 +26,10 @@ readelf -d "$LIB" | grep -q 'SONAME.*libNemroFormulaSet.so.0' || fail "no soname
 # the public ones.
 nm -DC --defined-only "$LIB" > "$WORK/symbols"
 expect symbols "nemro::CGNTExpression::Evaluate" "nemro_expression_evaluate" "nemro::loadCatalogue" "nemro::loadFunctionIndex" "nemro::CPreparedExpression::Evaluate"
-! grep -qE 'cScrollBars|frmArgumentSet|nemro::detail' "$WORK/symbols" || fail "internal symbols exported"
+! grep -qE 'cScrollBars|frmArgumentSet|nemro::detail|FillFunction' "$WORK/symbols" || fail "internal symbols exported"
 [ -f "$PREFIX/include/nemro/formula_set.h" ] && [ -f "$PREFIX/include/nemro/catalogue_model.h" ] &&
     [ -f "$PREFIX/include/nemro/function_index.h" ] && [ -f "$PREFIX/include/nemro/prepared.h" ] &&
-    [ ! -e "$PREFIX/include/nemro/scroll_bars.h" ] &&
+    [ ! -e "$PREFIX/include/nemro/scroll_bars.h" ] && [ ! -e "$PREFIX/include/nemro/classic_lists.h" ] &&
     [ ! -e "$PREFIX/include/nemro/formula_state.h" ] || fail "installed headers"
 
 # shellcheck disable=SC2046

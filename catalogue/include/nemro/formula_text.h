@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "nemro/catalogue.h"
+
 namespace nemro {
 
 // NAME(field1,...,fieldN) for the function's catalogue argument count N. Fields are
 // trimmed; fields not given are empty. A function without arguments gives NAME().
 std::string buildFormula(const std::string& functionName, const std::vector<std::string>& fields,
-                         const std::string& path = "");
+                         const CatalogueRef& catalogue = {});
 
 // Splits an argument part at the commas of parenthesis depth 0 and appends the pieces,
 // joined by "|", to result. An empty argument part gives no arguments. Always true.
