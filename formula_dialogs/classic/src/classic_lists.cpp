@@ -70,7 +70,8 @@ void GetFunctionInfo(ILabel& lblValue, ILabel& lblTitleDescription, const std::s
         constexpr const char* kSource = "GetFunctionInfo";
         const auto catalogue = ref.load(kSource);
         const CatalogueFunction* function = catalogue->function(trimBlanks(functionName));
-        requiredAttribute(function ? &function->node : nullptr, "Value", kSource, "Formula Value Must Be Specified.");
+        requiredAttribute(function ? &function->node : nullptr, "Value", kSource,
+                          "Formula Value Must Be Specified.");
         lblValue.SetCaption(function->value);
         requiredAttribute(&function->node, "Title", kSource, "Formula Title Must Be Specified.");
         requiredAttribute(&function->node, "Description", kSource,

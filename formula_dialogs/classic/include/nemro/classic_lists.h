@@ -18,7 +18,7 @@ void FillFunctionCategory(const ITextMetrics& dialog, IListBox& lstCategory,
 void FillFunctionName(const ITextMetrics& dialog, IListBox& lstName,
                       const std::string& categoryTitle, const CatalogueRef& catalogue = {});
 // The function's value line, and its title and description.
-void GetFunctionInfo(ILabel& lblValue, ILabel& lblTitleDescription,
-                     const std::string& functionName, const CatalogueRef& catalogue = {});
+void GetFunctionInfo(ILabel& lblValue, ILabel& lblTitleDescription, const std::string& functionName,
+                     const CatalogueRef& catalogue = {});
 
 }  // namespace nemro
