@@ -1,5 +1,5 @@
 // Inputs far beyond what a user or an author writes: formulas, catalogue files, argument
-// lists and parked entries. Each ends in a result or a clear error.
+// lists. Each ends in a result or a clear error.
 #include <unistd.h>
 
 #include "../catalogue/catalogue_fixture.h"

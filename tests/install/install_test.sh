@@ -30,7 +30,7 @@ expect symbols "nemro::CGNTExpression::Evaluate" "nemro_expression_evaluate" "ne
 [ -f "$PREFIX/include/nemro/formula_set.h" ] && [ -f "$PREFIX/include/nemro/catalogue_model.h" ] &&
     [ -f "$PREFIX/include/nemro/function_index.h" ] && [ -f "$PREFIX/include/nemro/prepared.h" ] &&
     [ ! -e "$PREFIX/include/nemro/scroll_bars.h" ] && [ ! -e "$PREFIX/include/nemro/classic_lists.h" ] &&
-    [ ! -e "$PREFIX/include/nemro/formula_state.h" ] || fail "installed headers"
+    [ ! -e "$PREFIX/include/nemro/formula_session.h" ] || fail "installed headers"
 
 # shellcheck disable=SC2046
 run cc cc -o "$WORK/host_c" "$SOURCE/tests/install/host.c" $(PKG_CONFIG_PATH=$LIBDIR/pkgconfig pkg-config --cflags --libs NemroFormulaSet)
