@@ -210,7 +210,8 @@ void callFunction(const Token& marker, ValueStack& values, IExpressionListener* 
 
 // The place of an element whose text is a slice of `formula`; none for any other (a
 // literal the tokenizer rewrote, the converter's own words).
-void placeElement(NemroError& e, std::string_view formula, std::string_view element) {
+[[gnu::cold, gnu::noinline]] void placeElement(NemroError& e, std::string_view formula,
+                                               std::string_view element) {
     const std::less_equal<const char*> notAfter;  // a total order on any pointers
     if (element.empty() || formula.empty() || !notAfter(formula.data(), element.data()) ||
         !notAfter(element.data() + element.size(), formula.data() + formula.size()))
@@ -240,7 +241,8 @@ class LocateSink {
 
 // Places an error of the evaluation of element `index` of formula's postfix form. Only a
 // failure pays for it: the evaluation itself keeps no places.
-void placeEvaluationError(NemroError& e, const std::string& formula, std::size_t index) {
+[[gnu::cold, gnu::noinline]] void placeEvaluationError(NemroError& e, const std::string& formula,
+                                                       std::size_t index) {
     LocateSink locate(formula, index, e);
     try {
         convertInfix(formula, locate);
