@@ -17,6 +17,7 @@
 
 #include "nemro/catalogue.h"
 #include "nemro/catalogue_model.h"
+#include "nemro/classic_lists.h"
 #include "nemro/formula_completion.h"
 #include "nemro/function_index.h"
 #include "nemro/toolkit.h"

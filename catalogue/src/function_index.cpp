@@ -1,5 +1,7 @@
 #include "nemro/function_index.h"
 
+#include <functional>
+#include <mutex>
 #include <unordered_map>
 
 #include "catalogue_document.h"
@@ -88,17 +90,32 @@ std::vector<SearchHit> FunctionIndex::search(std::string_view query, std::size_t
     return hits;
 }
 
-std::shared_ptr<const FunctionIndex> loadFunctionIndex(const std::string& path) {
+std::shared_ptr<const FunctionIndex> loadFunctionIndex(std::shared_ptr<const Catalogue> catalogue) {
     constexpr std::size_t kCachedIndexes = 4;
-    // Keyed by the catalogue, which stays the same object while its file is unchanged.
-    thread_local std::vector<std::shared_ptr<const FunctionIndex>> tIndexes;
-    std::shared_ptr<const Catalogue> catalogue = loadCatalogue(path, "loadFunctionIndex");
-    for (const auto& index : tIndexes)
-        if (&index->catalogue() == catalogue.get()) return index;
-    auto index = std::make_shared<const FunctionIndex>(std::move(catalogue));
-    if (tIndexes.size() >= kCachedIndexes) tIndexes.erase(tIndexes.begin());
-    tIndexes.push_back(index);
+    // Keyed by the catalogue, which stays the same object while its file is unchanged (an
+    // index keeps its catalogue, so the address is not reused while it is cached). Shared
+    // by every thread: an index is immutable once built, and it is built outside the lock.
+    static std::mutex mutex;
+    static std::vector<std::shared_ptr<const FunctionIndex>> indexes;
+    const auto cached = [&]() -> std::shared_ptr<const FunctionIndex> {
+        for (const auto& index : indexes)
+            if (&index->catalogue() == catalogue.get()) return index;
+        return nullptr;
+    };
+    {
+        const std::lock_guard lock(mutex);
+        if (auto index = cached()) return index;
+    }
+    auto index = std::make_shared<const FunctionIndex>(catalogue);
+    const std::lock_guard lock(mutex);
+    if (auto other = cached()) return other;  // another thread built it meanwhile
+    if (indexes.size() >= kCachedIndexes) indexes.erase(indexes.begin());
+    indexes.push_back(index);
     return index;
+}
+
+std::shared_ptr<const FunctionIndex> loadFunctionIndex(const std::string& path) {
+    return loadFunctionIndex(loadCatalogue(path, "loadFunctionIndex"));
 }
 
 }  // namespace nemro

@@ -14,7 +14,8 @@
 namespace nemro {
 
 namespace detail {
-ExpElement evaluatePrepared(std::span<const Token> postfix, SlotListener& listener);
+ExpElement evaluatePrepared(std::span<const Token> postfix, SlotListener& listener,
+                            const std::string& formula);
 }  // namespace detail
 
 namespace {
@@ -46,6 +47,7 @@ constexpr std::size_t kNumericDepth = 64;
 }  // namespace
 
 struct CPreparedExpression::Form {
+    std::string formula;                 // as given, to place an error in
     std::string texts;                   // every element's text, one after another
     std::vector<detail::Token> postfix;  // texts are slices of `texts`
     std::vector<std::string> variables, userFunctions;
@@ -600,6 +602,7 @@ CPreparedExpression::CPreparedExpression(const std::string& Expression) {
     if (Expression.find_first_not_of(' ') == std::string::npos)
         throw NemroError(err::Syntax, "CGNTExpression.Evaluate()", msg::EmptyExpression);
     auto form = std::make_shared<Form>();
+    form->formula = Expression;
     FormSink sink(*form);
     try {
         convertInfix(Expression, sink);
@@ -657,7 +660,7 @@ ExpElement CPreparedExpression::Evaluate(std::span<const VariableValue> Values,
     if (NumericResult r; runProgram(*form_, Values, r)) return numberElement(r);
     RowListener row(*form_, Listener);
     row.texts = Values;
-    return evaluatePrepared(form_->postfix, row);
+    return evaluatePrepared(form_->postfix, row, form_->formula);
 }
 
 ExpElement CPreparedExpression::Evaluate(std::span<const double> Values,
@@ -665,7 +668,7 @@ ExpElement CPreparedExpression::Evaluate(std::span<const double> Values,
     if (NumericResult r; runProgram(*form_, Values, r)) return numberElement(r);
     RowListener row(*form_, Listener);
     row.numbers = Values;
-    return evaluatePrepared(form_->postfix, row);
+    return evaluatePrepared(form_->postfix, row, form_->formula);
 }
 
 double CPreparedExpression::EvaluateNumber(std::span<const VariableValue> Values,
@@ -684,7 +687,7 @@ ExpElement CPreparedExpression::Evaluate(const VariableCallback& Values,
                                          IExpressionListener* Listener) const {
     RowListener row(*form_, Listener);
     row.callback = &Values;
-    return evaluatePrepared(form_->postfix, row);
+    return evaluatePrepared(form_->postfix, row, form_->formula);
 }
 
 }  // namespace nemro

@@ -55,7 +55,9 @@ void expectSame(const std::string& formula, std::mt19937& rng,
     });
     Recorder expected;
     if (!prepared.ok) {  // a syntax error: prepared fails as Evaluate does
-        EXPECT_EQ(prepared, evaluate(formula, &expected)) << formula;
+        const Outcome want = evaluate(formula, &expected);
+        EXPECT_EQ(prepared, want) << formula;
+        EXPECT_EQ(prepared.place, want.place) << formula;
         return;
     }
     const auto& names = p->Variables();
@@ -84,6 +86,7 @@ void expectSame(const std::string& formula, std::mt19937& rng,
         }
         if (round == 2) have = outcomeOf(*p, std::span<const double>(numbers), &got);
         EXPECT_EQ(have, want) << formula << " round " << round;
+        EXPECT_EQ(have.place, want.place) << formula << " round " << round;
         if (round != 1 && want.ok && want.kind == ekNumber) {  // the result as a double
             const Outcome number = testing::outcomeOf([&] {
                 const double n =

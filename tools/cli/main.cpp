@@ -43,7 +43,8 @@ const std::vector<Command>& commands() {
          "                          a line); a failed row holds its error, and the exit status\n"
          "                          is then 1\n"
          "  --json   {\"ok\":true,\"kind\":K,\"text\":T} or\n"
-         "           {\"ok\":false,\"number\":N,\"source\":S,\"description\":D};\n"
+         "           {\"ok\":false,\"number\":N,\"source\":S,\"description\":D}, with\n"
+         "           \"position\" and \"length\" of the element at fault where known;\n"
          "           with --trace also \"callbacks\":[{\"callback\":C,\"name\":N},...]\n"
          "\n"
          "example: nemro-formula eval --json --var x=4 'ROUND(x/3,2)&\"元\"'\n",

@@ -25,8 +25,10 @@ QString esc(const std::string& s) {
 }
 }  // namespace
 
-frmFormulaEditor::frmFormulaEditor(std::shared_ptr<const CompletionIndex> index, QWidget* parent)
+frmFormulaEditor::frmFormulaEditor(std::shared_ptr<const CompletionIndex> index,
+                                   ExchangeOptions options, QWidget* parent)
     : QDialog(parent),
+      options_(std::move(options)),
       edit_(new CFormulaEdit(std::move(index), this)),
       cmdFunction_(new QToolButton(this)),
       txtHelp_(new QTextBrowser(this)),
@@ -77,7 +79,7 @@ frmFormulaEditor::frmFormulaEditor(std::shared_ptr<const CompletionIndex> index,
     txtHelp_->setMinimumHeight(fm.lineSpacing() * 5);
     setMinimumWidth(fm.horizontalAdvance('M') * 36);
     resize(fm.horizontalAdvance('M') * 56, fm.lineSpacing() * 22);
-    restoreDialogSize(*this, kSizeKey);
+    restoreDialogSize(options_, *this, kSizeKey);
     edit_->setFocus();
 }
 
@@ -124,14 +126,15 @@ void frmFormulaEditor::cmdOK_Click() {
 }
 
 void frmFormulaEditor::done(int result) {
-    saveDialogSize(*this, kSizeKey);
+    saveDialogSize(options_, *this, kSizeKey);
     QDialog::done(result);
 }
 
 std::optional<std::string> editFormula(std::shared_ptr<const CompletionIndex> index,
                                        const std::string& formula,
-                                       frmFormulaEditor::InsertFunction insert, QWidget* parent) {
-    frmFormulaEditor dialog(std::move(index), parent);
+                                       frmFormulaEditor::InsertFunction insert,
+                                       const ExchangeOptions& options, QWidget* parent) {
+    frmFormulaEditor dialog(std::move(index), options, parent);
     dialog.setFormula(formula);
     dialog.setInsertFunction(std::move(insert));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;

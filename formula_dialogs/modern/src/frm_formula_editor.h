@@ -10,6 +10,7 @@
 #include <string>
 
 #include "nemro/formula_edit.h"
+#include "nemro/formula_session.h"
 
 class QPushButton;
 class QTextBrowser;
@@ -25,8 +26,9 @@ class frmFormulaEditor final : public QDialog {
     using InsertFunction =
         std::function<std::optional<std::string>(const std::string& formula, std::size_t cursor)>;
 
+    // `options` gives the settings scope the dialog keeps its size in.
     explicit frmFormulaEditor(std::shared_ptr<const CompletionIndex> index,
-                              QWidget* parent = nullptr);
+                              ExchangeOptions options = {}, QWidget* parent = nullptr);
     ~frmFormulaEditor() override;
 
     CFormulaEdit& editor() const { return *edit_; }
@@ -43,6 +45,7 @@ class frmFormulaEditor final : public QDialog {
     void cmdFunction_Click();
     void cmdOK_Click();
 
+    ExchangeOptions options_;
     CFormulaEdit* edit_;
     QToolButton* cmdFunction_;
     QTextBrowser* txtHelp_;
@@ -56,6 +59,7 @@ class frmFormulaEditor final : public QDialog {
 std::optional<std::string> editFormula(std::shared_ptr<const CompletionIndex> index,
                                        const std::string& formula,
                                        frmFormulaEditor::InsertFunction insert = {},
+                                       const ExchangeOptions& options = {},
                                        QWidget* parent = nullptr);
 
 }  // namespace nemro::dialogs

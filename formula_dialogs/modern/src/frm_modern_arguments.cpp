@@ -21,7 +21,6 @@
 #include "nemro/catalogue_model.h"
 #include "nemro/error.h"
 #include "nemro/formula_set.h"
-#include "nemro/formula_state.h"
 #include "nemro/function_index.h"
 #include "nemro/qt_toolkit.h"
 
@@ -37,10 +36,6 @@ QString esc(const std::string& s) {
     return qt::qs(s).toHtmlEscaped();
 }
 
-std::optional<std::string> hostSample(const std::string& name) {
-    return CFormulaSet().sampleValue(name);
-}
-
 // Byte offsets of the preview's folding and character positions of the field.
 int charIndex(const std::string& utf8, std::size_t bytes) {
     return static_cast<int>(
@@ -51,9 +46,10 @@ int charIndex(const std::string& utf8, std::size_t bytes) {
 
 frmModernArguments::frmModernArguments(Exchange& exchange)
     : FlowDialog(exchange, false),
-      catalogue_(loadCatalogue(exchange.session.catalogue())),
-      completion_(
-          std::make_shared<const CompletionIndex>(loadFunctionIndex(exchange.session.catalogue()))),
+      catalogue_(exchange.session.catalogue().snapshot()
+                     ? exchange.session.catalogue().snapshot()
+                     : loadCatalogue(exchange.session.catalogue().path())),
+      completion_(std::make_shared<const CompletionIndex>(loadFunctionIndex(catalogue_))),
       lblPath_(new QLabel(this)),
       rowsPanel_(new QWidget),
       rowsGrid_(new QGridLayout(rowsPanel_)),
@@ -107,7 +103,7 @@ frmModernArguments::frmModernArguments(Exchange& exchange)
     scroll->setMinimumHeight(fm.lineSpacing() * 5);
     setMinimumWidth(fm.horizontalAdvance('M') * 40);
     resize(fm.horizontalAdvance('M') * 56, fm.lineSpacing() * 26);
-    restoreDialogSize(*this, kSizeKey);
+    restoreDialogSize(session().options(), *this, kSizeKey);
 
     pause_.setSingleShot(true);
     pause_.setInterval(kPauseMs);
@@ -147,15 +143,15 @@ void frmModernArguments::clearRows() {
 
 void frmModernArguments::load(const std::vector<std::string>& fields, int focus, bool former) {
     clearRows();
-    previewer_ =
-        std::make_unique<ArgumentPreviewer>(gsFunctionName, session().catalogue(), hostSample);
-    setWindowTitle(tr("参数设置") + "(" + qt::qs(gsFunctionName) + ")");
+    previewer_ = std::make_unique<ArgumentPreviewer>(
+        session().functionName(), session().catalogue(), session().options().samples);
+    setWindowTitle(tr("参数设置") + "(" + qt::qs(session().functionName()) + ")");
     QString path;
     for (const std::string& f : session().nestingPath())
         path += (path.isEmpty() ? "" : " › ") + qt::qs(f);
     lblPath_->setText(path);
 
-    const CatalogueFunction* function = catalogue_->function(gsFunctionName);
+    const CatalogueFunction* function = catalogue_->function(session().functionName());
     const auto& names = previewer_->argumentNames();
     QWidget* previous = nullptr;
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -222,7 +218,7 @@ void frmModernArguments::showRows() {
 }
 
 void frmModernArguments::showHelp(int row) {
-    const CatalogueFunction* function = catalogue_->function(gsFunctionName);
+    const CatalogueFunction* function = catalogue_->function(session().functionName());
     const std::size_t i = static_cast<std::size_t>(row - 1);
     if (!previewer_ || i >= previewer_->argumentNames().size()) return;
     QString html = "<b>" + esc(previewer_->argumentNames()[i]) + "</b> " +
@@ -322,7 +318,7 @@ void frmModernArguments::reject() {
 }
 
 void frmModernArguments::done(int result) {
-    saveDialogSize(*this, kSizeKey);
+    saveDialogSize(session().options(), *this, kSizeKey);
     FlowDialog::done(result);
 }
 

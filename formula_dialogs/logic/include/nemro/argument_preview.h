@@ -8,8 +8,8 @@
 // cannot compute has no value here: a value whose evaluation makes such a call is
 // `HostComputed` (the engine evaluates every argument, an IF branch not taken included).
 //
-// `catalogue` names the catalogue file; "" is FormulaSet.xml beside the component. A
-// catalogue failure is raised as the checks raise it.
+// `catalogue` is an exchange's snapshot or a catalogue file ("" is FormulaSet.xml beside
+// the component). A catalogue failure is raised as the checks raise it.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "nemro/catalogue.h"
 #include "nemro/message_box.h"
 
 namespace nemro::dialogs {
@@ -65,7 +66,7 @@ struct ArgumentPreview {
 
 // The value of one field's text; an empty or blank text gives nothing.
 PreviewValue previewValue(const std::string& text, const SampleValueLookup& samples = {},
-                          const std::string& catalogue = "");
+                          const CatalogueRef& catalogue = {});
 
 // How many rows to show of a function whose arguments are `required` or not: every row
 // up to the last that has text or is required, and one empty optional row after it, up
@@ -78,7 +79,7 @@ std::size_t shownRowCount(const std::vector<bool>& required,
 // the evaluation of one field and of the formula.
 class ArgumentPreviewer {
   public:
-    ArgumentPreviewer(std::string functionName, std::string catalogue = "",
+    ArgumentPreviewer(std::string functionName, CatalogueRef catalogue = {},
                       SampleValueLookup samples = {});
 
     const std::string& functionName() const { return functionName_; }
@@ -96,7 +97,7 @@ class ArgumentPreviewer {
 
   private:
     std::string functionName_;
-    std::string catalogue_;
+    CatalogueRef catalogue_;
     SampleValueLookup samples_;
     std::vector<std::string> names_;
     std::vector<bool> required_;
@@ -111,7 +112,7 @@ class ArgumentPreviewer {
 ArgumentPreview previewArguments(const std::string& functionName,
                                  const std::vector<std::string>& fields,
                                  const SampleValueLookup& samples = {},
-                                 const std::string& catalogue = "");
+                                 const CatalogueRef& catalogue = {});
 
 // Typed text with full-width punctuation, letters and digits outside "..." literals
 // turned into ASCII; `cursor` is a byte offset into the text and moves with it.
