@@ -41,7 +41,9 @@ std::string joined(const std::vector<std::string>& fields) {
 
 // Actions, separated by "; ": "C NAME" chooses a function, "N ROW F1|F2" presses a
 // formula button, "K F1|F2" presses OK ("K" alone: on the fields the dialog shows),
-// "X" cancels; a "!" in front makes the dialog that the action loads fail to load.
+// "X" cancels, "E" opens the editor from the chooser and "E F1|F2" from the argument
+// dialog, "D TEXT" is the editor's OK; a "!" in front makes the dialog that the action
+// loads fail to load. The editor shows its text with "^" at the cursor.
 // Returns what each action led to, then "=> result" and whether no formula was completed.
 std::string exchange(const std::string& former, const std::string& script) {
     FormulaSession session({catalogue, "", "", {}});
@@ -49,12 +51,24 @@ std::string exchange(const std::string& former, const std::string& script) {
     std::string log;
     auto note = [&](const std::string& s) { log += (log.empty() ? "" : "; ") + s; };
     const auto loadFails = [] { throw NemroError(5, "load", "cannot load"); };
+    const auto editor = [&] {
+        const EditorText t = session.takeEditorText().value();
+        std::size_t at = 0;  // the cursor counts characters
+        for (std::size_t n = 0; n < t.cursor; ++n) do
+                ++at;
+            while (at < t.text.size() && (t.text[at] & 0xC0) == 0x80);
+        note("editor " + t.text.substr(0, at) + "^" + t.text.substr(at));
+    };
     try {
-        session.start(former, [&](Step step) {
-            if (step == Step::Arguments)
-                shown = session.takeFormerFields(
-                    getArgumentCount(session.functionName(), session.catalogue()));
-        });
+        session.start(
+            former,
+            [&](Step step) {
+                if (step == Step::Editor) editor();
+                if (step == Step::Arguments)
+                    shown = session.takeFormerFields(
+                        getArgumentCount(session.functionName(), session.catalogue()));
+            },
+            true);
     } catch (const NemroError& e) {
         note("start failed " + std::to_string(e.number()));
     }
@@ -92,6 +106,12 @@ std::string exchange(const std::string& former, const std::string& script) {
                     note("back " + o.outer->functionName + " row " + std::to_string(o.outer->row) +
                          ": " + joined(shown));
                 }
+            } else if (action[0] == 'E') {
+                session.edit(action.size() > 1 ? std::optional(fieldsOf(arg)) : std::nullopt,
+                             [&] { fail ? loadFails() : editor(); });
+            } else if (action[0] == 'D') {
+                session.complete(arg);
+                note("done");
             } else {
                 session.cancel();
                 note("cancel");
@@ -144,6 +164,31 @@ TEST(Session, WholeExchanges) {
         {"ROUND(1,2)", "K", "done => ROUND(1,2)"},
         {"IF(1,,3)", "K; K 1|2|3", "refused row 0; done => IF(1,2,3)"},
         {"IF(1,2,3,4)", "X", "start failed 340; cancel =>  (cancel)"},
+        // A former formula that is not one call of a catalogue function opens the editor.
+        {"ROUND(A1,2)*1.1", "D ROUND(A1,2)*1.2",
+         "editor ROUND(A1,2)*1.1^; done => ROUND(A1,2)*1.2"},
+        {"基本工资+岗位工资-扣款", "X", "editor 基本工资+岗位工资-扣款^; cancel =>  (cancel)"},
+        {"ABS(1)+ABS(2)", "X", "editor ABS(1)+ABS(2)^; cancel =>  (cancel)"},
+        {"ABS(\")(\")", "K", "done => ABS(\")(\")"},  // brackets in a literal
+        {"ABS(1) ", "X", "editor ABS(1) ^; cancel =>  (cancel)"},
+        {"MAX(1,2)", "X", "editor MAX(1,2)^; cancel =>  (cancel)"},  // not the catalogue's
+        // The editor takes the formula so far: each level's in its outer row, the cursor
+        // after the current one; its OK ends the whole exchange, Cancel too.
+        {"", "E",
+         "editor ^ => "
+         " (cancel)"},
+        {"", "C IF; N 2 A1>0|1+|0; C ROUND; E 2|1",
+         "args IF; chooser 1; args IF › ROUND; editor IF(A1>0,1+ROUND(2,1)^,0)"
+         " => "
+         " (cancel)"},
+        {"", "C IF; N 2 A1>0|1+|0; E; D IF(A1>0,1+A1,0)",
+         "args IF; chooser 1; editor IF(A1>0,1+^,0); done => IF(A1>0,1+A1,0)"},
+        {"", "C IF; N 2 A1>0|1+|0; C ABS; E -1; X",
+         "args IF; chooser 1; args IF › ABS; editor IF(A1>0,1+ABS(-1)^,0); cancel =>  (cancel)"},
+        // An editor that cannot be loaded leaves the levels where they were.
+        {"", "C IF; N 2 A1>0|1+|0; C ABS; !E -1; K 1; K",
+         "args IF; chooser 1; args IF › ABS; error 5; back IF row 2: A1>0|1+ABS(1)|0; done => "
+         "IF(A1>0,1+ABS(1),0)"},
     };
     for (const auto& r : rows)
         EXPECT_EQ(exchange(r.former, r.script), r.expected) << r.former << " " << r.script;

@@ -1,6 +1,7 @@
 #include "nemro/formula_session.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "nemro/catalogue.h"
 #include "nemro/error.h"
@@ -10,11 +11,41 @@
 
 namespace nemro::dialogs {
 
+namespace {
+// Whether the text is one call of a catalogue function (or its bare name): the name
+// before the first "(" is the catalogue's and that bracket closes at the text's end.
+// Without a catalogue, the argument dialog is left to report what it always has.
+bool isOneCall(const std::string& formula, const CatalogueRef& catalogue) {
+    const std::size_t open = formula.find('(');
+    const std::string head = formula.substr(0, open);
+    const std::string_view name = text::trimBlanks(head);
+    if (!catalogue.snapshot()) return true;
+    if (name.empty() || !catalogue.snapshot()->function(name)) return false;
+    if (open == std::string::npos) return true;
+    int depth = 0;
+    bool literal = false;
+    for (std::size_t i = open; i < formula.size(); ++i) {
+        const char c = formula[i];
+        if (c == '"') literal = !literal;  // a doubled quote closes and opens again
+        if (literal) continue;
+        if (c == '(') ++depth;
+        if (c == ')' && --depth == 0) return i + 1 == formula.size();
+    }
+    return false;
+}
+
+std::size_t characters(std::string_view utf8) {
+    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+}  // namespace
+
 FormulaSession::FormulaSession(ExchangeOptions options)
     : options_(std::move(options)), catalogue_(options_.catalogue) {}
 
-Step FormulaSession::start(const std::string& formerFormula,
-                           const std::function<void(Step)>& load) {
+Step FormulaSession::start(const std::string& formerFormula, const std::function<void(Step)>& load,
+                           bool editor) {
     try {
         catalogue_ = CatalogueRef(loadCatalogue(options_.catalogue), options_.catalogue);
     } catch (const NemroError&) {
@@ -23,13 +54,18 @@ Step FormulaSession::start(const std::string& formerFormula,
     formerFormula_ = formerFormula;
     Step first = Step::Chooser;
     try {
-        if (!formerFormula_.empty()) {
+        if (editor && !formerFormula_.empty() && !isOneCall(formerFormula_, catalogue_)) {
+            editorText_ = EditorText{std::exchange(formerFormula_, {}), 0};
+            editorText_->cursor = characters(editorText_->text);
+            first = Step::Editor;
+        } else if (!formerFormula_.empty()) {
             functionName_ = formulaName(formerFormula_);
             first = Step::Arguments;
         }
         load(first);
     } catch (...) {
         formerFormula_.clear();
+        editorText_.reset();
         throw;
     }
     return first;
@@ -95,6 +131,41 @@ OkOutcome FormulaSession::ok(const std::vector<std::string>& fields) {
 
 void FormulaSession::cancel() {
     parked_.clear();
+}
+
+void FormulaSession::edit(const std::optional<std::vector<std::string>>& fields,
+                          const Load& loadEditor) {
+    // A mark where the cursor goes, carried outward through the levels' compositions.
+    static constexpr char kMark[] = "\x01";
+    std::string inner = fields ? composeFormula(functionName_, *fields, catalogue_) : "";
+    inner += kMark;
+    for (auto level = parked_.rbegin(); level != parked_.rend(); ++level) {
+        std::vector<std::string> outer = level->fields;
+        if (level->row >= 1) {
+            outer.resize(std::max(outer.size(), static_cast<std::size_t>(level->row)));
+            outer[static_cast<std::size_t>(level->row - 1)] += inner;
+        }
+        inner = composeFormula(level->functionName, outer, catalogue_);
+    }
+    const std::size_t mark = std::min(inner.find(kMark), inner.size());
+    editorText_ = EditorText{inner.substr(0, mark) + inner.substr(std::min(mark + 1, inner.size())),
+                             characters(std::string_view(inner).substr(0, mark))};
+    try {
+        loadEditor();
+    } catch (...) {
+        editorText_.reset();
+        throw;
+    }
+}
+
+std::optional<EditorText> FormulaSession::takeEditorText() {
+    return std::exchange(editorText_, std::nullopt);
+}
+
+void FormulaSession::complete(const std::string& formula) {
+    parked_.clear();
+    result_ = formula;
+    completed_ = true;
 }
 
 std::vector<std::string> FormulaSession::nestingPath() const {

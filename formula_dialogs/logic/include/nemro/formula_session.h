@@ -22,7 +22,7 @@
 
 namespace nemro::dialogs {
 
-enum class Step { Chooser, Arguments, Done };
+enum class Step { Chooser, Arguments, Editor, Done };
 
 // A level of the exchange: a function, its field texts and the row whose formula button
 // nested (to focus when the level is shown again).
@@ -38,6 +38,12 @@ struct OkOutcome {
     Step next = Step::Arguments;        // Arguments: refused, or back at the outer level
     std::optional<Diagnostic> refusal;  // the check that refused, its row where it has one
     std::optional<OuterLevel> outer;    // set when back at the outer level
+};
+
+// What the formula editor opens with: the text and the cursor in it (characters before it).
+struct EditorText {
+    std::string text;
+    std::size_t cursor = 0;
 };
 
 // What the host set on its CFormulaSet for the exchange.
@@ -56,8 +62,11 @@ class FormulaSession {
 
     // Starts setFormula: takes the catalogue snapshot and loads the first dialog, the
     // argument dialog of the former formula's function when one is given (re-editing),
-    // the chooser otherwise. A failed load drops the former formula and is passed on.
-    Step start(const std::string& formerFormula, const std::function<void(Step)>& load);
+    // the chooser otherwise. With `editor`, a former formula that is not one call of a
+    // catalogue function (ROUND(A1,2)*1.1) opens the formula editor on its text instead.
+    // A failed load drops the former formula and is passed on.
+    Step start(const std::string& formerFormula, const std::function<void(Step)>& load,
+               bool editor = false);
     // The former formula's argument texts for a dialog of rowCount rows, consumed once;
     // empty when there is none. More texts than rows is an error, as when loading fails.
     std::vector<std::string> takeFormerFields(int rowCount);
@@ -72,6 +81,17 @@ class FormulaSession {
     OkOutcome ok(const std::vector<std::string>& fields);
     // Cancel or Esc in either dialog, at any level: the exchange ends without a formula.
     void cancel();
+
+    // The editor button of the chooser (no fields) or of the argument dialog (its fields):
+    // the formula so far, each level's formula put into the row of the level outside it,
+    // for the editor that `loadEditor` loads; the cursor stays after the current level's
+    // part. The levels stay parked should the editor not load.
+    void edit(const std::optional<std::vector<std::string>>& fields, const Load& loadEditor);
+    // What the editor opens with, taken once; none when the editor was not asked for.
+    std::optional<EditorText> takeEditorText();
+    // The editor's OK on its (checked) text: the whole exchange ends with it, whatever
+    // the levels parked.
+    void complete(const std::string& formula);
 
     // The function whose arguments are being set.
     const std::string& functionName() const { return functionName_; }
@@ -96,6 +116,7 @@ class FormulaSession {
     std::string functionName_;
     std::vector<OuterLevel> parked_;  // outermost first
     std::string formerFormula_;
+    std::optional<EditorText> editorText_;
     std::string result_;
     bool completed_ = false;
 };
