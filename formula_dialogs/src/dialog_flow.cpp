@@ -1,5 +1,7 @@
 #include "dialog_flow.h"
 
+#include <QPushButton>
+
 #include "nemro/qt_toolkit.h"
 
 namespace nemro::dialogs {
@@ -29,6 +31,27 @@ void FlowDialog::nestInto(int row, std::vector<std::string> fields) {
     std::unique_ptr<FlowDialog> chooser;
     session().nest(row, std::move(fields), [&] { chooser = exchange_.makeChooser(exchange_); });
     handOver(std::move(chooser));
+}
+
+void FlowDialog::openEditor(const std::optional<std::vector<std::string>>& fields) {
+    if (!exchange_.makeEditor) return;
+    std::unique_ptr<FlowDialog> editor;
+    session().edit(fields, [&] { editor = exchange_.makeEditor(exchange_); });
+    handOver(std::move(editor));
+}
+
+QPushButton* FlowDialog::addEditorButton(FlowDialog& dialog, std::function<void()> open) {
+    if (!dialog.exchange_.makeEditor) return nullptr;
+    auto* button = new QPushButton(tr("编辑公式"), &dialog);
+    button->setObjectName("cmdEditFormula");
+    button->setAccessibleName(tr("编辑公式"));
+    button->setAccessibleDescription(tr("把到此为止的公式放到公式编辑器中，直接编写整个公式"));
+    button->setToolTip(tr("在公式编辑器中编写整个公式 (Ctrl+E)"));
+    button->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, &dialog,
+            [open = std::move(open)] { qt::runGuarded(open); });
+    return button;
 }
 
 std::optional<OuterLevel> FlowDialog::confirm(const std::vector<std::string>& fields,

@@ -5,9 +5,12 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 #include "nemro/formula_session.h"
+
+class QPushButton;
 
 namespace nemro::dialogs {
 
@@ -19,16 +22,21 @@ struct Exchange {
     FormulaSession session;
     std::unique_ptr<FlowDialog> (*makeChooser)(Exchange&);
     std::unique_ptr<FlowDialog> (*makeArguments)(Exchange&);
+    // The formula editor; a style without one has none.
+    std::unique_ptr<FlowDialog> (*makeEditor)(Exchange&) = nullptr;
 
     std::unique_ptr<FlowDialog> make(Step step) {
-        return step == Step::Arguments ? makeArguments(*this) : makeChooser(*this);
+        return step == Step::Arguments ? makeArguments(*this)
+               : step == Step::Editor  ? makeEditor(*this)
+                                       : makeChooser(*this);
     }
 };
 
 // The classic style: frmFormulaSet and frmArgumentSet.
 Exchange classicExchange(ExchangeOptions options = {});
-// The modern style: frmModernChooser and frmModernArguments.
-Exchange modernExchange(ExchangeOptions options = {});
+// The modern style: frmModernChooser and frmModernArguments, and with `editor`
+// frmFormulaEditor for formulas that are not one call.
+Exchange modernExchange(ExchangeOptions options = {}, bool editor = true);
 
 class FlowDialog : public QDialog {
     Q_OBJECT
@@ -51,6 +59,12 @@ class FlowDialog : public QDialog {
     void chooseFunction(const std::string& name);
     // A formula button: parks this level and hands over to the chooser.
     void nestInto(int row, std::vector<std::string> fields);
+    // The editor button: hands over to the formula editor with the formula so far; the
+    // fields of an argument dialog, none from a chooser.
+    void openEditor(const std::optional<std::vector<std::string>>& fields);
+    // The button "编辑公式" (Ctrl+E) that opens the editor, when the style has one; nullptr
+    // otherwise.
+    static QPushButton* addEditorButton(FlowDialog& dialog, std::function<void()> open);
     // An argument dialog's OK: shows a refusal (focusing its row) or closes when the
     // formula is complete; the outer level to rebuild for otherwise.
     std::optional<OuterLevel> confirm(const std::vector<std::string>& fields,

@@ -33,8 +33,9 @@ std::string CFormulaSet::setFormula(const std::string& sFormerFormula) {
     tIsCancel = false;
     std::unique_ptr<dialogs::FlowDialog> first;
     try {
-        exchange.session.start(sFormerFormula,
-                               [&](dialogs::Step step) { first = exchange.make(step); });
+        exchange.session.start(
+            sFormerFormula, [&](dialogs::Step step) { first = exchange.make(step); },
+            exchange.makeEditor != nullptr);
     } catch (...) {
         tIsCancel = true;
         throw;

@@ -68,9 +68,12 @@ class NEMRO_API CFormulaEdit : public QWidget {
     // The check run after a pause in typing; an empty checker checks nothing.
     void setChecker(FormulaChecker checker);
     // The engine's evaluation, with unknown functions answered from the catalogue and
-    // variables from CFormulaSet's sample values; an unmatched bracket is placed.
+    // variables from the sample values (as CFormulaSet::setSampleValues takes them); an
+    // unmatched bracket is placed.
+    using SampleValueLookup = std::function<std::optional<std::string>(const std::string& name)>;
     static FormulaChecker engineChecker(const std::string& catalogue = "",
-                                        std::shared_ptr<const CompletionIndex> index = nullptr);
+                                        std::shared_ptr<const CompletionIndex> index = nullptr,
+                                        SampleValueLookup samples = {});
     // Checks now rather than after the pause, whatever the text's length, and shows it.
     const FormulaCheckOutcome& checkNow();
     // What the last check found, while the text is unchanged since; none otherwise.

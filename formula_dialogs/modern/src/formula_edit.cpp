@@ -16,7 +16,6 @@
 #include "nemro/argument_preview.h"
 #include "nemro/error.h"
 #include "nemro/formula_completion.h"
-#include "nemro/formula_set.h"
 #include "nemro/function_index.h"
 #include "nemro/qt_toolkit.h"
 
@@ -619,11 +618,10 @@ QLabel* CFormulaEdit::resultLabel() const {
 }
 
 FormulaChecker CFormulaEdit::engineChecker(const std::string& catalogue,
-                                           std::shared_ptr<const CompletionIndex> index) {
-    return [catalogue, index](const std::string& text) {
-        const dialogs::PreviewValue v = dialogs::previewValue(
-            text, [](const std::string& name) { return CFormulaSet().sampleValue(name); },
-            catalogue);
+                                           std::shared_ptr<const CompletionIndex> index,
+                                           SampleValueLookup samples) {
+    return [catalogue, index, samples](const std::string& text) {
+        const dialogs::PreviewValue v = dialogs::previewValue(text, samples, catalogue);
         FormulaCheckOutcome out;
         if (v.state != dialogs::PreviewState::Error) {
             const std::string note = v.variableNote();

@@ -12,6 +12,7 @@
 #include "modern_settings.h"
 #include "nemro/catalogue_model.h"
 #include "nemro/formula_completion.h"
+#include "nemro/function_index.h"
 #include "nemro/message_box.h"
 #include "nemro/qt_toolkit.h"
 
@@ -25,10 +26,8 @@ QString esc(const std::string& s) {
 }
 }  // namespace
 
-frmFormulaEditor::frmFormulaEditor(std::shared_ptr<const CompletionIndex> index,
-                                   ExchangeOptions options, QWidget* parent)
-    : QDialog(parent),
-      options_(std::move(options)),
+frmFormulaEditor::frmFormulaEditor(Exchange& exchange, std::shared_ptr<const CompletionIndex> index)
+    : FlowDialog(exchange, false),
       edit_(new CFormulaEdit(std::move(index), this)),
       cmdFunction_(new QToolButton(this)),
       txtHelp_(new QTextBrowser(this)),
@@ -58,7 +57,7 @@ frmFormulaEditor::frmFormulaEditor(std::shared_ptr<const CompletionIndex> index,
             [this] { qt::runGuarded([this] { cmdFunction_Click(); }); });
     connect(cmdOK_, &QPushButton::clicked, this,
             [this] { qt::runGuarded([this] { cmdOK_Click(); }); });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
     connect(edit_, &CFormulaEdit::cursorContextChanged, this, [this] { showHelp(); });
 
     auto* top = new QHBoxLayout;
@@ -79,7 +78,7 @@ frmFormulaEditor::frmFormulaEditor(std::shared_ptr<const CompletionIndex> index,
     txtHelp_->setMinimumHeight(fm.lineSpacing() * 5);
     setMinimumWidth(fm.horizontalAdvance('M') * 36);
     resize(fm.horizontalAdvance('M') * 56, fm.lineSpacing() * 22);
-    restoreDialogSize(options_, *this, kSizeKey);
+    restoreDialogSize(session().options(), *this, kSizeKey);
     edit_->setFocus();
 }
 
@@ -118,27 +117,75 @@ void frmFormulaEditor::cmdFunction_Click() {
 
 void frmFormulaEditor::cmdOK_Click() {
     const FormulaCheckOutcome& outcome = edit_->checkNow();
-    if (outcome.ok) return accept();
+    if (outcome.ok) {
+        session().complete(formula());
+        return done(QDialog::Accepted);
+    }
     // The problem stays underlined in the text; the message box says it once more.
     showDiagnostic(formulaErrorDiagnostic(outcome.message));
     if (outcome.position > 0) edit_->setCursorPosition(outcome.position - 1);
     edit_->setFocus();
 }
 
+void frmFormulaEditor::reject() {
+    session().cancel();
+    unload();
+}
+
 void frmFormulaEditor::done(int result) {
-    saveDialogSize(options_, *this, kSizeKey);
-    QDialog::done(result);
+    saveDialogSize(session().options(), *this, kSizeKey);
+    FlowDialog::done(result);
+}
+
+namespace {
+// The host's declared names, as the completion lists them.
+std::vector<IndexedName> declaredNames(const ExchangeOptions&) {
+    return {};
+}
+
+// The call the modern chooser and argument dialog make, in an exchange of their own.
+std::optional<std::string> chooseCall(const ExchangeOptions& options) {
+    Exchange inner = modernExchange(options, false);
+    std::unique_ptr<FlowDialog> first;
+    inner.session.start("", [&](Step step) { first = inner.make(step); });
+    runDialogs(std::move(first));
+    if (!inner.session.completed()) return std::nullopt;
+    return inner.session.finish();
+}
+}  // namespace
+
+std::unique_ptr<FlowDialog> makeExchangeEditor(Exchange& exchange) {
+    FormulaSession& session = exchange.session;
+    const CatalogueRef& catalogue = session.catalogue();
+    auto index = std::make_shared<const CompletionIndex>(
+        catalogue.snapshot() ? loadFunctionIndex(catalogue.snapshot())
+                             : loadFunctionIndex(catalogue.path()),
+        declaredNames(session.options()));
+    auto editor = std::make_unique<frmFormulaEditor>(exchange, index);
+    editor->editor().setChecker(
+        CFormulaEdit::engineChecker(catalogue.path(), index, session.options().samples));
+    editor->setInsertFunction([options = session.options()](const std::string&, std::size_t) {
+        return chooseCall(options);
+    });
+    if (const std::optional<EditorText> text = session.takeEditorText()) {
+        editor->setFormula(text->text);
+        editor->editor().setCursorPosition(text->cursor);
+    }
+    return editor;
 }
 
 std::optional<std::string> editFormula(std::shared_ptr<const CompletionIndex> index,
                                        const std::string& formula,
                                        frmFormulaEditor::InsertFunction insert,
                                        const ExchangeOptions& options, QWidget* parent) {
-    frmFormulaEditor dialog(std::move(index), options, parent);
+    Exchange alone{FormulaSession(options), nullptr, nullptr};
+    frmFormulaEditor dialog(alone, std::move(index));
+    if (parent) dialog.setParent(parent, dialog.windowFlags());
     dialog.setFormula(formula);
     dialog.setInsertFunction(std::move(insert));
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.formula();
+    dialog.exec();
+    if (!alone.session.completed()) return std::nullopt;
+    return alone.session.finish();
 }
 
 }  // namespace nemro::dialogs

@@ -87,6 +87,8 @@ frmModernArguments::frmModernArguments(Exchange& exchange)
     connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
 
     auto* buttons = new QHBoxLayout;
+    if (QPushButton* edit = addEditorButton(*this, [this] { openEditor(fieldTexts()); }))
+        buttons->addWidget(edit);
     buttons->addStretch(1);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);

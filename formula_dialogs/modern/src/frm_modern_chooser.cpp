@@ -224,6 +224,8 @@ frmModernChooser::frmModernChooser(Exchange& exchange)
     lists->addLayout(categoryColumn, 2);
     lists->addLayout(functionColumn, 3);
     auto* buttons = new QHBoxLayout;
+    if (QPushButton* edit = addEditorButton(*this, [this] { openEditor(std::nullopt); }))
+        buttons->addWidget(edit);
     buttons->addStretch(1);
     buttons->addWidget(cmdOK_);
     buttons->addWidget(cmdCancel_);
