@@ -46,8 +46,9 @@ QPushButton* FlowDialog::addEditorButton(FlowDialog& dialog, std::function<void(
     button->setObjectName("cmdEditFormula");
     button->setAccessibleName(tr("编辑公式"));
     button->setAccessibleDescription(tr("把到此为止的公式放到公式编辑器中，直接编写整个公式"));
-    button->setToolTip(tr("在公式编辑器中编写整个公式 (Ctrl+E)"));
-    button->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    // F2 edits, as in spreadsheets; Ctrl+E is a line edit's end of line on X11.
+    button->setToolTip(tr("在公式编辑器中编写整个公式 (F2)"));
+    button->setShortcut(QKeySequence(Qt::Key_F2));
     button->setAutoDefault(false);
     connect(button, &QPushButton::clicked, &dialog,
             [open = std::move(open)] { qt::runGuarded(open); });

@@ -62,7 +62,7 @@ class FlowDialog : public QDialog {
     // The editor button: hands over to the formula editor with the formula so far; the
     // fields of an argument dialog, none from a chooser.
     void openEditor(const std::optional<std::vector<std::string>>& fields);
-    // The button "编辑公式" (Ctrl+E) that opens the editor, when the style has one; nullptr
+    // The button "编辑公式" (F2) that opens the editor, when the style has one; nullptr
     // otherwise.
     static QPushButton* addEditorButton(FlowDialog& dialog, std::function<void()> open);
     // An argument dialog's OK: shows a refusal (focusing its row) or closes when the

@@ -72,7 +72,7 @@ class DialogDriver {
 
     QTimer timer_;
     std::deque<std::pair<QString, std::function<void(QWidget&)>>> steps_;
-    int idleTicks_ = 0;
+    int idleTicks_ = 0, strangerTicks_ = 0;
     bool inStep_ = false;  // a step that waits runs the event loop, and with it tick()
 };
 

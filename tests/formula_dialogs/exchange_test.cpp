@@ -21,6 +21,7 @@
 
 #include "dialog_support.h"
 #include "frm_argument_set.h"
+#include "frm_formula_editor.h"
 #include "frm_modern_arguments.h"
 #include "modal_guard.h"
 #include "nemro/error.h"
@@ -800,6 +801,74 @@ TEST(ModernArguments, TabGoesFromFieldToFieldAndShiftF3NestsFromTheKeyboard) {
           }}},
         "LEFT(\"a,b\",1)");
     EXPECT_EQ(o, (Outcome{"LEFT(\"a,b\",IF(1>0,1,2))", {}}));
+}
+
+CFormulaEdit& editor(QWidget& d) {
+    return dynamic_cast<dialogs::frmFormulaEditor&>(d).editor();
+}
+
+TEST(ModernExchange, TheEditorTakesTheFormulaSoFarNestsACallWithFxAndItsOkEndsTheExchange) {
+    const Outcome o =
+        playModern({{kModern, choose("IF")},
+                    {"frmModernArguments",
+                     [](QWidget& d) {
+                         fill(d, {"1>0", "", "0"}), click(d, "cmdFormula2");
+                     }},
+                    {kModern,
+                     [](QWidget& d) {
+                         QApplication::setActiveWindow(&d);
+                         press(Qt::Key_F2);  // a shortcut clicks its button a moment later
+                         EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));
+                     }},
+                    {"frmFormulaEditor",
+                     [](QWidget& d) {
+                         EXPECT_EQ(d.windowTitle(), "编辑公式");
+                         EXPECT_EQ(std::pair(editor(d).formula(), editor(d).cursorPosition()),
+                                   std::pair(std::string("IF(1>0,,0)"), std::size_t{7}));
+                         editor(d).insertText("\"x\"&");
+                         // fx opens dialogs of its own, which the next steps answer.
+                         QTimer::singleShot(0, &d, [&d] { click(d, "cmdInsertFunction"); });
+                     }},
+                    {kModern, choose("LEFT")},
+                    {"frmModernArguments",
+                     [](QWidget& d) {
+                         fill(d, {"\"ab\"", "1"}), click(d, "cmdOK");
+                     }},
+                    {"frmFormulaEditor", [](QWidget& d) {
+                         EXPECT_EQ(editor(d).formula(), "IF(1>0,\"x\"&LEFT(\"ab\",1),0)");
+                         QApplication::setActiveWindow(&d);
+                         press(Qt::Key_Return);
+                     }}});
+    EXPECT_EQ(o, (Outcome{"IF(1>0,\"x\"&LEFT(\"ab\",1),0)", {}}));
+
+    // From the argument dialog, its fields composed; a formula that is not one call
+    // re-opens in the editor, where Esc cancels the exchange.
+    const Outcome fromArguments =
+        playModern({{"frmModernArguments",
+                     [](QWidget& d) {
+                         QApplication::setActiveWindow(&d);
+                         field(d, 2)->setText("2");
+                         press(Qt::Key_F2);
+                         EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));
+                     }},
+                    {"frmFormulaEditor",
+                     [](QWidget& d) {
+                         QApplication::setActiveWindow(&d);
+                         QTest::keyClicks(QApplication::focusWidget(), "&\"c\"");
+                         press(Qt::Key_Return);
+                     }}},
+                   "LEFT(\"abc\",1)");
+    EXPECT_EQ(fromArguments, (Outcome{"LEFT(\"abc\",2)&\"c\"", {}}));
+    for (const std::string former : {"ROUND(A1,2)*1.1", "基本工资+岗位工资-扣款"}) {
+        const Outcome reopened = playModern({{"frmFormulaEditor",
+                                              [&](QWidget& d) {
+                                                  EXPECT_EQ(editor(d).formula(), former);
+                                                  QApplication::setActiveWindow(&d);
+                                                  press(Qt::Key_Escape);
+                                              }}},
+                                            former);
+        EXPECT_EQ(reopened, kCancelled);
+    }
 }
 
 // Without a recorder the check's message shows as a real box, which no step answers.
