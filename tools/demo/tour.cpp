@@ -5,12 +5,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -23,9 +25,9 @@
 #include "modal_guard.h"
 #include "nemro/catalogue.h"
 #include "nemro/error.h"
+#include "nemro/formula_edit.h"
 #include "nemro/formula_set.h"
 #ifdef NEMRO_HAVE_ARGUMENT_LISTS
-#include <QPlainTextEdit>
 #include <QTreeWidget>
 
 #include "nemro/argument_set.h"
@@ -104,6 +106,11 @@ class Script {
         p.drawText(QRect(8, 0, w.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft,
                    w.windowTitle());
         p.drawPixmap(0, bar, body);
+        // A completion list is a window of its own above the dialog.
+        for (QWidget* popup : w.findChildren<QWidget*>())
+            if (popup->isWindow() && popup->isVisible())
+                p.drawPixmap(w.mapFromGlobal(popup->mapToGlobal(QPoint(0, 0))) + QPoint(0, bar),
+                             popup->grab());
         return picture;
     }
 
@@ -252,6 +259,37 @@ bool helpFollowsSelection() {
     const QString name = list->currentIndex().data().toString().section("  ", 0, 0);
     const QString first = help->toPlainText().section('\n', 0, 0);
     return name.isEmpty() || first == name || first.startsWith(name + "(");
+}
+
+// Keys as a user types them, each through the widget's own handling.
+void typeInto(QWidget* w, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press), QApplication::sendEvent(w, &release);
+    }
+}
+
+// "编辑公式" on a formula that is not one call: the completion list, the call hint, and a
+// problem underlined at its place.
+void addEditorTour(Script& s) {
+    auto editor = [] { return showing("frmFormulaEditor"); };
+    static QElapsedTimer checked;
+    s.add("editor completion", editor, [&s] {
+        auto* edit = child<CFormulaEdit>("formulaEdit");
+        edit->textEdit()->moveCursor(QTextCursor::End);
+        typeInto(edit->textEdit(), "+sswr");  // the initials of 四舍五入 find ROUND
+        s.shot("modern-editor-completion");
+        edit->setFormula("ROUND(A1*1.1,2");
+        edit->setCursorPosition(13);
+        checked.start();
+    });
+    s.add(
+        "editor error", [editor] { return editor() && checked.elapsed() > 800; },
+        [&s] {
+            s.shot("modern-editor-error");
+            click("cmdCancel");
+        });
 }
 
 // The modern style: searching by pinyin initials, the recent list, and the chooser at
@@ -504,6 +542,10 @@ int runTour(const QString& directory, bool scaledOnly) {
             modern.setSampleValues(HostWindow::sampleValues());
             for (int call = 0; call < 2 && s.ok(); ++call)
                 std::cout << "modern: " << modern.setFormula() << std::endl;
+            if (s.ok()) {
+                addEditorTour(s);
+                modern.setFormula("ROUND(A1,2)*1.1");
+            }
         }
     } catch (const NemroError& e) {
         s.failed(e.description() + " (" + e.source() + ")");
