@@ -6,6 +6,7 @@
 
 #include "converter.h"
 #include "function_table.h"
+#include "library.h"
 #include "messages.h"
 #include "nemro/text.h"
 #include "values.h"
@@ -13,7 +14,8 @@
 namespace nemro {
 
 namespace detail {
-ExpElement evaluatePrepared(std::span<const Token> postfix, SlotListener& listener);
+ExpElement evaluatePrepared(std::span<const Token> postfix, SlotListener& listener,
+                            const FunctionSettings* settings);
 }  // namespace detail
 
 namespace {
@@ -32,10 +34,12 @@ struct NumericStep {
         Multiply,
         Divide,
         Power,
-        Negate
+        Negate,
+        Call  // a library function of numbers over the top `slot` values
     } code;
     std::int32_t slot = 0;
     double value = 0;
+    detail::NumericFunction function = nullptr;
 };
 constexpr std::size_t kNumericDepth = 64;
 
@@ -46,11 +50,23 @@ struct CPreparedExpression::Form {
     std::vector<detail::Token> postfix;  // texts are slices of `texts`
     std::vector<std::string> variables, userFunctions;
     std::vector<NumericStep> numeric;  // empty when the formula is not pure arithmetic
+    FunctionSettings functions;
 };
 
 namespace {
 
 using namespace detail;
+
+// The library function of numbers that a call of that upper-case name computes under
+// these settings: not one a host registered over it.
+bool numericFunction(const FunctionSettings& functions, const std::string& upper,
+                     const LibraryFunction** out) {
+    if (!functions.Library || (functions.Functions && functions.Functions->Find(upper)))
+        return false;
+    const LibraryFunction* f = findLibrary(upper);
+    if (out) *out = f;
+    return f && (out == nullptr || f->numeric);
+}
 
 // Collects the postfix elements; their texts are placed once the conversion is done,
 // when `texts` no longer grows.
@@ -86,7 +102,10 @@ class FormSink {
     }
     void noteFunction(std::string_view name) {
         std::string upper = text::upper(name);
-        if (findBuiltin(upper)) return;
+        const FunctionSettings& f = form_.functions;
+        if (findBuiltin(upper) || (f.Functions && f.Functions->Find(upper)) ||
+            numericFunction(f, upper, nullptr))
+            return;
         auto& fns = form_.userFunctions;
         if (std::find(fns.begin(), fns.end(), upper) == fns.end()) fns.push_back(std::move(upper));
     }
@@ -95,13 +114,36 @@ class FormSink {
     std::vector<std::size_t> offsets_;
 };
 
-// The numeric program of a postfix form that ends in an operator and holds nothing but
-// number literals with their values, variables and the arithmetic operators.
-std::vector<NumericStep> numericProgram(const std::vector<Token>& postfix) {
+// The numeric program of a postfix form that ends in an operator or call and holds nothing
+// but number literals with their values, variables, the arithmetic operators and calls of
+// the library's functions of numbers.
+std::vector<NumericStep> numericProgram(const std::vector<Token>& postfix,
+                                        const FunctionSettings& functions) {
     std::vector<NumericStep> steps;
+    std::vector<std::size_t> calls;  // the depth at each open call's "("
     std::size_t depth = 0;
     for (const Token& t : postfix) {
         NumericStep s{NumericStep::Constant};
+        if (t.Kind == ekDelimiter && t.Text == "(") {
+            calls.push_back(depth);
+            continue;
+        }
+        if (t.Kind == ekFunction) {
+            const LibraryFunction* f = nullptr;
+            if (calls.empty() || !numericFunction(functions, text::upper(t.Text), &f)) return {};
+            const std::size_t n = depth - calls.back();
+            calls.pop_back();
+            if (static_cast<std::int32_t>(n) < f->minArgs ||
+                (f->maxArgs != kUnbounded && static_cast<std::int32_t>(n) > f->maxArgs))
+                return {};
+            s.code = NumericStep::Call;
+            s.slot = static_cast<std::int32_t>(n);
+            s.function = f->numeric;
+            depth -= n;
+            if (++depth > kNumericDepth) return {};
+            steps.push_back(s);
+            continue;
+        }
         if (t.Kind == ekNumber && t.Valued) {
             s.value = t.Value;
         } else if (t.Kind == ekVariable) {
@@ -136,7 +178,8 @@ std::vector<NumericStep> numericProgram(const std::vector<Token>& postfix) {
         if (s.code <= NumericStep::Variable && ++depth > kNumericDepth) return {};
         steps.push_back(s);
     }
-    if (depth != 1 || steps.empty() || steps.back().code <= NumericStep::Variable) return {};
+    if (depth != 1 || !calls.empty() || steps.empty() || steps.back().code <= NumericStep::Variable)
+        return {};
     return steps;
 }
 
@@ -181,6 +224,18 @@ bool runNumeric(const std::vector<NumericStep>& steps, std::span<const Values> v
         }
         if (s.code == NumericStep::Negate) {
             if (!rounded(-stack[n - 1], stack[n - 1])) return false;
+            continue;
+        }
+        if (s.code == NumericStep::Call) {
+            const auto count = static_cast<std::size_t>(s.slot);
+            double v = 0;
+            try {
+                v = s.function(stack + n - count, count);
+            } catch (const NemroError&) {
+                return false;  // the evaluator raises it again, with its source
+            }
+            n -= count;
+            if (!rounded(v, stack[n++])) return false;
             continue;
         }
         const double r = stack[--n], l = stack[n - 1];
@@ -276,10 +331,12 @@ class RowListener : public SlotListener {
 
 }  // namespace
 
-CPreparedExpression::CPreparedExpression(const std::string& Expression) {
+CPreparedExpression::CPreparedExpression(const std::string& Expression,
+                                         const FunctionSettings& Functions) {
     if (Expression.find_first_not_of(' ') == std::string::npos)
         throw NemroError(err::Syntax, "CGNTExpression.Evaluate()", msg::EmptyExpression);
     auto form = std::make_shared<Form>();
+    form->functions = Functions;
     FormSink sink(*form);
     try {
         convertInfix(Expression, sink);
@@ -288,7 +345,7 @@ CPreparedExpression::CPreparedExpression(const std::string& Expression) {
         throw;
     }
     sink.finish();
-    form->numeric = numericProgram(form->postfix);
+    form->numeric = numericProgram(form->postfix, form->functions);
     form_ = std::move(form);
 }
 
@@ -306,7 +363,7 @@ ExpElement CPreparedExpression::Evaluate(std::span<const VariableValue> Values,
         return ExpElement{formatNumber(r), ekNumber, kOperandPriority};
     RowListener row(*form_, Listener);
     row.texts = Values;
-    return evaluatePrepared(form_->postfix, row);
+    return evaluatePrepared(form_->postfix, row, &form_->functions);
 }
 
 ExpElement CPreparedExpression::Evaluate(std::span<const double> Values,
@@ -315,14 +372,14 @@ ExpElement CPreparedExpression::Evaluate(std::span<const double> Values,
         return ExpElement{formatNumber(r), ekNumber, kOperandPriority};
     RowListener row(*form_, Listener);
     row.numbers = Values;
-    return evaluatePrepared(form_->postfix, row);
+    return evaluatePrepared(form_->postfix, row, &form_->functions);
 }
 
 ExpElement CPreparedExpression::Evaluate(const VariableCallback& Values,
                                          IExpressionListener* Listener) const {
     RowListener row(*form_, Listener);
     row.callback = &Values;
-    return evaluatePrepared(form_->postfix, row);
+    return evaluatePrepared(form_->postfix, row, &form_->functions);
 }
 
 }  // namespace nemro
