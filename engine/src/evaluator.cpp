@@ -1,6 +1,7 @@
 // Postfix evaluation: a value-stack machine over number, string and boolean texts.
 #include <algorithm>
 #include <functional>
+#include <new>
 #include <optional>
 #include <span>
 #include <string>
@@ -207,7 +208,17 @@ void callRegistered(const RegisteredFunction& f, ValueStack& values, std::size_t
         const ExpElement& el = element(v);
         args.push_back({el.Kind, el.Text});
     }
-    FunctionValue r = f.Callback(args);
+    FunctionValue r;
+    try {
+        r = f.Callback(args);
+    } catch (const NemroError&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {
+        // A host's failure of another kind is still the one error type.
+        throw NemroError(err::InvalidArgument, "", e.what());
+    }
     values.resize(first - 1);
     Value& out = values.emplace_back(ExpElement{std::move(r.Text), r.Kind, kOperandPriority});
     const bool fits = r.Kind == ekString ||

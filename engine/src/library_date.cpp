@@ -116,8 +116,7 @@ void fnDate(FunctionCall& call) {
     const double months = y * 12 + (m - 1);
     const auto year = static_cast<std::int64_t>(std::floor(months / 12));
     const auto month = static_cast<std::int64_t>(months - static_cast<double>(year) * 12) + 1;
-    const double serial =
-        static_cast<double>(serialOf(year, month, 1)) + d - 1;
+    const double serial = static_cast<double>(serialOf(year, month, 1)) + d - 1;
     if (serial < 0 || serial >= static_cast<double>(kYear10000)) outsideDomain("DATE");
     call.pushNumber(serial);
 }

@@ -60,7 +60,8 @@ std::string plainText(const Decimal& d) {
     std::string out = d.negative ? "-" : "";
     if (d.scale >= 0) return out + d.digits + std::string(static_cast<std::size_t>(d.scale), '0');
     const auto frac = static_cast<std::size_t>(-d.scale);
-    if (frac >= d.digits.size()) return out + "0." + std::string(frac - d.digits.size(), '0') + d.digits;
+    if (frac >= d.digits.size())
+        return out + "0." + std::string(frac - d.digits.size(), '0') + d.digits;
     return out + d.digits.substr(0, d.digits.size() - frac) + "." +
            d.digits.substr(d.digits.size() - frac);
 }

@@ -108,8 +108,7 @@ void outsideDomain(std::string_view function) {
 
 void pushLibraryText(FunctionCall& call, std::string text) {
     constexpr std::size_t kMaxText = 32767;
-    if (text.size() > kMaxText && text::toUtf16(text).size() > kMaxText)
-        outsideDomain(call.name());
+    if (text.size() > kMaxText && text::toUtf16(text).size() > kMaxText) outsideDomain(call.name());
     call.pushText(std::move(text), ekString);
 }
 
@@ -120,6 +119,12 @@ namespace nemro {
 std::vector<std::string> LibraryFunctionNames() {
     std::vector<std::string> names;
     for (const auto& f : detail::libraryFunctions()) names.emplace_back(f.name);
+    return names;
+}
+
+std::vector<std::string> BuiltinFunctionNames() {
+    std::vector<std::string> names;
+    for (const auto& f : detail::builtinFunctions()) names.emplace_back(f.name);
     return names;
 }
 

@@ -34,7 +34,8 @@ std::int32_t countArgument(FunctionCall& call, std::int32_t least) {
 }
 
 [[noreturn]] void badFormat(std::string_view format) {
-    throw NemroError(err::InvalidArgument, "", TextTools::FormatText(msg::UnsupportedFormat, format));
+    throw NemroError(err::InvalidArgument, "",
+                     TextTools::FormatText(msg::UnsupportedFormat, format));
 }
 
 // Number formats: [#,##]0...[.0...][%].
@@ -50,7 +51,8 @@ bool numberFormat(std::string_view f, double value, std::string& out) {
     if (whole.empty() || !zeros(whole) || !zeros(frac) || (point != f.npos && frac.empty()))
         return false;
     if (percent) value = checkedResult(value * 100);
-    std::string t = roundDecimalText(value, static_cast<std::int32_t>(frac.size()), Rounding::HalfAway);
+    std::string t =
+        roundDecimalText(value, static_cast<std::int32_t>(frac.size()), Rounding::HalfAway);
     const bool negative = t.front() == '-';
     if (negative) t.erase(0, 1);
     const std::size_t dot = t.find('.');

@@ -1,8 +1,9 @@
 // The library of the bundled catalogue, the clock and the host's registered functions.
+#include "library.h"
+
 #include <algorithm>
 
 #include "eval_helpers.h"
-#include "library.h"
 #include "nemro/prepared.h"
 
 using namespace nemro;
@@ -176,11 +177,14 @@ TEST(Library, OffByDefaultAndInPrintedTypes) {
 
 TEST(Registry, HostFunctionsComputeAndOverrideTheLibrary) {
     auto registry = std::make_shared<CFunctionRegistry>();
-    registry->Register("tax", 1, 2, [](std::span<const FunctionValue> a) {
-        const double rate = a.size() > 1 && a[1].Kind != ekEmpty ? a[1].ToNumber() : 0.1;
-        if (a[0].ToNumber() < 0) throw NemroError(5, "Host", "负的工资");
-        return FunctionValue::Number(a[0].ToNumber() * rate);
-    }, vtNumber);
+    registry->Register(
+        "tax", 1, 2,
+        [](std::span<const FunctionValue> a) {
+            const double rate = a.size() > 1 && a[1].Kind != ekEmpty ? a[1].ToNumber() : 0.1;
+            if (a[0].ToNumber() < 0) throw NemroError(5, "Host", "负的工资");
+            return FunctionValue::Number(a[0].ToNumber() * rate);
+        },
+        vtNumber);
     registry->Register("SUM", 0, kAnyArgumentCount, [](std::span<const FunctionValue> a) {
         return FunctionValue::String("host sum of " + std::to_string(a.size()));
     });

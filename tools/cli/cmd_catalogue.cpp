@@ -9,6 +9,8 @@
 #include "nemro/catalogue.h"
 #include "nemro/catalogue_lint.h"
 #include "nemro/function_index.h"
+#include "nemro/functions.h"
+#include "nemro/text.h"
 
 namespace nemro::cli {
 namespace {
@@ -138,7 +140,23 @@ int typedesc(const Query& q, Io& io) {
 }
 
 int lint(const Query& q, Io& io) {
-    const std::vector<LintProblem> problems = lintCatalogue(q.path);
+    // The examples are worked out by the engine with the library on, on a fixed clock,
+    // for the functions it computes.
+    FunctionSettings functions = FunctionSettings::WithLibrary();
+    functions.Now = SerialDate(2026, 12, 8) + 0.5;
+    const std::vector<std::string> library = LibraryFunctionNames(),
+                                   builtin = BuiltinFunctionNames();
+    const std::vector<LintProblem> problems = lintCatalogue(
+        q.path,
+        [&](const std::string& name, const std::string& formula) -> std::optional<std::string> {
+            const std::string upper = text::upper(name);
+            if (!std::binary_search(library.begin(), library.end(), upper) &&
+                !std::binary_search(builtin.begin(), builtin.end(), upper))
+                return std::nullopt;
+            CGNTExpression engine;
+            engine.setFunctions(functions);
+            return engine.EvaluateOrThrow(formula).Text;
+        });
     if (q.json) {
         Json list = Json::array();
         for (const LintProblem& p : problems)

@@ -81,8 +81,9 @@ struct FunctionSettings {
     }
 };
 
-// The names of the library's functions, in byte order.
+// The names of the library's functions, and of the built-in ones, in byte order.
 NEMRO_API std::vector<std::string> LibraryFunctionNames();
+NEMRO_API std::vector<std::string> BuiltinFunctionNames();
 
 // Serial numbers of dates: whole days since 30 December 1899 as spreadsheets count them
 // from 1 March 1900 on, the time of day the fraction.

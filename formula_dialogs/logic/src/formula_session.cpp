@@ -71,7 +71,9 @@ OkOutcome FormulaSession::ok(const std::vector<std::string>& fields) {
     OkOutcome outcome;
     if ((outcome.refusal = diagnoseRequired(gsFunctionName, fields, catalogue_))) return outcome;
     const std::string f = composeFormula(gsFunctionName, fields, catalogue_);
-    if ((outcome.refusal = diagnoseCheckFormula(f, catalogue_))) return outcome;
+    outcome.refusal = modern_ ? diagnoseModernFormula(f, catalogue_, *modern_)
+                              : diagnoseCheckFormula(f, catalogue_);
+    if (outcome.refusal) return outcome;
 
     gFormulaStack.Push(completionMarker(f));
     if (gFormulaStack.Count() == 1) {

@@ -131,8 +131,9 @@ void frmModernArguments::clearRows() {
 
 void frmModernArguments::load(const std::vector<std::string>& fields, int focus, bool former) {
     clearRows();
-    previewer_ =
-        std::make_unique<ArgumentPreviewer>(gsFunctionName, session().catalogue(), hostSample);
+    previewer_ = std::make_unique<ArgumentPreviewer>(
+        gsFunctionName, session().catalogue(), hostSample,
+        session().modernFunctions().value_or(FunctionSettings::WithLibrary()));
     setWindowTitle(tr("参数设置") + "(" + qt::qs(gsFunctionName) + ")");
     QString path;
     for (const std::string& f : session().nestingPath())

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "nemro/functions.h"
 #include "nemro/message_box.h"
 
 namespace nemro::dialogs {
@@ -69,8 +70,14 @@ class FormulaSession {
 
     const std::string& catalogue() const { return catalogue_; }
 
+    // The modern style's exchange: its previews and OK's check compute the library and
+    // the host's registered functions as `functions` say. The classic check computes none.
+    void setModernFunctions(FunctionSettings functions) { modern_ = std::move(functions); }
+    const std::optional<FunctionSettings>& modernFunctions() const { return modern_; }
+
   private:
     std::string catalogue_;
+    std::optional<FunctionSettings> modern_;
 };
 
 }  // namespace nemro::dialogs
