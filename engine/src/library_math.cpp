@@ -1,5 +1,6 @@
 // ABS, CEILING, FLOOR, ROUNDUP, ROUNDDOWN, POWER, SQRT, EXP, LN, LOG10, PI and the
 // trigonometry, and the decimal rounding they share with TEXT.
+#include <charconv>
 #include <cmath>
 #include <numbers>
 
@@ -77,7 +78,8 @@ double multipleOf(const char* name, double x, double m, bool ceiling) {
         if (ceiling || x == 0) return 0;
         raisePlatform(err::DivisionByZero, "");
     }
-    const double q = readNumber(formatNumber(checkedDivide(x, m)));
+    double q = checkedDivide(x, m);
+    if (!readBackNumber(q, q)) q = readNumber(formatNumber(q));
     // With a negative multiple the quotient is positive: CEILING then rounds away from
     // zero, FLOOR toward it.
     const double whole = ceiling ? std::ceil(q) : std::floor(q);
@@ -99,7 +101,31 @@ std::string roundDecimalText(double value, std::int32_t digits, Rounding how) {
 }
 
 double roundDecimal(double value, std::int32_t digits, Rounding how) {
-    return checkedResult(readNumber(roundDecimalText(value, digits, how)));
+    // The 15 significant digits as one whole number M, value = M × 10^-k: rounded in whole
+    // numbers, the result is q / 10^digits, one correctly rounded division as reading its
+    // text is. Other ranges take the decimal text.
+    char buf[32];
+    const auto end =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14)
+            .ptr;
+    std::uint64_t m = 0;
+    for (const char* p = buf; p < buf + 16; ++p)
+        if (*p != '.') m = m * 10 + static_cast<std::uint64_t>(*p - '0');
+    int exponent = 0;
+    std::from_chars(buf + 17 + (buf[17] == '+'), end, exponent);
+    const int k = 14 - exponent, drop = k - digits;
+    if (value == 0 || digits < 0 || digits > 22 || k < 0 || k > 22 || drop > 15)
+        return checkedResult(readNumber(roundDecimalText(value, digits, how)));
+    std::uint64_t q = m;
+    if (drop > 0) {
+        const auto unit = static_cast<std::uint64_t>(kPowersOfTen[drop]);
+        const std::uint64_t r = m % unit;
+        q = m / unit;
+        if ((how == Rounding::Up && r > 0) || (how == Rounding::HalfAway && 2 * r >= unit)) ++q;
+    }
+    const double magnitude = drop > 0 ? static_cast<double>(q) / kPowersOfTen[digits]
+                                      : static_cast<double>(q) / kPowersOfTen[k];
+    return value < 0 && magnitude != 0 ? -magnitude : magnitude;
 }
 
 double absOf(const double* args, std::size_t) {
