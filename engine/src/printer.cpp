@@ -311,7 +311,9 @@ class Printer {
         const auto n = static_cast<std::int32_t>(args.size());
         std::int32_t type = vtAny;
         Fragment r = fragment(ekExpression, kOperandPriority);
-        if (const PrintedFunction* f = findPrinted(name)) {
+        // A host's registered function is typed as it says, whatever the name.
+        const bool registered = functions_.Functions && functions_.Functions->Find(name);
+        if (const PrintedFunction* f = registered ? nullptr : findPrinted(name)) {
             if (n < f->minArgs || (f->maxArgs >= 0 && n > f->maxArgs))
                 fail(detail::msg::WrongArgumentCount, name);
             if (f->maxArgs < 0)

@@ -1,5 +1,6 @@
 // Functions a host registers, and the settings an engine object evaluates with.
 #include <algorithm>
+#include <cctype>
 
 #include "function_table.h"
 #include "messages.h"
@@ -12,13 +13,13 @@
 namespace nemro {
 namespace {
 
-// Letters of any script, digits and "_", not starting with a digit: a name the tokenizer
-// reads as one function name.
+// Letters of any script, digits, "_" and ".", a letter or "_" first: a name formula
+// text can call.
 bool isFunctionName(std::string_view name) {
-    if (name.empty() || text::isDigit(name[0])) return false;
+    if (name.empty() || text::isDigit(name[0]) || name[0] == '.') return false;
     return std::all_of(name.begin(), name.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
-        return u >= 0x80 || std::isalnum(u) || c == '_';
+        return u >= 0x80 || std::isalnum(u) || c == '_' || c == '.';
     });
 }
 
