@@ -39,6 +39,7 @@ install(FILES
   ${PROJECT_SOURCE_DIR}/catalogue/include/nemro/catalogue.h
   ${PROJECT_SOURCE_DIR}/catalogue/include/nemro/catalogue_model.h
   ${PROJECT_SOURCE_DIR}/catalogue/include/nemro/function_index.h
+  ${PROJECT_SOURCE_DIR}/catalogue/include/nemro/field_set.h
   ${PROJECT_SOURCE_DIR}/formula_dialogs/include/nemro/formula_set.h
   ${PROJECT_SOURCE_DIR}/argument_lists/include/nemro/argument_set.h
   ${PROJECT_SOURCE_DIR}/c_api/include/nemro/nemro_c.h

@@ -36,21 +36,55 @@ std::string buildFormula(const std::string& functionName, const std::vector<std:
     }
 }
 
+std::string buildModernFormula(const std::string& functionName,
+                               const std::vector<std::string>& fields,
+                               const std::vector<bool>& required) {
+    const auto text = [&](std::size_t i) {
+        return i < fields.size() ? text::trimBlanks(fields[i]) : std::string_view();
+    };
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < required.size(); ++i)
+        if (required[i] || !text(i).empty()) count = i + 1;
+    std::string formula = functionName + "(";
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) formula += ',';
+        formula += text(i);
+    }
+    return formula + ')';
+}
+
+std::string buildModernFormula(const std::string& functionName,
+                               const std::vector<std::string>& fields, const std::string& path) {
+    return trapped("buildModernFormula()\\", [&] {
+        std::vector<bool> required;
+        const std::int16_t count = getArgumentCount(functionName, path);
+        for (std::int16_t i = 1; i <= count; ++i)
+            required.push_back(getArgumentPara(functionName, "Required", i, path) == "True");
+        return buildModernFormula(functionName, fields, required);
+    });
+}
+
 std::vector<std::string> decomposeArguments(const std::string& argumentPart) {
     std::vector<std::string> items;
     if (argumentPart.empty()) return items;
     // Wider than the 16 bits the format was written for, so that deep nesting cannot overflow.
     long long depth = 0;
+    // Inside a "..." literal commas and brackets are text; a doubled quote there ends the
+    // literal and opens it again at once, which keeps it a literal.
+    bool literal = false;
     std::string current;
     for (const char c : argumentPart) {
-        if (c == '(') {
-            ++depth;
-        } else if (c == ')') {
-            --depth;
-        } else if (c == ',' && depth == 0) {
-            items.push_back(std::move(current));
-            current.clear();
-            continue;
+        if (c == '"') literal = !literal;
+        if (!literal) {
+            if (c == '(') {
+                ++depth;
+            } else if (c == ')') {
+                --depth;
+            } else if (c == ',' && depth == 0) {
+                items.push_back(std::move(current));
+                current.clear();
+                continue;
+            }
         }
         current += c;
     }

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
@@ -704,23 +705,69 @@ TEST(ModernArguments, ShowEachRowsValueTheFormulaAndItsResultOrTheMessageOkWould
 }
 
 TEST(ModernArguments, LongOptionalListsShowTheFilledRowsAndOneEmptyRow) {
-    playModern({{kModern, choose("ARGS40")},
-                {"frmModernArguments", [](QWidget& d) {
-                     const auto shown = [&] {
-                         int n = 0;
-                         for (int i = 1; field(d, i); ++i) n += field(d, i)->isVisible();
-                         return n;
-                     };
-                     EXPECT_EQ(shown(), 1);
-                     field(d, 1)->setText("1"), field(d, 2)->setText("2");
-                     EXPECT_EQ(shown(), 3);
-                     QApplication::setActiveWindow(&d), field(d, 1)->setFocus();
-                     QTest::keyClick(field(d, 1), Qt::Key_Tab),
-                         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-                     EXPECT_EQ(QApplication::focusWidget(),
-                               field(d, 2));  // from row to row, past the row's formula button
-                     click(d, "cmdCancel");
-                 }}});
+    playModern({{kModern, choose("ARGS40")}, {"frmModernArguments", [](QWidget& d) {
+                                                  const auto shown = [&] {
+                                                      int n = 0;
+                                                      for (int i = 1; field(d, i); ++i)
+                                                          n += field(d, i)->isVisible();
+                                                      return n;
+                                                  };
+                                                  EXPECT_EQ(shown(), 1);
+                                                  field(d, 1)->setText("1"),
+                                                      field(d, 2)->setText("2");
+                                                  EXPECT_EQ(shown(), 3);
+                                                  click(d, "cmdCancel");
+                                              }}});
+}
+
+// Keys go to the focused field, as a user's do.
+void typeHere(const QString& text) {
+    auto* focused = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(focused, nullptr);
+    type(focused, text);
+}
+void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+}
+
+TEST(ModernArguments, TabGoesFromFieldToFieldAndShiftF3NestsFromTheKeyboard) {
+    const Act typeTabTypeEnter = [](QWidget& d) {
+        QApplication::setActiveWindow(&d);
+        typeHere("1>0"), press(Qt::Key_Tab), typeHere("1"), press(Qt::Key_Tab), typeHere("2");
+        press(Qt::Key_Return);
+    };
+    const Outcome o = playModern(
+        {{"frmModernArguments",
+          [](QWidget& d) {
+              QApplication::setActiveWindow(&d);
+              // A literal's comma stays in its field when the formula re-opens.
+              EXPECT_EQ(fields(d), QStringList({"\"a,b\"", "1"}));
+              field(d, 2)->clear();
+              press(Qt::Key_Tab);
+              EXPECT_EQ(QApplication::focusWidget(), field(d, 2));
+              // A long value line wraps within the row instead of being cut off.
+              field(d, 1)->setText("变量名称很长很长很长很长很长很长很长很长很长很长");
+              dynamic_cast<dialogs::frmModernArguments&>(d).refreshNow();
+              QApplication::processEvents();
+              QLabel* shown = find<QLabel>(d, "lblArgumentResult1");
+              const QWidget* visible = find<QScrollArea>(d, "rows")->viewport();
+              EXPECT_LE(shown->mapTo(visible, QPoint(shown->width(), 0)).x(), visible->width());
+              EXPECT_TRUE(
+                  shown->width() >= shown->sizeHint().width() ||
+                  (shown->wordWrap() && shown->height() >= shown->heightForWidth(shown->width())));
+              EXPECT_EQ(shown->toolTip(), shown->text());
+              field(d, 1)->setText("\"a,b\"");
+              press(Qt::Key_F3, Qt::ShiftModifier);
+          }},
+         {kModern, choose("IF")},
+         {"frmModernArguments", typeTabTypeEnter},
+         {"frmModernArguments",
+          [](QWidget& d) {
+              QApplication::setActiveWindow(&d);
+              press(Qt::Key_Return);
+          }}},
+        "LEFT(\"a,b\",1)");
+    EXPECT_EQ(o, (Outcome{"LEFT(\"a,b\",IF(1>0,1,2))", {}}));
 }
 
 // Without a recorder the check's message shows as a real box, which no step answers.

@@ -1,4 +1,4 @@
-// The --catalogue option of the catalogue commands.
+// The options that name a file: --catalogue of the catalogue commands, --fields.
 #pragma once
 
 #include <optional>
@@ -9,27 +9,31 @@
 
 namespace nemro::cli {
 
-// Takes "--catalogue FILE" or "--catalogue=FILE" out of args, up to a "--"; the last one
-// given wins. Without one the queries use the catalogue beside the executable ("").
-inline std::string takeCatalogueOption(std::vector<std::string>& args) {
-    static const std::string kOption = "--catalogue";
+// Takes "OPTION FILE" or "OPTION=FILE" out of args, up to a "--"; the last one given wins.
+// "" when the option is not given.
+inline std::string takeFileOption(std::vector<std::string>& args, const std::string& option) {
     std::string path;
     for (std::size_t i = 0; i < args.size() && args[i] != "--";) {
-        if (args[i] == kOption) {
+        if (args[i] == option) {
             if (i + 1 >= args.size() || args[i + 1].empty())
-                throw UsageError(kOption + " needs a FILE");
+                throw UsageError(option + " needs a FILE");
             path = args[i + 1];
             args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
                        args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-        } else if (args[i].rfind(kOption + "=", 0) == 0) {
-            path = args[i].substr(kOption.size() + 1);
-            if (path.empty()) throw UsageError(kOption + " needs a FILE");
+        } else if (args[i].rfind(option + "=", 0) == 0) {
+            path = args[i].substr(option.size() + 1);
+            if (path.empty()) throw UsageError(option + " needs a FILE");
             args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
         } else {
             ++i;
         }
     }
     return path;
+}
+
+// "--catalogue FILE"; without one the queries use the catalogue beside the executable ("").
+inline std::string takeCatalogueOption(std::vector<std::string>& args) {
+    return takeFileOption(args, "--catalogue");
 }
 
 }  // namespace nemro::cli

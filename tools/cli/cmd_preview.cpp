@@ -7,6 +7,7 @@
 #include "nemro/text.h"
 #ifdef NEMRO_CLI_HAS_FORMULA_LOGIC
 #include "nemro/argument_preview.h"
+#include "nemro/declared_fields.h"
 #endif
 
 namespace nemro::cli {
@@ -65,17 +66,21 @@ std::string line(const PreviewValue& v, std::string shown) {
 int run(const std::vector<std::string>& args, Io& io) {
     std::vector<std::string> rest = args;
     const std::string catalogue = takeCatalogueOption(rest);
+    const std::string fieldFile = takeFileOption(rest, "--fields");
     const std::map<std::string, std::string> variables = takeVariables(rest);
     const CommonOptions o = parseCommon(rest);
     if (o.positional.empty()) throw UsageError("a FUNCTION is needed");
     const std::vector<std::string> fields(o.positional.begin() + 1, o.positional.end());
-    const dialogs::SampleValueLookup samples =
+    dialogs::SampleValueLookup samples =
         [&](const std::string& name) -> std::optional<std::string> {
         const auto it = variables.find(text::upper(name));
         if (it == variables.end()) return std::nullopt;
         return it->second;
     };
     try {
+        if (!fieldFile.empty())
+            samples =
+                dialogs::withFieldSamples(dialogs::loadFieldFile(fieldFile), std::move(samples));
         const dialogs::ArgumentPreview p =
             dialogs::previewArguments(o.positional[0], fields, samples, catalogue);
         // The rows given; a function has no more.
@@ -111,8 +116,8 @@ int run(const std::vector<std::string>&, Io&) {
 
 const Command kPreviewCommand = {
     "preview", "show what the argument dialog shows for some field texts",
-    "usage: nemro-formula preview [--json] [--catalogue FILE] [--var NAME=VALUE]...\n"
-    "                             FUNCTION [FIELD...]\n"
+    "usage: nemro-formula preview [--json] [--catalogue FILE] [--fields FILE]\n"
+    "                             [--var NAME=VALUE]... FUNCTION [FIELD...]\n"
     "\n"
     "Prints what the argument dialog of FUNCTION shows beside the given field texts: each\n"
     "field's value (\"= 2.5\", \"= \\\"文本\\\"\", \"= TRUE\") or the engine's message, then the\n"
@@ -121,6 +126,10 @@ const Command kPreviewCommand = {
     "the host's to compute. A variable without a value counts as 0 and is named.\n"
     "  --var NAME=VALUE  a sample value of the variable NAME: x=12 a number, x=abc or\n"
     "                    'x=\"abc\"' a string, x=True a boolean\n"
+    "  --fields FILE     the host's declared names: a UTF-8 CSV file with the header\n"
+    "                    name,type,group,description,sample (only name required; type\n"
+    "                    number, text, boolean or date); a name's sample takes the place\n"
+    "                    of --var\n"
     "  --catalogue FILE  the catalogue (default: FormulaSet.xml beside nemro-formula)\n"
     "  --json   {\"ok\":true,\"rows\":[{\"value\":V,\"kind\":K}|{\"error\":E},...],\"formula\":F,\n"
     "           \"result\":{\"kind\":K,\"text\":T}}, with \"message\":M in place of \"result\"\n"

@@ -1,6 +1,7 @@
 #include "tour.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,6 +13,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextEdit>
 #include <QTimer>
 #include <deque>
 #include <functional>
@@ -240,10 +242,22 @@ void search(const char* text) {
     if (auto* field = child<QLineEdit>("txtSearch")) field->setText(QString::fromUtf8(text));
 }
 
+// The modern chooser's help follows the selection after a pause in typing: a picture
+// waits until it shows the selected function: its first line is the function's syntax,
+// NAME(...), or its name.
+bool helpFollowsSelection() {
+    auto* list = child<QAbstractItemView>("lstFormulaName");
+    auto* help = child<QTextEdit>("txtFormulaHelp");
+    if (!list || !help) return false;
+    const QString name = list->currentIndex().data().toString().section("  ", 0, 0);
+    const QString first = help->toPlainText().section('\n', 0, 0);
+    return name.isEmpty() || first == name || first.startsWith(name + "(");
+}
+
 // The modern style: searching by pinyin initials, the recent list, and the chooser at
 // 200 % in a second run of the tour under QT_SCALE_FACTOR=2.
 void addModernTour(Script& s, bool scaledOnly) {
-    auto chooser = [] { return showing("frmModernChooser"); };
+    auto chooser = [] { return showing("frmModernChooser") && helpFollowsSelection(); };
     auto arguments = [] { return showing("frmModernArguments"); };
     // The values show once typing has paused.
     static QElapsedTimer typed;
@@ -251,8 +265,8 @@ void addModernTour(Script& s, bool scaledOnly) {
         return arguments() && typed.isValid() && typed.elapsed() > 400;
     };
     if (scaledOnly) {
-        s.add("modern chooser at 200 %", chooser, [&s] {
-            search("sswr");
+        s.add("modern chooser at 200 %", chooser, [] { search("sswr"); });
+        s.add("modern chooser at 200 % searched", chooser, [&s] {
             s.shot("modern-chooser-200pct");
             click("cmdOK");
         });
@@ -270,10 +284,16 @@ void addModernTour(Script& s, bool scaledOnly) {
     s.add("modern chooser", chooser, [&s] {
         s.shot("modern-chooser");
         search("sswr");
+    });
+    s.add("modern search by initials", chooser, [&s] {
         s.shot("modern-search-pinyin-initials");
         search("文本");
+    });
+    s.add("modern search by meaning", chooser, [&s] {
         s.shot("modern-search-meaning");
         search("ＲＯＵ");
+    });
+    s.add("modern search in full width", chooser, [&s] {
         s.shot("modern-search-full-width");
         click("cmdOK");
     });
@@ -285,8 +305,8 @@ void addModernTour(Script& s, bool scaledOnly) {
         s.shot("modern-arguments-inline-message");
         click("cmdFormula2");
     });
-    s.add("modern nested chooser", chooser, [&s] {
-        search("int");
+    s.add("modern nested chooser", chooser, [] { search("int"); });
+    s.add("modern nested chooser searched", chooser, [&s] {
         s.shot("modern-nested-chooser");
         click("cmdOK");
     });

@@ -12,8 +12,21 @@ namespace nemro {
 std::string buildFormula(const std::string& functionName, const std::vector<std::string>& fields,
                          const std::string& path = "");
 
-// Splits an argument part at the commas of parenthesis depth 0 and appends the pieces,
-// joined by "|", to result. An empty argument part gives no arguments. Always true.
+// The modern style's composition: as buildFormula, but the empty optional arguments after
+// the last one that has text or is required are left out: AVERAGE(SALARY), ROUND(3.14159).
+// `required` has one flag per argument of the function; a function whose arguments are
+// all optional and empty gives NAME().
+std::string buildModernFormula(const std::string& functionName,
+                               const std::vector<std::string>& fields,
+                               const std::vector<bool>& required);
+// The same with the argument count and flags read from the catalogue at path.
+std::string buildModernFormula(const std::string& functionName,
+                               const std::vector<std::string>& fields,
+                               const std::string& path = "");
+
+// Splits an argument part at the commas of parenthesis depth 0 outside "..." literals
+// and appends the pieces, joined by "|", to result. An empty argument part gives no
+// arguments, and a last piece that is empty is left out. Always true.
 bool DecomposeArgument(std::string argumentPart, std::string& result);
 
 // The same scan, giving the pieces themselves, so that a "|" inside an argument survives.

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -107,6 +108,17 @@ frmModernArguments::frmModernArguments(Exchange& exchange)
     pause_.setSingleShot(true);
     pause_.setInterval(kPauseMs);
     connect(&pause_, &QTimer::timeout, this, [this] { qt::runGuarded([this] { refresh(); }); });
+    // The formula buttons are out of the Tab chain, which goes from field to field: from the
+    // keyboard, this key nests into the field that has the focus.
+    auto* nestKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
+    connect(nestKey, &QShortcut::activated, this, [this] {
+        for (int row = 1; row <= rowCount(); ++row) {
+            if (field(row)->hasFocus()) {
+                qt::runGuarded([this, row] { cmdFormula_Click(row); });
+                return;
+            }
+        }
+    });
 
     trapped("frmArgumentSet.Load()\\", [this] { load({}, 1, true); });
 }
@@ -161,10 +173,12 @@ void frmModernArguments::load(const std::vector<std::string>& fields, int focus,
         describe(*r.formula, QString("cmdFormula%1").arg(row),
                  tr("为%1选择公式").arg(qt::qs(names[i])), tr("把另一个函数嵌套到这个参数中"));
         r.formula->setText("fx");
-        r.formula->setToolTip(tr("选择公式"));
+        r.formula->setToolTip(tr("选择公式 (Shift+F3)"));
+        r.formula->setFocusPolicy(Qt::NoFocus);
         describe(*r.value, QString("lblArgumentResult%1").arg(row),
                  tr("%1的值").arg(qt::qs(names[i])), tr("这个参数的文本计算出的值"));
         r.value->setTextFormat(Qt::PlainText);
+        r.value->setWordWrap(true);  // a long note wraps rather than being cut off
         r.value->setMinimumWidth(QFontMetrics(font()).horizontalAdvance('M') * 10);
         rowsGrid_->addWidget(r.name, row, 0);
         rowsGrid_->addWidget(r.text, row, 1);
@@ -179,8 +193,7 @@ void frmModernArguments::load(const std::vector<std::string>& fields, int focus,
         connect(r.formula, &QToolButton::clicked, this,
                 [this, row] { qt::runGuarded([this, row] { cmdFormula_Click(row); }); });
         if (previous) setTabOrder(previous, r.text);
-        setTabOrder(r.text, r.formula);
-        previous = r.formula;
+        previous = r.text;
         rows_.push_back(r);
     }
     rowsGrid_->setRowStretch(static_cast<int>(names.size()) + 1, 1);
