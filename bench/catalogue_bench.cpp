@@ -10,11 +10,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "nemro/catalogue.h"
 #include "nemro/catalogue_model.h"
+#include "nemro/classic_lists.h"
+#include "nemro/formula_completion.h"
 #include "nemro/function_index.h"
 #include "nemro/toolkit.h"
 
@@ -231,6 +235,118 @@ void BM_FunctionIndex_Search(benchmark::State& state) {
     benchmark::DoNotOptimize(hits);
 }
 BENCHMARK(BM_FunctionIndex_Search)->Unit(benchmark::kMicrosecond);
+
+// Declared names as a payroll or report host has them: Chinese words of two to six
+// characters in 20 groups, each with a description; a number tells apart names drawn twice.
+std::vector<IndexedName> generatedNames(std::size_t count) {
+    static const std::string kHan =
+        "基本岗位工资奖金津贴补助扣款社保公积金个人所得税应发实发加班考勤病假事假绩效年终"
+        "职务级别薪级工龄住房交通通讯餐费高温夜班出差部门人员姓名编号入职日期合同类型";
+    std::mt19937 rng(20261208);
+    auto word = [&](std::size_t low, std::size_t high) {
+        std::string w;
+        for (std::size_t n = std::uniform_int_distribution<std::size_t>(low, high)(rng); n > 0; --n)
+            w += kHan.substr(
+                3 * std::uniform_int_distribution<std::size_t>(0, kHan.size() / 3 - 1)(rng), 3);
+        return w;
+    };
+    std::vector<std::string> groups;
+    for (int g = 0; g < 20; ++g) groups.push_back(word(2, 2) + "项目");
+    std::vector<IndexedName> names;
+    std::set<std::string> seen;
+    while (names.size() < count) {
+        std::string name = word(2, 6);
+        if (!seen.insert(name).second) name += std::to_string(names.size());
+        const std::string& group = groups[names.size() % groups.size()];
+        names.push_back({name, group, "本月" + name + "的金额，计入" + group + "的合计"});
+    }
+    return names;
+}
+
+constexpr std::size_t kNames = 10000;
+
+const CompletionIndex& completionIndex() {
+    static const CompletionIndex index(loadFunctionIndex(subject().path), generatedNames(kNames));
+    return index;
+}
+
+void BM_CompletionIndex_Build(benchmark::State& state) {
+    const auto functions = loadFunctionIndex(subject().path);
+    const std::vector<IndexedName> names = generatedNames(kNames);
+    for (auto _ : state) CompletionIndex index(functions, names);
+    state.counters["names"] = static_cast<double>(kNames);
+}
+BENCHMARK(BM_CompletionIndex_Build)->Unit(benchmark::kMillisecond);
+
+// Formulas typed a character at a time with the cursor at the end: each prefix is one
+// keystroke. Names by pinyin and initials, functions by name and title, a literal that
+// holds a comma and a bracket, calls in calls.
+std::vector<std::string> keystrokes() {
+    const char* const typed[] = {
+        "ROUND(jbgz*0.08,2)+FUNC0012(gwgz,\"文本,(\")",
+        "IF(sswr>0,pjz(jiaban,bingjia),wbcd(xingming))",
+        "BIGARGS30(1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,zzzz)",
+        "基本工资+岗位工资-扣款*gjj/gl&\"元\"",
+    };
+    std::vector<std::string> states;
+    for (std::string_view text : typed)
+        for (std::size_t i = 1; i <= text.size(); ++i)
+            if (i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+                states.emplace_back(text.substr(0, i));
+    return states;
+}
+
+// Processor time of this thread, as the other figures are: the machine may be shared.
+double threadMicroseconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
+}
+
+double median(std::vector<double>& v) {
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+// One keystroke in the formula editor: the completion at the cursor, the colours of the
+// whole text and the call hint. Each keystroke's median time counts, so that a preempted
+// run does not; the figures are the median and the worst of those, for the completion
+// alone and for the whole keystroke.
+void BM_Completion_Keystroke(benchmark::State& state) {
+    const CompletionIndex& index = completionIndex();
+    const std::vector<std::string> states = keystrokes();
+    std::vector<std::vector<double>> completeUs(states.size()), wholeUs(states.size());
+    std::size_t work = 0;
+    for (auto _ : state) {
+        for (std::size_t k = 0; k < states.size(); ++k) {
+            const std::string& text = states[k];
+            const std::size_t cursor = static_cast<std::size_t>(-1);
+            const double start = threadMicroseconds();
+            work += index.complete(text, cursor).candidates.size();
+            const double completed = threadMicroseconds();
+            work += index.colour(text, cursor).spans.size();
+            work += index.callHint(text, cursor).has_value();
+            completeUs[k].push_back(completed - start);
+            wholeUs[k].push_back(threadMicroseconds() - start);
+        }
+    }
+    auto figures = [&](std::vector<std::vector<double>>& times, const char* name) {
+        std::vector<double> medians;
+        for (std::vector<double>& t : times) medians.push_back(median(t));
+        std::sort(medians.begin(), medians.end());
+        state.counters[std::string(name) + "_median_us"] = medians[medians.size() / 2];
+        state.counters[std::string(name) + "_worst_us"] = medians.back();
+    };
+    for (std::size_t k = 0; k < states.size(); ++k)
+        std::fprintf(stderr, "%8.1f %8.1f %s\n", median(completeUs[k]), median(wholeUs[k]),
+                     states[k].c_str());
+    figures(completeUs, "complete");
+    figures(wholeUs, "keystroke");
+    state.counters["keystrokes"] = static_cast<double>(states.size());
+    state.counters["names"] = static_cast<double>(kNames);
+    benchmark::DoNotOptimize(work);
+}
+BENCHMARK(BM_Completion_Keystroke)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace nemro::bench

@@ -1,12 +1,15 @@
 // The dialog steps offscreen on the catalogue named by $NEMRO_BENCH_CATALOGUE, which is
 // copied to where the dialogs look for it (FormulaSet.xml beside this program): opening
 // the chooser, clicking through ten categories, and loading the argument dialog of the
-// function with the most arguments; one keystroke in the modern chooser's search.
+// function with the most arguments; one keystroke in the modern chooser's search and in
+// the formula editor.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTest>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,7 +21,8 @@
 #include "frm_formula_set.h"
 #include "frm_modern_chooser.h"
 #include "nemro/catalogue.h"
-#include "nemro/formula_state.h"
+#include "nemro/formula_edit.h"
+#include "nemro/function_index.h"
 #include "nemro/message_box.h"
 #include "nemro/toolkit.h"
 
@@ -97,8 +101,9 @@ void BM_ClickTenCategories(benchmark::State& state) {
 BENCHMARK(BM_ClickTenCategories)->Unit(benchmark::kMillisecond);
 
 void BM_LoadArgumentDialog(benchmark::State& state) {
-    gsFunctionName = gWidest;
     dialogs::Exchange exchange = dialogs::classicExchange();
+    // Re-editing the bare name opens its dialog with empty fields.
+    exchange.session.start(gWidest, [](dialogs::Step) {});
     for (auto _ : state) {
         auto dialog = std::make_unique<dialogs::frmArgumentSet>(exchange);
         dialog->show();
@@ -127,6 +132,29 @@ void BM_ModernChooserKeystroke(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ModernChooserKeystroke)->Unit(benchmark::kMillisecond);
+
+// One keystroke in the formula editor over the catalogue and 10,000 declared names: the
+// completion with its list, the colours, the call hint and the bracket marks. Keystrokes
+// alternate between typing a letter of a name inside a call and taking it back.
+void BM_FormulaEditKeystroke(benchmark::State& state) {
+    std::vector<IndexedName> names;
+    const char* parts[] = {"工资", "津贴", "扣款", "奖金", "补助", "社保", "公积金", "个税"};
+    for (int i = 0; i < 10000; ++i)
+        names.push_back({parts[i % 8] + std::to_string(i), parts[(i / 8) % 8], ""});
+    CFormulaEdit edit(std::make_shared<const CompletionIndex>(loadFunctionIndex(), names));
+    edit.setChecker({});
+    edit.show();
+    edit.setFormula("ROUND(A1*1.1+j");
+    settle();
+    QPlainTextEdit* area = edit.textEdit();
+    bool typed = false;
+    for (auto _ : state) {
+        QTest::keyClick(area, typed ? Qt::Key_Backspace : Qt::Key_T);
+        typed = !typed;
+        settle();
+    }
+}
+BENCHMARK(BM_FormulaEditKeystroke)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace nemro::bench

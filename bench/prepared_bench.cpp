@@ -7,6 +7,7 @@
 #include <muParser.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <span>
@@ -78,7 +79,7 @@ void BM_Prepared_PerRow(benchmark::State& state) {
     for (auto _ : state) {
         try {
             benchmark::DoNotOptimize(
-                prepared[at.formula].Evaluate(std::span<const double>(r.numbers[at.row])));
+                prepared[at.formula].EvaluateNumber(std::span<const double>(r.numbers[at.row])));
         } catch (const NemroError&) {
             ++failed;
         }
@@ -89,6 +90,117 @@ void BM_Prepared_PerRow(benchmark::State& state) {
         static_cast<double>(failed) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_Prepared_PerRow);
+
+// The result's text made as well, as Evaluate hands it out.
+void BM_Prepared_PerRow_Text(benchmark::State& state) {
+    std::vector<CPreparedExpression> prepared;
+    for (const std::string& f : formulas()) prepared.emplace_back(f);
+    const Rows& r = rows();
+    Cursor at;
+    for (auto _ : state) {
+        try {
+            benchmark::DoNotOptimize(
+                prepared[at.formula].Evaluate(std::span<const double>(r.numbers[at.row])));
+        } catch (const NemroError&) {
+        }
+        at.next(prepared.size());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Prepared_PerRow_Text);
+
+// The plain path: the same formulas as postfix programs over raw doubles, with no
+// rounding, no texts and no errors. It measures the machine beside the other figures, so
+// that their guards can be ratios to it.
+struct PlainProgram {
+    enum Op : std::uint8_t { Number, Var, Add, Sub, Mul, Div, Pow, Neg };
+    struct Step {
+        Op op;
+        std::uint8_t var;
+        double value;
+    };
+    std::vector<Step> steps;
+
+    explicit PlainProgram(const std::string& f) {
+        std::vector<char> ops;  // '(' or an operator; 'n' is unary minus
+        const auto prec = [](char o) {
+            return o == '^' ? 3 : o == 'n' ? 4 : o == '*' || o == '/' ? 2 : 1;
+        };
+        const auto emit = [&](char o) {
+            const Op code = o == '+'   ? Add
+                            : o == '-' ? Sub
+                            : o == '*' ? Mul
+                            : o == '/' ? Div
+                            : o == '^' ? Pow
+                                       : Neg;
+            steps.push_back({code, 0, 0});
+        };
+        bool operand = true;  // an operand is expected next
+        for (std::size_t i = 0; i < f.size();) {
+            const char c = f[i];
+            if (operand && c == '-') {
+                ops.push_back('n'), ++i;
+            } else if (c == '(') {
+                ops.push_back('('), ++i;
+            } else if (c == ')') {
+                while (ops.back() != '(') emit(ops.back()), ops.pop_back();
+                ops.pop_back(), ++i, operand = false;
+            } else if (c >= 'a' && c <= 'd') {
+                steps.push_back({Var, static_cast<std::uint8_t>(c - 'a'), 0}), ++i, operand = false;
+            } else if (operand) {
+                std::size_t used = 0;
+                steps.push_back({Number, 0, std::stod(f.substr(i), &used)}), i += used,
+                    operand = false;
+            } else {
+                while (!ops.empty() && ops.back() != '(' &&
+                       (prec(ops.back()) > prec(c) || (prec(ops.back()) == prec(c) && c != '^')))
+                    emit(ops.back()), ops.pop_back();
+                ops.push_back(c), ++i, operand = true;
+            }
+        }
+        while (!ops.empty()) emit(ops.back()), ops.pop_back();
+    }
+    double run(const std::array<double, 4>& v) const {
+        double stack[64];
+        std::size_t n = 0;
+        for (const Step& s : steps) {
+            switch (s.op) {
+                case Number:
+                    stack[n++] = s.value;
+                    continue;
+                case Var:
+                    stack[n++] = v[s.var];
+                    continue;
+                case Neg:
+                    stack[n - 1] = -stack[n - 1];
+                    continue;
+                default:
+                    break;
+            }
+            const double r = stack[--n];
+            double& l = stack[n - 1];
+            l = s.op == Add   ? l + r
+                : s.op == Sub ? l - r
+                : s.op == Mul ? l * r
+                : s.op == Div ? l / r
+                              : std::pow(l, r);
+        }
+        return stack[0];
+    }
+};
+
+void BM_Plain_PerRow(benchmark::State& state) {
+    std::vector<PlainProgram> programs;
+    for (const std::string& f : formulas()) programs.emplace_back(f);
+    const Rows& r = rows();
+    Cursor at;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(programs[at.formula].run(r.numbers[at.row]));
+        at.next(programs.size());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Plain_PerRow);
 
 // Library functions in the numeric route: payroll-like rounding of sums, per row.
 void BM_Prepared_Library_PerRow(benchmark::State& state) {

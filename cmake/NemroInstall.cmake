@@ -40,7 +40,9 @@ install(FILES
   ${PROJECT_SOURCE_DIR}/catalogue/include/nemro/catalogue_model.h
   ${PROJECT_SOURCE_DIR}/catalogue/include/nemro/function_index.h
   ${PROJECT_SOURCE_DIR}/catalogue/include/nemro/field_set.h
+  ${PROJECT_SOURCE_DIR}/catalogue/include/nemro/formula_completion.h
   ${PROJECT_SOURCE_DIR}/formula_dialogs/include/nemro/formula_set.h
+  ${PROJECT_SOURCE_DIR}/formula_dialogs/include/nemro/formula_edit.h
   ${PROJECT_SOURCE_DIR}/argument_lists/include/nemro/argument_set.h
   ${PROJECT_SOURCE_DIR}/c_api/include/nemro/nemro_c.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/nemro)

@@ -11,6 +11,7 @@
 #include "fuzz_input.h"
 #include "nemro/catalogue.h"
 #include "nemro/catalogue_lint.h"
+#include "nemro/classic_lists.h"
 #include "nemro/error.h"
 #include "nemro/function_index.h"
 #include "nemro/toolkit.h"

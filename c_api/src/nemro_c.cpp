@@ -52,11 +52,14 @@ char* copyOut(const std::string& text) {
 }
 
 void fill(nemro_error* error, std::int32_t number, const std::string& source,
-          const std::string& description) noexcept {
+          const std::string& description, std::int32_t position = 0,
+          std::int32_t length = 0) noexcept {
     if (!error) return;
     error->number = number;
     error->source = nullptr;
     error->description = nullptr;
+    error->position = position;
+    error->length = length;
     try {
         error->source = copyOut(source);
         error->description = copyOut(description);
@@ -75,7 +78,7 @@ std::int32_t guarded(nemro_error* error, Fn&& fn) noexcept {
     } catch (const nemro::NemroError& e) {
         // A number 0 would read as success; no error of the component has it.
         const std::int32_t number = e.number() != 0 ? e.number() : kInternalError;
-        fill(error, number, e.source(), e.description());
+        fill(error, number, e.source(), e.description(), e.position(), e.length());
         return number;
     } catch (const std::exception& e) {
         fill(error, kInternalError, "nemro_c", e.what());
@@ -83,6 +86,15 @@ std::int32_t guarded(nemro_error* error, Fn&& fn) noexcept {
         fill(error, kInternalError, "nemro_c", "unknown failure");
     }
     return kInternalError;
+}
+
+// A handle the call needs; a NULL one fails with the function's name and what is missing.
+template <typename T>
+T& handle(T* given, const char* function, const char* what) {
+    if (!given)
+        throw nemro::NemroError(nemro::err::InvalidArgument, function,
+                                std::string("no ") + what + " handle");
+    return *given;
 }
 
 std::string in(const char* text) {
@@ -173,18 +185,39 @@ void registerCallback(nemro::CFunctionRegistry& registry, const char* name, int3
         resultType);
 }
 
+// `values` makes the row inside the guard, so that its allocation fails as an error too.
 template <typename Values>
-int32_t evaluatePrepared(const nemro_prepared* prepared, Values values, char** text, int32_t* kind,
-                         nemro_error* error) {
+int32_t evaluatePrepared(const char* function, const nemro_prepared* prepared, Values values,
+                         char** text, int32_t* kind, nemro_error* error) {
     return guarded(error, [&] {
-        if (!prepared)
-            throw nemro::NemroError(nemro::err::ObjectNotSet, "nemro_c", "no prepared formula");
+        const nemro_prepared& p = handle(prepared, function, "prepared formula");
         // The listener only reads its callbacks, so threads may share it.
-        auto* listener = const_cast<CallbackListener*>(&prepared->listener);
-        const nemro::ExpElement result = prepared->formula.Evaluate(values, listener);
+        auto* listener = const_cast<CallbackListener*>(&p.listener);
+        const nemro::ExpElement result = p.formula.Evaluate(values(), listener);
         setOut(text, result.Text);
         if (kind) *kind = result.Kind;
     });
+}
+
+template <typename Values>
+int32_t preparedNumber(const char* function, const nemro_prepared* prepared, Values values,
+                       double* result, nemro_error* error) {
+    return guarded(error, [&] {
+        const nemro_prepared& p = handle(prepared, function, "prepared formula");
+        auto* listener = const_cast<CallbackListener*>(&p.listener);
+        const double number = p.formula.EvaluateNumber(values(), listener);
+        if (result) *result = number;
+    });
+}
+
+std::vector<nemro::VariableValue> textRow(const char* const* values, int32_t count) {
+    std::vector<nemro::VariableValue> row;
+    for (int32_t i = 0; values && i < count; ++i) row.push_back({nemro::ekEmpty, in(values[i])});
+    return row;
+}
+
+std::span<const double> numberRow(const double* values, int32_t count) {
+    return {values, values && count > 0 ? static_cast<std::size_t>(count) : 0};
 }
 
 }  // namespace
@@ -202,6 +235,8 @@ void nemro_error_clear(nemro_error* error) {
     error->source = nullptr;
     error->description = nullptr;
     error->number = 0;
+    error->position = 0;
+    error->length = 0;
 }
 
 const char* nemro_version(void) {
@@ -218,70 +253,76 @@ void nemro_formula_set_free(nemro_formula_set* set) {
 int32_t nemro_formula_set_set_formula(nemro_formula_set* set, const char* former_formula,
                                       char** result, nemro_error* error) {
     return guarded(error, [&] {
-        if (!set)
-            throw nemro::NemroError(nemro::err::InvalidArgument, "nemro_formula_set_set_formula",
-                                    "no formula set handle");
-        setOut(result, set->set.setFormula(in(former_formula)));
+        auto& s = handle(set, "nemro_formula_set_set_formula", "formula set");
+        setOut(result, s.set.setFormula(in(former_formula)));
     });
 }
 
 int nemro_formula_set_is_cancel(const nemro_formula_set* set) {
-    return set && set->set.isCancel() ? 1 : 0;
+    if (!set) return -1;
+    return set->set.isCancel() ? 1 : 0;
 }
 
 int32_t nemro_formula_set_set_dialog_style(nemro_formula_set* set, int style, nemro_error* error) {
     return guarded(error, [&] {
-        if (!set || (style != NEMRO_STYLE_CLASSIC && style != NEMRO_STYLE_MODERN))
+        auto& s = handle(set, "nemro_formula_set_set_dialog_style", "formula set");
+        if (style != NEMRO_STYLE_CLASSIC && style != NEMRO_STYLE_MODERN)
             throw nemro::NemroError(nemro::err::InvalidArgument,
-                                    "nemro_formula_set_set_dialog_style",
-                                    "no formula set handle or no such style");
-        set->set.setDialogStyle(style == NEMRO_STYLE_MODERN ? nemro::DialogStyle::Modern
-                                                            : nemro::DialogStyle::Classic);
+                                    "nemro_formula_set_set_dialog_style", "no such style");
+        s.set.setDialogStyle(style == NEMRO_STYLE_MODERN ? nemro::DialogStyle::Modern
+                                                         : nemro::DialogStyle::Classic);
     });
 }
 
-void nemro_formula_set_set_settings_scope(nemro_formula_set* set, const char* organization,
-                                          const char* application) {
-    if (set) set->set.setSettingsScope(in(organization), in(application));
+int32_t nemro_formula_set_set_settings_scope(nemro_formula_set* set, const char* organization,
+                                             const char* application, nemro_error* error) {
+    return guarded(error, [&] {
+        handle(set, "nemro_formula_set_set_settings_scope", "formula set")
+            .set.setSettingsScope(in(organization), in(application));
+    });
 }
 
-void nemro_formula_set_clear_recent(nemro_formula_set* set) {
-    if (set) set->set.clearRecentFunctions();
+int32_t nemro_formula_set_clear_recent(nemro_formula_set* set, nemro_error* error) {
+    return guarded(error, [&] {
+        handle(set, "nemro_formula_set_clear_recent", "formula set").set.clearRecentFunctions();
+    });
 }
 
 int32_t nemro_formula_set_set_sample_values(nemro_formula_set* set, const char* const* names,
                                             const char* const* values, int32_t count,
                                             nemro_error* error) {
     return guarded(error, [&] {
+        auto& s = handle(set, "nemro_formula_set_set_sample_values", "formula set");
         if (count > 0 && (!names || !values))
             throw nemro::NemroError(nemro::err::InvalidArgument,
                                     "nemro_formula_set_set_sample_values", "no names or values");
         std::map<std::string, std::string> samples;
         for (int32_t i = 0; i < count; ++i) samples[in(names[i])] = in(values[i]);
-        nemro::CFormulaSet fallback;
-        (set ? set->set : fallback).setSampleValues(samples);
+        s.set.setSampleValues(samples);
     });
 }
 
-void nemro_formula_set_set_sample_callback(nemro_formula_set* set, nemro_name_callback callback,
-                                           void* context) {
-    nemro::CFormulaSet::SampleValueLookup lookup;
-    if (callback)
-        lookup = [callback, context](const std::string& name) -> std::optional<std::string> {
-            nemro_answer answer;
-            callback(context, name.c_str(), &answer);
-            if (!answer.given) return std::nullopt;
-            return std::move(answer.text);
-        };
-    nemro::CFormulaSet fallback;
-    (set ? set->set : fallback).setSampleValues(std::move(lookup));
+int32_t nemro_formula_set_set_sample_callback(nemro_formula_set* set, nemro_name_callback callback,
+                                              void* context, nemro_error* error) {
+    return guarded(error, [&] {
+        auto& s = handle(set, "nemro_formula_set_set_sample_callback", "formula set");
+        nemro::CFormulaSet::SampleValueLookup lookup;
+        if (callback)
+            lookup = [callback, context](const std::string& name) -> std::optional<std::string> {
+                nemro_answer answer;
+                callback(context, name.c_str(), &answer);
+                if (!answer.given) return std::nullopt;
+                return std::move(answer.text);
+            };
+        s.set.setSampleValues(std::move(lookup));
+    });
 }
 
 int32_t nemro_formula_set_sample_value(const nemro_formula_set* set, const char* name, char** value,
                                        int* found, nemro_error* error) {
     return guarded(error, [&] {
-        const nemro::CFormulaSet fallback;
-        const std::optional<std::string> sample = (set ? set->set : fallback).sampleValue(in(name));
+        const auto& s = handle(set, "nemro_formula_set_sample_value", "formula set");
+        const std::optional<std::string> sample = s.set.sampleValue(in(name));
         setOut(value, sample.value_or(""));
         if (found) *found = sample ? 1 : 0;
     });
@@ -294,21 +335,22 @@ void nemro_stack_free(nemro_stack* stack) {
     delete stack;
 }
 int16_t nemro_stack_count(const nemro_stack* stack) {
-    return stack ? stack->stack.Count() : 0;
+    return stack ? stack->stack.Count() : -1;
 }
 
 int32_t nemro_stack_push(nemro_stack* stack, const char* formula, nemro_error* error) {
-    return guarded(error, [&] {
-        if (stack) stack->stack.Push(in(formula));
-    });
+    return guarded(error,
+                   [&] { handle(stack, "nemro_stack_push", "stack").stack.Push(in(formula)); });
 }
 
 int32_t nemro_stack_pop(nemro_stack* stack, char** formula, nemro_error* error) {
-    return guarded(error, [&] { setOut(formula, stack ? stack->stack.Pop() : std::string()); });
+    return guarded(error,
+                   [&] { setOut(formula, handle(stack, "nemro_stack_pop", "stack").stack.Pop()); });
 }
 
-void nemro_stack_remove_all(nemro_stack* stack) {
-    if (stack) stack->stack.RemoveAll();
+int32_t nemro_stack_remove_all(nemro_stack* stack, nemro_error* error) {
+    return guarded(error,
+                   [&] { handle(stack, "nemro_stack_remove_all", "stack").stack.RemoveAll(); });
 }
 
 nemro_argument_set* nemro_argument_set_new(void) {
@@ -321,16 +363,16 @@ void nemro_argument_set_free(nemro_argument_set* set) {
 int32_t nemro_argument_set_set_argument(nemro_argument_set* set, const char* list, char** result,
                                         nemro_error* error) {
     return guarded(error, [&] {
-        nemro::CArgumentSet fallback;
-        setOut(result, (set ? set->set : fallback).SetArgument(in(list)));
+        auto& s = handle(set, "nemro_argument_set_set_argument", "argument set");
+        setOut(result, s.set.SetArgument(in(list)));
     });
 }
 
 int32_t nemro_argument_set_get_value_by_name(const nemro_argument_set* set, const char* list,
                                              const char* name, char** value, nemro_error* error) {
     return guarded(error, [&] {
-        const nemro::CArgumentSet fallback;
-        setOut(value, (set ? set->set : fallback).GetValueByName(in(list), in(name)));
+        const auto& s = handle(set, "nemro_argument_set_get_value_by_name", "argument set");
+        setOut(value, s.set.GetValueByName(in(list), in(name)));
     });
 }
 
@@ -351,26 +393,32 @@ void nemro_expression_free(nemro_expression* expression) {
     delete expression;
 }
 
-void nemro_expression_set_variable_callback(nemro_expression* expression,
-                                            nemro_name_callback callback, void* context) {
-    if (!expression) return;
-    expression->listener.variable = callback;
-    expression->listener.variableContext = context;
+int32_t nemro_expression_set_variable_callback(nemro_expression* expression,
+                                               nemro_name_callback callback, void* context,
+                                               nemro_error* error) {
+    return guarded(error, [&] {
+        auto& e = handle(expression, "nemro_expression_set_variable_callback", "expression");
+        e.listener.variable = callback;
+        e.listener.variableContext = context;
+    });
 }
 
-void nemro_expression_set_function_callback(nemro_expression* expression,
-                                            nemro_name_callback callback, void* context) {
-    if (!expression) return;
-    expression->listener.function = callback;
-    expression->listener.functionContext = context;
+int32_t nemro_expression_set_function_callback(nemro_expression* expression,
+                                               nemro_name_callback callback, void* context,
+                                               nemro_error* error) {
+    return guarded(error, [&] {
+        auto& e = handle(expression, "nemro_expression_set_function_callback", "expression");
+        e.listener.function = callback;
+        e.listener.functionContext = context;
+    });
 }
 
 int32_t nemro_expression_evaluate(nemro_expression* expression, const char* formula, char** text,
                                   int32_t* kind, nemro_error* error) {
     return guarded(error, [&] {
-        nemro::CGNTExpression plain;
         const nemro::ExpElement result =
-            (expression ? expression->engine : plain).EvaluateOrThrow(in(formula));
+            handle(expression, "nemro_expression_evaluate", "expression")
+                .engine.EvaluateOrThrow(in(formula));
         setOut(text, result.Text);
         if (kind) *kind = result.Kind;
     });
@@ -379,8 +427,8 @@ int32_t nemro_expression_evaluate(nemro_expression* expression, const char* form
 int32_t nemro_expression_print(nemro_expression* expression, const char* formula, char** text,
                                int32_t* return_type, nemro_error* error) {
     return guarded(error, [&] {
-        nemro::CGNTExpression plain;
-        nemro::CGNTExpression& engine = expression ? expression->engine : plain;
+        nemro::CGNTExpression& engine =
+            handle(expression, "nemro_expression_print", "expression").engine;
         std::int32_t type = 0;
         const std::string printed = engine.PostfixToInfix(engine.InfixToPostfix(in(formula)), type);
         setOut(text, printed);
@@ -415,7 +463,7 @@ void nemro_prepared_free(nemro_prepared* prepared) {
 }
 
 int32_t nemro_prepared_variable_count(const nemro_prepared* prepared) {
-    return prepared ? static_cast<int32_t>(prepared->formula.Variables().size()) : 0;
+    return prepared ? static_cast<int32_t>(prepared->formula.Variables().size()) : -1;
 }
 
 const char* nemro_prepared_variable(const nemro_prepared* prepared, int32_t index) {
@@ -423,26 +471,49 @@ const char* nemro_prepared_variable(const nemro_prepared* prepared, int32_t inde
     return prepared->formula.Variables()[static_cast<std::size_t>(index)].c_str();
 }
 
-void nemro_prepared_set_function_callback(nemro_prepared* prepared, nemro_name_callback callback,
-                                          void* context) {
-    if (!prepared) return;
-    prepared->listener.function = callback;
-    prepared->listener.functionContext = context;
+int32_t nemro_prepared_set_function_callback(nemro_prepared* prepared, nemro_name_callback callback,
+                                             void* context, nemro_error* error) {
+    return guarded(error, [&] {
+        auto& p = handle(prepared, "nemro_prepared_set_function_callback", "prepared formula");
+        p.listener.function = callback;
+        p.listener.functionContext = context;
+    });
 }
 
 int32_t nemro_prepared_evaluate(const nemro_prepared* prepared, const char* const* values,
                                 int32_t count, char** text, int32_t* kind, nemro_error* error) {
     std::vector<nemro::VariableValue> row;
-    for (int32_t i = 0; values && i < count; ++i) row.push_back({nemro::ekEmpty, in(values[i])});
-    return evaluatePrepared(prepared, std::span<const nemro::VariableValue>(row), text, kind,
-                            error);
+    const auto makeRow = [&] {
+        row = textRow(values, count);
+        return std::span<const nemro::VariableValue>(row);
+    };
+    return evaluatePrepared("nemro_prepared_evaluate", prepared, makeRow, text, kind, error);
 }
 
 int32_t nemro_prepared_evaluate_numbers(const nemro_prepared* prepared, const double* values,
                                         int32_t count, char** text, int32_t* kind,
                                         nemro_error* error) {
-    const std::size_t n = values && count > 0 ? static_cast<std::size_t>(count) : 0;
-    return evaluatePrepared(prepared, std::span<const double>(values, n), text, kind, error);
+    return evaluatePrepared(
+        "nemro_prepared_evaluate_numbers", prepared, [&] { return numberRow(values, count); }, text,
+        kind, error);
+}
+
+int32_t nemro_prepared_evaluate_to_number(const nemro_prepared* prepared, const char* const* values,
+                                          int32_t count, double* result, nemro_error* error) {
+    std::vector<nemro::VariableValue> row;
+    const auto makeRow = [&] {
+        row = textRow(values, count);
+        return std::span<const nemro::VariableValue>(row);
+    };
+    return preparedNumber("nemro_prepared_evaluate_to_number", prepared, makeRow, result, error);
+}
+
+int32_t nemro_prepared_evaluate_numbers_to_number(const nemro_prepared* prepared,
+                                                  const double* values, int32_t count,
+                                                  double* result, nemro_error* error) {
+    return preparedNumber(
+        "nemro_prepared_evaluate_numbers_to_number", prepared,
+        [&] { return numberRow(values, count); }, result, error);
 }
 
 void nemro_result_set(nemro_result* result, int32_t kind, const char* text) {
@@ -453,18 +524,20 @@ void nemro_result_fail(nemro_result* result, int32_t number, const char* descrip
     if (result) result->failure.emplace(number, "", in(description));
 }
 
-void nemro_expression_set_library(nemro_expression* expression, int on) {
-    if (!expression) return;
-    expression->functions.Library = on != 0;
-    expression->apply();
+int32_t nemro_expression_set_library(nemro_expression* expression, int on, nemro_error* error) {
+    return guarded(error, [&] {
+        auto& e = handle(expression, "nemro_expression_set_library", "expression");
+        e.functions.Library = on != 0;
+        e.apply();
+    });
 }
 
 int32_t nemro_expression_set_now(nemro_expression* expression, const char* time,
                                  nemro_error* error) {
     return guarded(error, [&] {
-        if (!expression) return;
-        expression->functions.Now = timeOf(time);
-        expression->apply();
+        auto& e = handle(expression, "nemro_expression_set_now", "expression");
+        e.functions.Now = timeOf(time);
+        e.apply();
     });
 }
 
@@ -473,10 +546,9 @@ int32_t nemro_expression_register_function(nemro_expression* expression, const c
                                            nemro_function_callback callback, void* context,
                                            nemro_error* error) {
     return guarded(error, [&] {
-        if (!expression) return;
-        registerCallback(*expression->registry, name, min_args, max_args, result_type, callback,
-                         context);
-        expression->apply();
+        auto& e = handle(expression, "nemro_expression_register_function", "expression");
+        registerCallback(*e.registry, name, min_args, max_args, result_type, callback, context);
+        e.apply();
     });
 }
 
@@ -500,7 +572,7 @@ int32_t nemro_prepared_new_for(const char* formula, const nemro_expression* expr
 
 int32_t nemro_formula_set_set_now(nemro_formula_set* set, const char* time, nemro_error* error) {
     return guarded(error, [&] {
-        if (set) set->set.setNow(timeOf(time));
+        handle(set, "nemro_formula_set_set_now", "formula set").set.setNow(timeOf(time));
     });
 }
 
@@ -509,9 +581,9 @@ int32_t nemro_formula_set_register_function(nemro_formula_set* set, const char* 
                                             nemro_function_callback callback, void* context,
                                             nemro_error* error) {
     return guarded(error, [&] {
-        if (set)
-            registerCallback(set->set.registeredFunctions(), name, min_args, max_args, result_type,
-                             callback, context);
+        auto& s = handle(set, "nemro_formula_set_register_function", "formula set");
+        registerCallback(s.set.registeredFunctions(), name, min_args, max_args, result_type,
+                         callback, context);
     });
 }
 

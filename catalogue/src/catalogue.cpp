@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "catalogue_document.h"
+#include "nemro/catalogue_attribute.h"
 #include "nemro/error.h"
 #include "nemro/text.h"
 
@@ -15,28 +16,10 @@ using text::trimBlanks;
     throw NemroError(err::Catalogue, source, std::move(description));
 }
 
-// An attribute that the catalogue requires; absent fails with the query's own message.
-const std::string& requiredAttribute(const CatalogueNode* node, std::string_view name,
-                                     const char* source, const std::string& message) {
-    // Reading an attribute of a node that is not there, or of a comment or text node,
-    // fails as the platform does for an unset object or a missing member.
-    if (!node) raisePlatform(err::ObjectNotSet, source);
-    if (!node->isElement) raisePlatform(err::NoSuchMember, source);
-    const std::string* attribute = node->attribute(name);
-    if (!attribute) raiseCatalogue(source, message);
-    return *attribute;
-}
-
 std::int16_t toInt16(const std::string& value, const char* source) {
     std::int16_t number = 0;
     if (const std::int32_t error = parseInt16(value, number)) raisePlatform(error, source);
     return number;
-}
-
-void applyScrollBarRule(const ITextMetrics& dialog, IListBox& list) {
-    const long long entries =
-        static_cast<long long>(dialog.TextHeight(list.Text())) * list.ListCount();
-    if (entries > list.ClientHeight()) list.EnableVerticalScrollBar(true);
 }
 
 // The function of that name, trimmed, as a query selects it.
@@ -48,74 +31,27 @@ const CatalogueNode* nodeOf(const CatalogueFunction* function) {
     return function ? &function->node : nullptr;
 }
 
-const std::string kEmpty;
-
 }  // namespace
 
-void FillFunctionCategory(const ITextMetrics& dialog, IListBox& lstCategory,
-                          const std::string& path) {
-    trapped("frmFormulaSet.FillFormulaCategory()\\", [&] {
-        constexpr const char* kSource = "FillFunctionCategory";
-        const auto catalogue = loadCatalogue(path, kSource);
-        lstCategory.Clear();
-        for (const CatalogueCategory& category : catalogue->categories) {
-            if (!category.displayed) continue;
-            requiredAttribute(&category.node, "Title", kSource,
-                              "Function Category Title Must Be Specified.");
-            lstCategory.AddItem(category.title);
-            applyScrollBarRule(dialog, lstCategory);
-        }
-        if (lstCategory.ListCount() == 0) raisePlatform(err::InvalidPropertyValue, kSource);
-        lstCategory.SetListIndex(0);
-    });
+std::shared_ptr<const Catalogue> CatalogueRef::load(const char* operation) const {
+    return snapshot_ ? snapshot_ : loadCatalogue(path_, operation);
 }
 
-void FillFunctionName(const ITextMetrics& dialog, IListBox& lstName,
-                      const std::string& categoryTitle, const std::string& path) {
-    trapped("frmFormulaSet.FillFunctionName()\\", [&] {
-        constexpr const char* kSource = "FillFunctionName";
-        const auto catalogue = loadCatalogue(path, kSource);
-        const std::string_view title = trimBlanks(categoryTitle);
-        std::string categoryName;
-        for (const CatalogueCategory& category : catalogue->categories) {
-            if (!category.node.is("Title", title)) continue;
-            categoryName = requiredAttribute(&category.node, "Name", kSource,
-                                             "Function Category Name Must Be Specified.");
-        }
-        const std::string key(trimBlanks(categoryName));
-        const bool all = text::upper(key) == "TOTALFUNCTION";
-        lstName.Clear();
-        for (const CatalogueFunction& function : catalogue->functions) {
-            if (!function.displayed || !(all || function.node.is("CategoryName", key))) continue;
-            requiredAttribute(&function.node, "Name", kSource, "Function Name Must Be Specified.");
-            lstName.AddItem(function.name);
-            applyScrollBarRule(dialog, lstName);
-        }
-        if (lstName.ListCount() > 0) lstName.SetListIndex(0);
-    });
+const std::string& requiredAttribute(const CatalogueNode* node, std::string_view name,
+                                     const char* source, const std::string& message) {
+    // Reading an attribute of a node that is not there, or of a comment or text node,
+    // fails as the platform does for an unset object or a missing member.
+    if (!node) raisePlatform(err::ObjectNotSet, source);
+    if (!node->isElement) raisePlatform(err::NoSuchMember, source);
+    const std::string* attribute = node->attribute(name);
+    if (!attribute) raiseCatalogue(source, message);
+    return *attribute;
 }
 
-void GetFunctionInfo(ILabel& lblValue, ILabel& lblTitleDescription, const std::string& functionName,
-                     const std::string& path) {
-    lblValue.SetCaption(kEmpty);
-    lblTitleDescription.SetCaption(kEmpty);
-    trapped("frmFormulaSet.GetFormulaInfo()\\", [&] {
-        constexpr const char* kSource = "GetFunctionInfo";
-        const auto catalogue = loadCatalogue(path, kSource);
-        const CatalogueFunction* function = functionNamed(*catalogue, functionName);
-        requiredAttribute(nodeOf(function), "Value", kSource, "Formula Value Must Be Specified.");
-        lblValue.SetCaption(function->value);
-        requiredAttribute(&function->node, "Title", kSource, "Formula Title Must Be Specified.");
-        requiredAttribute(&function->node, "Description", kSource,
-                          "Formula Description Must Be Specified.");
-        lblTitleDescription.SetCaption(function->title + "：" + function->description);
-    });
-}
-
-std::int16_t getArgumentCount(const std::string& functionName, const std::string& path) {
+std::int16_t getArgumentCount(const std::string& functionName, const CatalogueRef& ref) {
     return trapped("frmFormulaSet.getArgumentCount()\\", [&] {
         constexpr const char* kSource = "getArgumentCount";
-        const auto catalogue = loadCatalogue(path, kSource);
+        const auto catalogue = ref.load(kSource);
         return toInt16(
             requiredAttribute(nodeOf(functionNamed(*catalogue, functionName)), "MaxArgNum", kSource,
                               "Formula MaxArgNum Must Be Specified."),
@@ -124,10 +60,10 @@ std::int16_t getArgumentCount(const std::string& functionName, const std::string
 }
 
 std::string getArgumentPara(const std::string& functionName, const std::string& attributeName,
-                            std::int16_t argumentNumber, const std::string& path) {
+                            std::int16_t argumentNumber, const CatalogueRef& ref) {
     return trapped("frmFormulaSet.getArgumenPara()\\", [&] {
         constexpr const char* kSource = "getArgumentPara";
-        const auto catalogue = loadCatalogue(path, kSource);
+        const auto catalogue = ref.load(kSource);
         const CatalogueFunction* function = functionNamed(*catalogue, functionName);
         if (!function) raisePlatform(err::ObjectNotSet, kSource);
         const CatalogueNode* argument = nullptr;
@@ -141,10 +77,10 @@ std::string getArgumentPara(const std::string& functionName, const std::string& 
     });
 }
 
-bool CheckArgNum(const std::string& functionName, const std::string& path) {
+bool CheckArgNum(const std::string& functionName, const CatalogueRef& ref) {
     return trapped("frmFormulaSet.CheckArgNum()\\", [&] {
         constexpr const char* kSource = "CheckArgNum";
-        const auto catalogue = loadCatalogue(path, kSource);
+        const auto catalogue = ref.load(kSource);
         const CatalogueFunction* function = functionNamed(*catalogue, functionName);
         const std::int16_t expected =
             toInt16(requiredAttribute(nodeOf(function), "MaxArgNum", kSource,
@@ -155,10 +91,10 @@ bool CheckArgNum(const std::string& functionName, const std::string& path) {
 }
 
 std::string getArgDatatypeDesc(const std::string& functionName, const std::string& argumentName,
-                               const std::string& path) {
+                               const CatalogueRef& ref) {
     return trapped("modCommonFunction.getArgDatatypeDesc()\\", [&] {
         constexpr const char* kSource = "getArgDatatypeDesc";
-        const auto catalogue = loadCatalogue(path, kSource);
+        const auto catalogue = ref.load(kSource);
         const CatalogueFunction* function = functionNamed(*catalogue, functionName);
         if (!function) raisePlatform(err::ObjectNotSet, kSource);
         const std::string_view name = trimBlanks(argumentName);
@@ -181,10 +117,10 @@ std::string getArgDatatypeDesc(const std::string& functionName, const std::strin
 }
 
 namespace {
-bool findFormula(const std::string& path, const std::function<bool(const std::string&)>& matches) {
+bool findFormula(const CatalogueRef& ref, const std::function<bool(const std::string&)>& matches) {
     return trapped("modCommonFunction.isExistFormula()\\", [&] {
         constexpr const char* kSource = "isExistFormula";
-        const auto catalogue = loadCatalogue(path, kSource);
+        const auto catalogue = ref.load(kSource);
         if (!catalogue->checkedNames) raisePlatform(err::ObjectNotSet, kSource);
         for (const std::string& name : *catalogue->checkedNames)
             if (matches(name)) return true;
@@ -193,13 +129,13 @@ bool findFormula(const std::string& path, const std::function<bool(const std::st
 }
 }  // namespace
 
-bool isExistFormula(const std::string& functionName, const std::string& path) {
-    return findFormula(path, [&](const std::string& name) { return functionName == name; });
+bool isExistFormula(const std::string& functionName, const CatalogueRef& ref) {
+    return findFormula(ref, [&](const std::string& name) { return functionName == name; });
 }
 
-bool isExistFormulaNoCase(const std::string& functionName, const std::string& path) {
+bool isExistFormulaNoCase(const std::string& functionName, const CatalogueRef& ref) {
     return findFormula(
-        path, [&](const std::string& name) { return text::equalsNoCase(functionName, name); });
+        ref, [&](const std::string& name) { return text::equalsNoCase(functionName, name); });
 }
 
 }  // namespace nemro

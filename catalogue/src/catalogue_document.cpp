@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <vector>
 
@@ -51,7 +52,10 @@ bool settled(const FileIdentity& identity) {
     const long long nowNs = static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec;
     return nowNs - identity.modifiedNs >= kSettledNs;
 }
-thread_local std::vector<CachedCatalogue> tCache;
+// Shared by every thread: a model is immutable once read, and files are read and parsed
+// outside the lock.
+std::mutex gCacheMutex;
+std::vector<CachedCatalogue> gCache;
 
 }  // namespace
 
@@ -87,7 +91,8 @@ std::shared_ptr<const Catalogue> loadCatalogue(const std::string& given, const c
     FileIdentity identity;
     const bool identified = identify(path, identity);
     if (identified) {
-        for (const CachedCatalogue& entry : tCache)
+        const std::lock_guard lock(gCacheMutex);
+        for (const CachedCatalogue& entry : gCache)
             if (entry.path == path && entry.identity == identity) return entry.catalogue;
     }
     const std::string text = readCatalogueFile(path, operation);
@@ -97,10 +102,11 @@ std::shared_ptr<const Catalogue> loadCatalogue(const std::string& given, const c
     if (!result)
         throw NemroError(static_cast<std::int32_t>(result.status), operation, result.description());
     std::shared_ptr<const Catalogue> catalogue = readCatalogue(document);
-    std::erase_if(tCache, [&](const CachedCatalogue& e) { return e.path == path; });
+    const std::lock_guard lock(gCacheMutex);
+    std::erase_if(gCache, [&](const CachedCatalogue& e) { return e.path == path; });
     if (identified && settled(identity)) {
-        if (tCache.size() >= kCachedCatalogues) tCache.erase(tCache.begin());
-        tCache.push_back({path, identity, catalogue});
+        if (gCache.size() >= kCachedCatalogues) gCache.erase(gCache.begin());
+        gCache.push_back({path, identity, catalogue});
     }
     return catalogue;
 }

@@ -19,7 +19,7 @@ std::size_t withoutLastCharacter(const std::string& s) {
 }  // namespace
 
 std::string buildFormula(const std::string& functionName, const std::vector<std::string>& fields,
-                         const std::string& path) {
+                         const CatalogueRef& path) {
     try {
         const int count = getArgumentCount(functionName, path);
         std::string formula = functionName + "(";

@@ -106,9 +106,11 @@ class Converter {
     }
 
     [[noreturn]] void fail(const char* description) const {
-        throw NemroError(err::Syntax,
-                         "位置：" + std::to_string(tokens_.pos(pos_)) + " 公式:\r\n" + expression_,
+        const std::int32_t position = tokens_.pos(pos_);
+        NemroError error(err::Syntax,
+                         "位置：" + std::to_string(position) + " 公式:\r\n" + expression_,
                          description);
+        throw error.setPlace(position, 0);
     }
 
     // operand: an operand may not follow an operand

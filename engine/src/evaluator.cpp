@@ -275,6 +275,49 @@ void callFunction(const Token& marker, ValueStack& values, IExpressionListener* 
     runHandler(f->name, f->minArgs, f->maxArgs, f->handler, values, first, listener, settings);
 }
 
+// The place of an element whose text is a slice of `formula`; none for any other (a
+// literal the tokenizer rewrote, the converter's own words).
+[[gnu::cold, gnu::noinline]] void placeElement(NemroError& e, std::string_view formula,
+                                               std::string_view element) {
+    const std::less_equal<const char*> notAfter;  // a total order on any pointers
+    if (element.empty() || formula.empty() || !notAfter(formula.data(), element.data()) ||
+        !notAfter(element.data() + element.size(), formula.data() + formula.size()))
+        return;
+    const auto units = [](std::string_view s) {
+        return static_cast<std::int32_t>(text::toUtf16(s).size());
+    };
+    const auto at = static_cast<std::size_t>(element.data() - formula.data());
+    e.setPlace(units(formula.substr(0, at)) + 1, units(element));
+}
+
+// Finds the postfix element `index` of a formula again, by converting it once more.
+class LocateSink {
+  public:
+    LocateSink(const std::string& formula, std::size_t index, NemroError& e)
+        : formula_(formula), index_(index), e_(e) {}
+    void emit(const Token& t) {
+        if (seen_++ == index_) placeElement(e_, formula_, t.Text);
+    }
+
+  private:
+    const std::string& formula_;
+    std::size_t index_;
+    NemroError& e_;
+    std::size_t seen_ = 0;
+};
+
+// Places an error of the evaluation of element `index` of formula's postfix form. Only a
+// failure pays for it: the evaluation itself keeps no places.
+[[gnu::cold, gnu::noinline]] void placeEvaluationError(NemroError& e, const std::string& formula,
+                                                       std::size_t index) {
+    LocateSink locate(formula, index, e);
+    try {
+        convertInfix(formula, locate);
+    } catch (const NemroError&) {
+        // A formula that converted once converts again; nothing to place otherwise.
+    }
+}
+
 // The value-stack machine: each postfix element in turn, then the one result. Errors
 // leave with the evaluator's tag in front of their source. A machine that defers its
 // errors keeps the first one for finish() and ignores what follows, so that it can be
@@ -303,10 +346,14 @@ class EvalMachine {
                 push(el);
         } catch (NemroError& e) {
             tag(e);
+            placeElement(e, placeIn_, el.Text);
             if (!defer_) throw;
             error_.emplace(std::move(e));
         }
     }
+
+    // Errors of elements whose texts are slices of `formula` are placed there.
+    void placeIn(std::string_view formula) { placeIn_ = formula; }
 
     ExpElement finish() {
         if (error_) throw std::move(*error_);
@@ -360,6 +407,7 @@ class EvalMachine {
     const FunctionSettings* settings_;
     bool defer_;
     std::string_view formula_;
+    std::string_view placeIn_;
     bool textsKept_ = false;
     std::optional<NemroError> error_;
     Scratch<ValueStack, EvalMachine> values_;
@@ -390,12 +438,14 @@ class CollectSink {
 namespace detail {
 
 ExpElement evaluatePrepared(std::span<const Token> postfix, SlotListener& listener,
-                            const FunctionSettings* settings) {
+                            const FunctionSettings* settings, const std::string& formula) {
+    std::size_t i = 0;
     try {
         EvalMachine machine(&listener, settings, EvalMachine::Prepared{});
-        for (const Token& el : postfix) machine.emit(el);
+        for (; i < postfix.size(); ++i) machine.emit(postfix[i]);
         return machine.finish();
     } catch (NemroError& e) {
+        if (i < postfix.size()) placeEvaluationError(e, formula, i);
         e.prefixSource("CGNTExpression.Evaluate()\\");
         throw;
     }
@@ -421,6 +471,7 @@ ExpElement CGNTExpression::EvaluateOrThrow(const std::string& Expression) {
         if (!listener_) {
             // Nothing outside sees the evaluation: it runs while the formula converts.
             EvalMachine machine(nullptr, functions_.get(), true, Expression);
+            machine.placeIn(Expression);
             convertInfix(Expression, machine);
             return machine.finish();
         }
@@ -428,11 +479,20 @@ ExpElement CGNTExpression::EvaluateOrThrow(const std::string& Expression) {
         if (Expression.size() <= kWholePostfixBytes) {
             CollectSink postfix;
             convertInfix(Expression, postfix);
-            for (const ExpElement& el : *postfix.elements)
-                machine.emit(Token{el.Text, el.Kind, el.Priority});
+            std::size_t i = 0;
+            try {
+                for (; i < postfix.elements->size(); ++i) {
+                    const ExpElement& el = (*postfix.elements)[i];
+                    machine.emit(Token{el.Text, el.Kind, el.Priority});
+                }
+            } catch (NemroError& e) {
+                placeEvaluationError(e, Expression, i);
+                throw;
+            }
         } else {
             DiscardSink check;
             convertInfix(Expression, check);
+            machine.placeIn(Expression);
             convertInfix(Expression, machine);
         }
         return machine.finish();

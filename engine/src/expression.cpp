@@ -15,6 +15,8 @@ bool CGNTExpression::TryEvaluate(const std::string& Expression, ExpElement& resu
         return true;
     } catch (const NemroError& e) {
         diagnostic = formulaErrorDiagnostic(e.description());
+        diagnostic.position = e.position();
+        diagnostic.length = e.length();
     } catch (const std::bad_alloc&) {
         diagnostic = formulaErrorDiagnostic(detail::msg::OutOfMemory);
     }

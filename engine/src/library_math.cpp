@@ -12,15 +12,15 @@ namespace nemro::detail {
 namespace {
 
 // A number's 15-digit text taken apart: value = ±digits × 10^scale.
-struct Decimal {
+struct DigitText {
     bool negative = false;
     std::string digits;  // no leading zeros; empty for zero
     std::int64_t scale = 0;
 };
 
-Decimal decimalOf(double value) {
+DigitText digitTextOf(double value) {
     const std::string t = formatNumber(value);
-    Decimal d;
+    DigitText d;
     std::size_t i = 0;
     if (t[i] == '-') d.negative = true, ++i;
     for (; i < t.size() && t[i] != 'E'; ++i) {
@@ -33,7 +33,7 @@ Decimal decimalOf(double value) {
 }
 
 // Keeps the digits down to the place 10^-places, rounding as `how` says.
-void roundAt(Decimal& d, std::int64_t places, Rounding how) {
+void roundAt(DigitText& d, std::int64_t places, Rounding how) {
     if (d.digits.empty() || d.scale >= -places) return;
     const std::int64_t drop = -places - d.scale;
     const auto size = static_cast<std::int64_t>(d.digits.size());
@@ -56,7 +56,7 @@ void roundAt(Decimal& d, std::int64_t places, Rounding how) {
     d.digits.erase(0, first == std::string::npos ? d.digits.size() : first);
 }
 
-std::string plainText(const Decimal& d) {
+std::string plainText(const DigitText& d) {
     if (d.digits.empty()) return "0";
     std::string out = d.negative ? "-" : "";
     if (d.scale >= 0) return out + d.digits + std::string(static_cast<std::size_t>(d.scale), '0');
@@ -95,7 +95,7 @@ double checkedUnary(const char* name, double r) {
 
 std::string roundDecimalText(double value, std::int32_t digits, Rounding how) {
     if (digits > 28 || digits < -28) raisePlatform(err::Overflow, "");
-    Decimal d = decimalOf(value);
+    DigitText d = digitTextOf(value);
     roundAt(d, digits, how);
     return plainText(d);
 }

@@ -100,11 +100,7 @@ constexpr std::int64_t kDecimalDigits = 28;
 
 }  // namespace
 
-namespace {
-
-// The 15 significant digits of a finite a > 0 as a whole number, digits × 10^-k with
-// digits in [10^14, 10^15], rounded as the exact value of a is: false outside
-// [10^-8, 10^37), where a power of ten is no longer exact, and for an exact tie.
+// Outside [10^-8, 10^37) a power of ten is no longer exact.
 bool fifteenDigits(double a, std::uint64_t& digits, int& k) {
     if (!(a >= 1e-8 && a < 1e37)) return false;
     // The estimate of k from the binary exponent is off by one at most.
@@ -136,6 +132,8 @@ bool fifteenDigits(double a, std::uint64_t& digits, int& k) {
     digits = static_cast<std::uint64_t>(whole) + (side > 0 ? 1 : 0);
     return true;
 }
+
+namespace {
 
 bool isWholeBelow1e15(double a) {
     return a < 1e15 && static_cast<double>(static_cast<std::int64_t>(a)) == a;
@@ -228,6 +226,61 @@ bool readBackNumber(double value, double& out) {
     const double r = k >= 0 ? d / kPowersOfTen[k] : d * kPowersOfTen[-k];
     out = value < 0 ? -r : r;
     return true;
+}
+
+bool decimalSlow(double value, Decimal& out) {
+    const double a = std::fabs(value);
+    if (isWholeBelow1e15(a)) {
+        out = {static_cast<std::int64_t>(value), 0};
+        return true;
+    }
+    std::uint64_t digits = 0;
+    int k = 0;
+    if (!fifteenDigits(a, digits, k)) return false;
+    if (digits == 1000000000000000ULL) digits /= 10, --k;
+    while (digits % 10 == 0 && k > -kDecimalScale) digits /= 10, --k;
+    if (k > kDecimalScale || k < -kDecimalScale) return false;
+    const auto d = static_cast<std::int64_t>(digits);
+    out = {value < 0 ? -d : d, k};
+    return true;
+}
+
+bool decimalOf(std::string_view text, Decimal& out) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    std::uint64_t digits = 0;
+    std::int32_t scale = 0;
+    bool any = false, point = false;
+    for (; p < end; ++p) {
+        const auto d = static_cast<unsigned>(*p - '0');
+        if (d < 10) {
+            digits = digits * 10 + d;
+            if (digits > static_cast<std::uint64_t>(kDecimalDigitsMax)) return false;
+            any = true;
+            scale += point;
+        } else if (*p == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (!any || scale > kDecimalScale) return false;
+    const auto d = static_cast<std::int64_t>(digits);
+    out = {negative ? -d : d, scale};
+    return true;
+}
+
+std::string formatDecimal(Decimal d) {
+    if (d.digits == 0) return "0";
+    std::uint64_t m = d.digits < 0 ? 0 - static_cast<std::uint64_t>(d.digits)
+                                   : static_cast<std::uint64_t>(d.digits);
+    int scale = d.scale;
+    while (m % 10 == 0) m /= 10, --scale;
+    char digits[24];
+    const int n = static_cast<int>(std::to_chars(digits, digits + sizeof digits, m).ptr - digits);
+    return printDigits(d.digits < 0, digits, n, n - 1 - scale);
 }
 
 double readNumber(std::string_view text) {

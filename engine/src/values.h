@@ -2,6 +2,7 @@
 // conversions that operators and functions share. Not installed.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,6 +38,58 @@ inline bool plainDecimalValue(std::uint64_t mantissa, std::size_t digits, std::s
                         : static_cast<double>(mantissa) / kPowersOfTen[decimals];
     return true;
 }
+
+// The 15 significant digits of a finite a > 0, digits × 10^-k with digits in
+// [10^14, 10^15], rounded as the exact value of a is: false outside [10^-8, 10^37) and
+// for an exact tie, where the precise text conversion decides.
+bool fifteenDigits(double a, std::uint64_t& digits, int& k);
+
+// An exact decimal, digits × 10^-scale. Numbers of a prepared formula's arithmetic are
+// kept so: sums, differences and products of short decimals are then exact, and whether
+// the evaluator's doubles round to the same 15 digits is known from the exact value.
+// (No default values: a program's stack of them is not cleared on every run.)
+struct Decimal {
+    std::int64_t digits;
+    std::int32_t scale;
+};
+// The scales whose powers of ten are exact doubles; |digits| stays at most 2^53.
+inline constexpr std::int32_t kDecimalScale = 22;
+inline constexpr std::int64_t kDecimalDigitsMax = std::int64_t{1} << 53;
+
+// The double nearest the decimal, as reading its text gives it.
+inline double toDouble(Decimal d) {
+    const auto m = static_cast<double>(d.digits);
+    return d.scale >= 0 ? m / kPowersOfTen[d.scale] : m * kPowersOfTen[-d.scale];
+}
+
+// Whole numbers and amounts of cents, the usual values, as decimals: true when value is
+// the double nearest out, which is then also its 15-digit decimal (doubles keep 15 digits).
+inline bool shortDecimalOf(double value, Decimal& out) {
+    if (!(std::fabs(value) < 1e13)) return false;
+    if (const auto whole = static_cast<std::int64_t>(value); static_cast<double>(whole) == value) {
+        out = {whole, 0};
+        return true;
+    }
+    // Any whole number will do as the candidate: the test below decides.
+    const auto cents = static_cast<std::int64_t>(value * 100 + (value < 0 ? -0.5 : 0.5));
+    if (static_cast<double>(cents) / 100 != value) return false;
+    out = {cents, 2};
+    return true;
+}
+
+// The decimal value's 15-digit text reads as, for a finite value: false where
+// readBackNumber is.
+bool decimalSlow(double value, Decimal& out);
+inline bool decimalOf(double value, Decimal& out) {
+    return shortDecimalOf(value, out) || decimalSlow(value, out);
+}
+
+// A plain decimal text ([-]digits[.digits], nothing else) exactly; false for any other
+// text and beyond 2^53 digits or 22 decimals.
+bool decimalOf(std::string_view text, Decimal& out);
+
+// formatNumber(toDouble(d)) for a decimal of at most 15 significant digits.
+std::string formatDecimal(Decimal d);
 
 // The numeric value of a text's leading numeric part; a text that does not start
 // with a number reads as 0. A magnitude beyond the double range is error 6.

@@ -14,7 +14,8 @@ import sys
 
 class Error(ctypes.Structure):
     _fields_ = [("number", ctypes.c_int32), ("source", ctypes.c_void_p),
-                ("description", ctypes.c_void_p)]
+                ("description", ctypes.c_void_p), ("position", ctypes.c_int32),
+                ("length", ctypes.c_int32)]
 
 
 class NemroFailure(Exception):
@@ -64,7 +65,7 @@ class Nemro:
             "nemro_expression_new": ([], ctypes.c_void_p),
             "nemro_expression_free": ([ctypes.c_void_p], None),
             "nemro_expression_set_variable_callback":
-                ([ctypes.c_void_p, NAME_CALLBACK, ctypes.c_void_p], None),
+                ([ctypes.c_void_p, NAME_CALLBACK, ctypes.c_void_p, err], ctypes.c_int32),
             "nemro_expression_evaluate":
                 ([ctypes.c_void_p, ctypes.c_char_p, out, ctypes.POINTER(ctypes.c_int32), err],
                  ctypes.c_int32),
@@ -80,7 +81,7 @@ class Nemro:
                   ctypes.POINTER(ctypes.c_int32), err], ctypes.c_int32),
             "nemro_result_set": ([ctypes.c_void_p, ctypes.c_int32, ctypes.c_char_p], None),
             "nemro_result_fail": ([ctypes.c_void_p, ctypes.c_int32, ctypes.c_char_p], None),
-            "nemro_expression_set_library": ([ctypes.c_void_p, ctypes.c_int], None),
+            "nemro_expression_set_library": ([ctypes.c_void_p, ctypes.c_int, ctypes.c_void_p], ctypes.c_int32),
             "nemro_expression_set_now": ([ctypes.c_void_p, ctypes.c_char_p, err], ctypes.c_int32),
             "nemro_expression_register_function":
                 ([ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int32, ctypes.c_int32, ctypes.c_int32,
@@ -122,7 +123,7 @@ class Nemro:
                 if value is not None:
                     self.lib.nemro_answer_set(reply, value.encode("utf-8"))
             callback = NAME_CALLBACK(answer)  # kept alive for the call
-            self.lib.nemro_expression_set_variable_callback(expression, callback, None)
+            self._call(self.lib.nemro_expression_set_variable_callback, expression, callback, None)
             text, kind = ctypes.c_void_p(), ctypes.c_int32()
             self._call(self.lib.nemro_expression_evaluate, expression, formula.encode("utf-8"),
                        ctypes.byref(text), ctypes.byref(kind))
@@ -163,7 +164,7 @@ class Nemro:
         expression = self.lib.nemro_expression_new()
         kept = []  # the callbacks stay alive while the expression may call them
         try:
-            self.lib.nemro_expression_set_library(expression, 1)
+            self.lib.nemro_expression_set_library(expression, 1, None)
             if now:
                 self._call(self.lib.nemro_expression_set_now, expression, now.encode("utf-8"))
             for name, (least, most, fn) in functions.items():

@@ -5,6 +5,7 @@
 // public members, so that the linker takes them, and all they need, from the layers.
 #include <tuple>
 
+#include "nemro/formula_edit.h"
 #include "nemro/formula_set.h"
 #include "nemro/qt_toolkit.h"
 #ifdef NEMRO_HAVE_ARGUMENT_LISTS
@@ -21,12 +22,13 @@ namespace {
     return true;
 }();
 
-[[gnu::used]] const auto kPublicMembers = std::make_tuple(
-    &nemro::CFormulaSet::setFormula, &nemro::CFormulaSet::isCancel, &nemro::cStack::Count,
-    &nemro::cStack::Push, &nemro::cStack::Pop, &nemro::cStack::RemoveAll
+[[gnu::used]] const auto kPublicMembers =
+    std::make_tuple(&nemro::CFormulaSet::setFormula, &nemro::CFormulaSet::isCancel,
+                    &nemro::cStack::Count, &nemro::cStack::Push, &nemro::cStack::Pop,
+                    &nemro::cStack::RemoveAll, &nemro::CFormulaEdit::formula
 #ifdef NEMRO_HAVE_ARGUMENT_LISTS
-    ,
-    &nemro::CArgumentSet::SetArgument, &nemro::CArgumentSet::GetValueByName
+                    ,
+                    &nemro::CArgumentSet::SetArgument, &nemro::CArgumentSet::GetValueByName
 #endif
-);
+    );
 }  // namespace

@@ -26,20 +26,21 @@ struct Exchange {
 };
 
 // The classic style: frmFormulaSet and frmArgumentSet.
-Exchange classicExchange(std::string catalogue = "");
+Exchange classicExchange(ExchangeOptions options = {});
 // The modern style: frmModernChooser and frmModernArguments.
-Exchange modernExchange(std::string catalogue = "");
+Exchange modernExchange(ExchangeOptions options = {});
 
 class FlowDialog : public QDialog {
     Q_OBJECT
   public:
     std::unique_ptr<FlowDialog> takeNext() { return std::move(next_); }
+    // The exchange this dialog shows a step of.
+    FormulaSession& session() const { return exchange_.session; }
 
   protected:
     // A fixed dialog has the classic frame and font; otherwise it is resizable.
     explicit FlowDialog(Exchange& exchange, bool fixed = true);
     Exchange& exchange() const { return exchange_; }
-    FormulaSession& session() const { return exchange_.session; }
     // Closes this dialog; the driver shows `next` after it.
     void handOver(std::unique_ptr<FlowDialog> next);
     // Closes ("unloads") this dialog.

@@ -2,28 +2,52 @@
 
 #include "dialog_flow.h"
 #include "modern_settings.h"
-#include "nemro/formula_state.h"
 #include "nemro/functions.h"
 #include "nemro/qt_toolkit.h"
 
 namespace nemro {
 
+namespace {
+// isCancel answers for the thread's last setFormula, whichever object made it.
+thread_local bool tIsCancel = false;
+
+dialogs::ExchangeOptions exchangeOptions(const std::string& organization,
+                                         const std::string& application,
+                                         const CFormulaSet::SampleValueLookup& samples) {
+    dialogs::ExchangeOptions options;
+    options.settingsOrganization = organization;
+    options.settingsApplication = application;
+    options.samples = samples;
+    return options;
+}
+}  // namespace
+
 std::string CFormulaSet::setFormula(const std::string& sFormerFormula) {
     qt::ensureQApplication();
     qt::requireApplicationThread("CFormulaSet.setFormula");
 
-    dialogs::Exchange exchange = gDialogStyle == DialogStyle::Modern ? dialogs::modernExchange()
-                                                                     : dialogs::classicExchange();
-    if (gDialogStyle == DialogStyle::Modern) {
+    dialogs::ExchangeOptions options =
+        exchangeOptions(settingsOrganization_, settingsApplication_, samples_);
+    dialogs::Exchange exchange = style_ == DialogStyle::Modern
+                                     ? dialogs::modernExchange(std::move(options))
+                                     : dialogs::classicExchange(std::move(options));
+    tIsCancel = false;
+    if (style_ == DialogStyle::Modern) {
         FunctionSettings functions = FunctionSettings::WithLibrary();
         functions.Now = now_;
         functions.Functions = functions_;
         exchange.session.setModernFunctions(std::move(functions));
     }
     std::unique_ptr<dialogs::FlowDialog> first;
-    exchange.session.start(sFormerFormula,
-                           [&](dialogs::Step step) { first = exchange.make(step); });
+    try {
+        exchange.session.start(sFormerFormula,
+                               [&](dialogs::Step step) { first = exchange.make(step); });
+    } catch (...) {
+        tIsCancel = true;
+        throw;
+    }
     dialogs::runDialogs(std::move(first));
+    tIsCancel = !exchange.session.completed();
     return exchange.session.finish();
 }
 
@@ -33,24 +57,12 @@ CFunctionRegistry& CFormulaSet::registeredFunctions() {
 }
 
 bool CFormulaSet::isCancel() const {
-    return gbIsCancel;
-}
-
-void CFormulaSet::setDialogStyle(DialogStyle style) {
-    gDialogStyle = style;
-}
-DialogStyle CFormulaSet::dialogStyle() const {
-    return gDialogStyle;
-}
-
-void CFormulaSet::setSettingsScope(const std::string& organization,
-                                   const std::string& application) {
-    gsSettingsOrganization = organization;
-    gsSettingsApplication = application;
+    return tIsCancel;
 }
 
 void CFormulaSet::clearRecentFunctions() {
-    dialogs::clearRecentFunctionList();
+    dialogs::clearRecentFunctionList(
+        exchangeOptions(settingsOrganization_, settingsApplication_, {}));
 }
 
 }  // namespace nemro

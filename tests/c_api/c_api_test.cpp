@@ -1,6 +1,7 @@
 // The C interface as a C host sees it: results, errors, ownership and null handles.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "nemro/nemro_c.h"
@@ -15,7 +16,7 @@ std::string take(char* text) {
 }
 
 struct Error : nemro_error {
-    Error() : nemro_error{0, nullptr, nullptr} {}
+    Error() : nemro_error{0, nullptr, nullptr, 0, 0} {}
     ~Error() { nemro_error_clear(this); }
 };
 
@@ -28,7 +29,7 @@ void answerCells(void* context, const char* name, nemro_answer* answer) {
 TEST(CInterface, EvaluatesWithTheHostsVariablesOrFailsWithTheTriple) {
     nemro_expression* expression = nemro_expression_new();
     int asked = 0;
-    nemro_expression_set_variable_callback(expression, answerCells, &asked);
+    ASSERT_EQ(nemro_expression_set_variable_callback(expression, answerCells, &asked, nullptr), 0);
     const std::pair<const char*, const char*> cases[] = {
         {"A1*2", "8 14"},         {"S&\"!\"", "中文! 8"}, {"A1>3", "True 11"},  {"B+1", "1 14"},
         {"MOD(1,0)", "error 11"}, {"1+", "error 34"},     {"LEN(", "error 35"},
@@ -50,9 +51,14 @@ TEST(CInterface, EvaluatesWithTheHostsVariablesOrFailsWithTheTriple) {
         }
     }
     EXPECT_GE(asked, 4);
+    // Without an error record the number alone tells; with one, the place where known.
+    EXPECT_EQ(nemro_expression_evaluate(expression, "MOD(1,0)", nullptr, nullptr, nullptr), 11);
+    for (const auto& [formula, place] : {std::pair{"基本工资+", "5 1"}, {"LEN(", "5 0"}}) {
+        Error error;
+        EXPECT_NE(nemro_expression_evaluate(expression, formula, nullptr, nullptr, &error), 0);
+        EXPECT_EQ(std::to_string(error.position) + " " + std::to_string(error.length), place);
+    }
     nemro_expression_free(expression);
-    // Without an error record the number alone tells.
-    EXPECT_EQ(nemro_expression_evaluate(nullptr, "MOD(1,0)", nullptr, nullptr, nullptr), 11);
 }
 
 TEST(CInterface, PreparedFormulaOverRows) {
@@ -72,6 +78,14 @@ TEST(CInterface, PreparedFormulaOverRows) {
     EXPECT_EQ(take(text), "0.330");
     const double infinite[] = {1, 1e308 * 10};  // no 15-digit text: an overflow
     EXPECT_EQ(nemro_prepared_evaluate_numbers(prepared, infinite, 2, &text, &kind, &error), 6);
+    double number = 0;  // the result as a double: a text that is a number reads as one
+    EXPECT_EQ(nemro_prepared_evaluate_numbers_to_number(prepared, numbers, 2, &number, nullptr), 0);
+    EXPECT_EQ(number, 0.33);
+    EXPECT_EQ(nemro_prepared_evaluate_to_number(prepared, row, 3, &number, nullptr), 13);
+    nemro_prepared_free(prepared);
+    ASSERT_EQ(nemro_prepared_new("x*y-0.1", &prepared, nullptr), 0);
+    EXPECT_EQ(nemro_prepared_evaluate_to_number(prepared, row, 2, &number, nullptr), 0);
+    EXPECT_EQ(number, 39.9);
     nemro_prepared_free(prepared);
     Error syntax;
     EXPECT_EQ(nemro_prepared_new("(1", &prepared, &syntax), 35);
@@ -82,8 +96,10 @@ TEST(CInterface, PrintsAndChecks) {
     char *text = nullptr, *message = nullptr, *title = nullptr;
     int32_t type = 0, icon = 0;
     int passed = -1;
-    ASSERT_EQ(nemro_expression_print(nullptr, "round( 1 , 2 )", &text, &type, nullptr), 0);
+    nemro_expression* expression = nemro_expression_new();
+    ASSERT_EQ(nemro_expression_print(expression, "round( 1 , 2 )", &text, &type, nullptr), 0);
     EXPECT_EQ(take(text) + " " + std::to_string(type), "ROUND(1, 2) 14");
+    nemro_expression_free(expression);
     ASSERT_EQ(nemro_check_formula("ROUND(1,2", nullptr, &passed, &message, &title, &icon, nullptr),
               0);
     EXPECT_EQ(std::to_string(passed) + take(message) + take(title) + std::to_string(icon),
@@ -113,7 +129,7 @@ TEST(CInterface, SampleValuesFromListsAndCallbacks) {
     };
     EXPECT_EQ(sample("基本工资") + sample("RATE") + sample("x"), "1:8000 1:0.17 0: ");
     int asked = 0;
-    nemro_formula_set_set_sample_callback(set, answerCells, &asked);
+    ASSERT_EQ(nemro_formula_set_set_sample_callback(set, answerCells, &asked, nullptr), 0);
     EXPECT_EQ(sample("A1") + sample("基本工资"), "1:4 0: ");
     EXPECT_EQ(asked, 2);
     EXPECT_NE(nemro_formula_set_set_sample_values(set, nullptr, nullptr, 1, nullptr), 0);
@@ -131,7 +147,7 @@ TEST(CInterface, StackArgumentListsAndNullHandles) {
     EXPECT_EQ(nemro_stack_count(stack), 2);
     EXPECT_EQ(nemro_stack_pop(stack, &top, nullptr), 0);
     EXPECT_EQ(take(top), "B|中");
-    nemro_stack_remove_all(stack);
+    ASSERT_EQ(nemro_stack_remove_all(stack, nullptr), 0);
     EXPECT_EQ(nemro_stack_pop(stack, &top, nullptr), 0);  // an empty stack gives an empty text
     EXPECT_EQ(take(top), "");
     nemro_stack_free(stack);
@@ -145,23 +161,112 @@ TEST(CInterface, StackArgumentListsAndNullHandles) {
                                                    "rate", &value, nullptr),
               0);
     EXPECT_EQ(take(value), "0.17");
-    Error error, unset;
+    Error error;
     EXPECT_EQ(nemro_argument_set_get_value_by_name(arguments, "", "rate", &value, &error),
               static_cast<int32_t>(0x80040001u));
     EXPECT_NE(std::string(error.source).find("NemroFormulaSet"), std::string::npos);
     nemro_argument_set_free(arguments);
 
-    EXPECT_EQ(nemro_stack_count(nullptr) + nemro_formula_set_is_cancel(nullptr), 0);
-    nemro_stack_remove_all(nullptr);
+    EXPECT_STREQ(nemro_version(), "0.1.0");
+}
+
+// Every call on a handle refuses a NULL one with error 5 naming the call and the handle,
+// and hands nothing out.
+TEST(CInterface, NullHandlesFailWithAClearError) {
+    using Call = std::function<int32_t(char**, nemro_error*)>;
+    const double number = 1;
+    const char* text = "1";
+    const struct {
+        const char* function;
+        const char* handle;
+        Call call;
+    } rows[] = {
+        {"nemro_formula_set_set_formula", "formula set",
+         [](char** out, nemro_error* e) {
+             return nemro_formula_set_set_formula(nullptr, "", out, e);
+         }},
+        {"nemro_formula_set_set_dialog_style", "formula set",
+         [](char**, nemro_error* e) { return nemro_formula_set_set_dialog_style(nullptr, 0, e); }},
+        {"nemro_formula_set_set_settings_scope", "formula set",
+         [](char**, nemro_error* e) {
+             return nemro_formula_set_set_settings_scope(nullptr, "a", "b", e);
+         }},
+        {"nemro_formula_set_clear_recent", "formula set",
+         [](char**, nemro_error* e) { return nemro_formula_set_clear_recent(nullptr, e); }},
+        {"nemro_formula_set_set_sample_values", "formula set",
+         [](char**, nemro_error* e) {
+             return nemro_formula_set_set_sample_values(nullptr, nullptr, nullptr, 0, e);
+         }},
+        {"nemro_formula_set_set_sample_callback", "formula set",
+         [](char**, nemro_error* e) {
+             return nemro_formula_set_set_sample_callback(nullptr, answerCells, nullptr, e);
+         }},
+        {"nemro_formula_set_sample_value", "formula set",
+         [](char** out, nemro_error* e) {
+             return nemro_formula_set_sample_value(nullptr, "x", out, nullptr, e);
+         }},
+        {"nemro_stack_push", "stack",
+         [](char**, nemro_error* e) { return nemro_stack_push(nullptr, "x", e); }},
+        {"nemro_stack_pop", "stack",
+         [](char** out, nemro_error* e) { return nemro_stack_pop(nullptr, out, e); }},
+        {"nemro_stack_remove_all", "stack",
+         [](char**, nemro_error* e) { return nemro_stack_remove_all(nullptr, e); }},
+        {"nemro_argument_set_set_argument", "argument set",
+         [](char** out, nemro_error* e) {
+             return nemro_argument_set_set_argument(nullptr, "", out, e);
+         }},
+        {"nemro_argument_set_get_value_by_name", "argument set",
+         [](char** out, nemro_error* e) {
+             return nemro_argument_set_get_value_by_name(nullptr, "", "x", out, e);
+         }},
+        {"nemro_expression_set_variable_callback", "expression",
+         [](char**, nemro_error* e) {
+             return nemro_expression_set_variable_callback(nullptr, answerCells, nullptr, e);
+         }},
+        {"nemro_expression_set_function_callback", "expression",
+         [](char**, nemro_error* e) {
+             return nemro_expression_set_function_callback(nullptr, answerCells, nullptr, e);
+         }},
+        {"nemro_expression_evaluate", "expression",
+         [](char** out, nemro_error* e) {
+             return nemro_expression_evaluate(nullptr, "1", out, nullptr, e);
+         }},
+        {"nemro_expression_print", "expression",
+         [](char** out, nemro_error* e) {
+             return nemro_expression_print(nullptr, "1", out, nullptr, e);
+         }},
+        {"nemro_prepared_set_function_callback", "prepared formula",
+         [](char**, nemro_error* e) {
+             return nemro_prepared_set_function_callback(nullptr, answerCells, nullptr, e);
+         }},
+        {"nemro_prepared_evaluate", "prepared formula",
+         [&](char** out, nemro_error* e) {
+             return nemro_prepared_evaluate(nullptr, &text, 1, out, nullptr, e);
+         }},
+        {"nemro_prepared_evaluate_numbers", "prepared formula",
+         [&](char** out, nemro_error* e) {
+             return nemro_prepared_evaluate_numbers(nullptr, &number, 1, out, nullptr, e);
+         }},
+    };
+    for (const auto& r : rows) {
+        Error error;
+        char* out = nullptr;
+        EXPECT_EQ(r.call(&out, &error), 5) << r.function;
+        EXPECT_EQ(std::string(error.source ? error.source : "") + ": " +
+                      (error.description ? error.description : ""),
+                  std::string(r.function) + ": no " + r.handle + " handle");
+        EXPECT_EQ(out, nullptr) << r.function;
+    }
+    // Calls that answer with a count or a flag give -1; freeing NULL does nothing.
+    EXPECT_EQ(std::to_string(nemro_stack_count(nullptr)) + " " +
+                  std::to_string(nemro_formula_set_is_cancel(nullptr)) + " " +
+                  std::to_string(nemro_prepared_variable_count(nullptr)),
+              "-1 -1 -1");
+    EXPECT_EQ(nemro_prepared_variable(nullptr, 0), nullptr);
     nemro_stack_free(nullptr);
-    EXPECT_NE(nemro_formula_set_set_formula(nullptr, nullptr, nullptr, &unset), 0);
     nemro_answer_set(nullptr, "x");
     nemro_error_clear(nullptr);
     nemro_free(nullptr);
-    value = nullptr;
-    EXPECT_NE(nemro_expression_evaluate(nullptr, nullptr, &value, nullptr, nullptr), 0);
-    EXPECT_EQ(value, nullptr);
-    EXPECT_STREQ(nemro_version(), "0.1.0");
 }
 
 }  // namespace
@@ -187,7 +292,7 @@ std::string evaluated(nemro_expression* e, const char* formula) {
 TEST(CInterface, LibraryClockAndRegisteredFunctions) {
     nemro_expression* e = nemro_expression_new();
     EXPECT_EQ(evaluated(e, "SUM(1,2)"), "error 35 错误的自定义函数“SUM”。");
-    nemro_expression_set_library(e, 1);
+    ASSERT_EQ(nemro_expression_set_library(e, 1, nullptr), 0);
     Error error;
     EXPECT_EQ(nemro_expression_set_now(e, "2026-12-08 13:45", &error), 0);
     EXPECT_EQ(evaluated(e, "TEXT(NOW(),\"yyyy年m月d日 hh:mm\")&SUM(1,2)"), "2026年12月8日 13:453");

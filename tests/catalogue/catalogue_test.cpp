@@ -11,6 +11,7 @@
 #include "catalogue_fixture.h"
 #include "nemro/catalogue_lint.h"
 #include "nemro/catalogue_model.h"
+#include "nemro/classic_lists.h"
 #include "nemro/expression.h"
 #include "nemro/formula_text.h"
 #include "nemro/function_index.h"

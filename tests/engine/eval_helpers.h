@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -48,7 +49,11 @@ struct Outcome {
     std::int32_t kind = 0;  // the result's kind, or the printed return type
     std::int32_t number = 0;
     std::string source;
-    bool operator==(const Outcome&) const = default;
+    std::string place;  // an error's position and length, "5 1"; compared on its own
+    bool operator==(const Outcome& o) const {
+        return std::tie(ok, text, kind, number, source) ==
+               std::tie(o.ok, o.text, o.kind, o.number, o.source);
+    }
     friend std::ostream& operator<<(std::ostream& out, const Outcome& o) {
         return out << o.ok << " " << o.kind << " " << o.number << " [" << o.text << "] ["
                    << o.source << "]";
@@ -64,6 +69,7 @@ Outcome outcomeOf(F f) {
         o.ok = true;
     } catch (const NemroError& e) {
         o.text = e.description(), o.number = e.number(), o.source = e.source();
+        o.place = std::to_string(e.position()) + " " + std::to_string(e.length());
     }
     return o;
 }

@@ -1,5 +1,8 @@
+#include <span>
+
 #include "eval_helpers.h"
 #include "nemro/message_box.h"
+#include "nemro/prepared.h"
 
 using namespace nemro;
 using namespace nemro::testing;
@@ -239,3 +242,48 @@ TEST(EvaluatePaths, LongFormulaWithALateSyntaxErrorRaisesNoCallback) {
 }
 
 }  // namespace
+
+// Where an error lies, as data: "位置：N" of a syntax error, and otherwise the operator,
+// function or variable that failed, in UTF-16 code units from 1. The same whether the
+// evaluation runs while the formula converts, after it (with a listener, long or short)
+// or over a prepared formula.
+TEST(Evaluator, ErrorsCarryTheirPlace) {
+    const std::string wide(4100, ' ');  // a listener's evaluation converts this twice
+    const struct {
+        std::string formula;
+        const char* place;  // position and length; "0 0" where none is known
+    } rows[] = {
+        {"基本工资+", "5 1"},
+        {"1+", "2 1"},
+        {"(1", "3 0"},
+        {"LEN(", "5 0"},
+        {"1 2", "3 0"},
+        {"1,2", "2 0"},
+        {"\"a\"+1", "4 1"},
+        {"\"a\"\"b\"+1", "7 1"},  // after a literal the tokenizer rewrote
+        {"中文&(x+\"y\")", "6 1"},
+        {"😀&(1+\"a\")", "6 1"},  // a character beyond the BMP counts two
+        {"1+MOD(1,0)", "3 3"},
+        {"LEFT(\"abc\",1,2,3)", "1 4"},
+        {"1&nosuch(2)", "3 6"},
+        {"1+(2>\"x\")", "5 1"},
+        {"-\"abc\"", "0 0"},  // the converter's own negation has no place in the text
+        {"()", "0 0"},        // the operand count, found only at the end
+        {wide + "1+", "4102 1"},
+    };
+    IExpressionListener listener;
+    for (const auto& r : rows) {
+        const Outcome plain = evaluate(r.formula);
+        EXPECT_EQ(plain.place, r.place) << r.formula;
+        EXPECT_EQ(evaluate(r.formula, &listener).place, r.place) << r.formula;
+        const Outcome prepared = outcomeOf([&] {
+            const ExpElement e = CPreparedExpression(r.formula).Evaluate(std::span<const double>());
+            return std::pair(e.Text, e.Kind);
+        });
+        EXPECT_EQ(prepared.place, r.place) << r.formula;
+        // A syntax error's place is the one its source names.
+        if (const auto at = plain.source.find("位置："); at != std::string::npos)
+            EXPECT_EQ(std::to_string(std::stoi(plain.source.substr(at + 9))),
+                      std::string(r.place).substr(0, std::string(r.place).find(' ')));
+    }
+}

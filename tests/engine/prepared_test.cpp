@@ -1,6 +1,7 @@
 // A prepared formula gives what Evaluate gives with a listener answering the same values.
 #include "nemro/prepared.h"
 
+#include <cmath>
 #include <fstream>
 #include <random>
 
@@ -68,7 +69,9 @@ void expectSame(const std::string& formula, std::mt19937& rng,
     });
     Recorder expected;
     if (!prepared.ok) {  // a syntax error: prepared fails as Evaluate does
-        EXPECT_EQ(prepared, evaluate(formula, &expected, &functions())) << formula;
+        const Outcome want = evaluate(formula, &expected, &functions());
+        EXPECT_EQ(prepared, want) << formula;
+        EXPECT_EQ(prepared.place, want.place) << formula;
         return;
     }
     const auto& names = p->Variables();
@@ -97,6 +100,19 @@ void expectSame(const std::string& formula, std::mt19937& rng,
         }
         if (round == 2) have = outcomeOf(*p, std::span<const double>(numbers), &got);
         EXPECT_EQ(have, want) << formula << " round " << round;
+        EXPECT_EQ(have.place, want.place) << formula << " round " << round;
+        if (round != 1 && want.ok && want.kind == ekNumber) {  // the result as a double
+            const Outcome number = testing::outcomeOf([&] {
+                const double n =
+                    round == 0 ? p->EvaluateNumber(texts, &got) : p->EvaluateNumber(numbers, &got);
+                return std::pair(std::to_string(n), 0);
+            });
+            EXPECT_EQ(number, testing::outcomeOf([&] {
+                          return std::pair(std::to_string(detail::readNumber(want.text)), 0);
+                      }))
+                << formula << " round " << round;
+            got.calls.resize(got.calls.size() / 2);  // the calls of a second evaluation
+        }
         std::erase_if(listener.calls,
                       [](const std::string& c) { return c.starts_with("UserVariable:"); });
         EXPECT_EQ(got.calls, listener.calls) << formula;
@@ -152,6 +168,56 @@ TEST(Prepared, ArithmeticAsTheEvaluatorRoundsIt) {
         {"SQRT(a)", {-1}}, {"AVERAGE(a,b)", {1e300, 1e300}}, {"POWER(a,b)", {-8, 1.0 / 3}}};
     // clang-format on
     for (const auto& [formula, values] : rows) expectSame(formula, rng, values);
+}
+
+// Random sums, differences, products and quotients of short decimals, of 15-digit ones
+// and of neighbours that cancel, where the exact decimals must round as the doubles do.
+TEST(Prepared, RandomArithmeticAsTheEvaluatorRoundsIt) {
+    std::mt19937 rng(31);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    auto number = [&](double near) {
+        const double scale = std::pow(10.0, pick(24) - 10);
+        switch (pick(4)) {
+            case 0:  // a short decimal
+                return (pick(2) ? -1 : 1) * static_cast<double>(rng() % 1000000) /
+                       std::pow(10, pick(5));
+            case 1:  // 15 significant digits
+                return std::stod(std::to_string(100000000000000 + rng() % 900000000000000ULL) +
+                                 "e" + std::to_string(pick(30) - 20));
+            case 2:  // close to an earlier value
+                return near + static_cast<double>(pick(2000) - 1000) * std::fabs(near) * 1e-15;
+            default:
+                return static_cast<double>(pick(100000)) * scale;
+        }
+    };
+    for (int i = 0; i < 6000; ++i) {
+        std::string formula = "a";
+        std::vector<double> values = {number(1)};
+        for (int terms = 1 + pick(4); terms > 0; --terms) {
+            formula += "+-*/+-*"[pick(7)];
+            if (pick(4) == 0) {
+                formula += pick(2) ? "0.1" : "3";
+                continue;
+            }
+            values.push_back(number(values.back()));
+            formula += static_cast<char>('a' + values.size() - 1);
+        }
+        values.push_back(number(values[0]));  // for b when the formula has only a
+        if (pick(3) == 0) formula = "ROUND(" + formula + "," + std::to_string(pick(5) - 1) + ")";
+        expectSame(pick(3) ? formula : "-(" + formula + ")*b", rng, values);
+    }
+}
+
+TEST(Prepared, ResultAsANumber) {
+    const std::vector<VariableValue> values = {{ekString, "2"}, {ekBoolean, "True"}};
+    EXPECT_EQ(CPreparedExpression("x&1").EvaluateNumber(values), 21);
+    EXPECT_EQ(CPreparedExpression("y").EvaluateNumber(std::span(values).subspan(1)), 1);
+    EXPECT_EQ(CPreparedExpression("x/4").EvaluateNumber(std::span<const double>()), 0);
+    EXPECT_EQ(testing::outcomeOf([] {
+                  CPreparedExpression("\"a\"&1").EvaluateNumber(std::span<const double>());
+                  return std::pair(std::string(), 0);
+              }).number,
+              err::TypeMismatch);
 }
 
 TEST(Prepared, ListsVariablesAndUserFunctions) {

@@ -25,7 +25,6 @@
 #include "modal_guard.h"
 #include "nemro/error.h"
 #include "nemro/formula_set.h"
-#include "nemro/formula_state.h"
 
 namespace nemro::testing {
 namespace {
@@ -55,6 +54,10 @@ void forEachStyle(const std::function<void()>& test) {
 
 frmArgumentSet& args(QWidget& w) {
     return dynamic_cast<frmArgumentSet&>(w);
+}
+// The exchange a dialog of either style shows.
+dialogs::FormulaSession& session(QWidget& w) {
+    return dynamic_cast<dialogs::FlowDialog&>(w).session();
 }
 QListWidget& list(QWidget& d, const char* name) {
     return *find<QListWidget>(d, name);
@@ -110,17 +113,17 @@ struct Outcome {
 };
 const Outcome kCancelled{" cancelled", {}};
 
+// The service the exchanges run on; its style is the one under test.
+CFormulaSet gService;
+
 Outcome play(const std::string& former, const Steps& steps) {
     MessageRecorder recorder;
     DialogDriver driver;
     for (const auto& [dialog, act] : steps) driver.expect(dialog, act);
-    CFormulaSet service;
-    service.setDialogStyle(gStyle);
+    gService.setDialogStyle(gStyle);
     std::string result = "unset";
-    driver.run([&] { result = service.setFormula(former); });
-    service.setDialogStyle(
-        DialogStyle::Classic);  // the style is the thread's: later tests expect classic
-    return {result + (service.isCancel() ? " cancelled" : ""), recorder.messages};
+    driver.run([&] { result = gService.setFormula(former); });
+    return {result + (gService.isCancel() ? " cancelled" : ""), recorder.messages};
 }
 
 // The argument dialog of `formula`, checked, then cancelled.
@@ -248,20 +251,10 @@ TEST(Dialogs, AFailureInAClickOkOrFocusIsShownAndTheDialogStaysUsable) {
                EXPECT_EQ(QApplication::focusWidget(), args(d).txtArgumentValue(2));
                EXPECT_EQ(args(d).lblArgumentDesc()->text(),
                          "参数描述：起始位置\r\n参数类型：Integer\r\n类型描述：整数值");
-               EXPECT_EQ(d.windowTitle() + QString::number(gFormulaStack.Count()),
-                         "参数设置(MID)1");
+               EXPECT_EQ(d.windowTitle() + QString::number(session(d).depth()), "参数设置(MID)1");
                click(d, "cmdCancel");
            }}},
          information("参数(start_num)没有填写！")},
-        // A parked level the catalogue cannot name.
-        {"LEFT(\"a\",1)",
-         {{kArguments,
-           [](QWidget& d) {
-               gFormulaStack.Push("01NOSUCH|x"), click(d, "cmdOK"), click(d, "cmdCancel");
-           }}},
-         critical("对象变量或 With "
-                  "块变量未设置。\n\nfrmArgumentSet.cmdOK_Click()\\frmFormulaSet.getArgumentCount()"
-                  "\\getArgumentCount (91)")},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(play(c.former, c.steps), (Outcome{" cancelled", {c.message}}));
@@ -378,7 +371,7 @@ TEST(ArgumentDialog, FormerFormulaWithTooManyArgumentsFailsTheCallOnce) {
               " cancelled");
 }
 
-TEST(Exchange, OkComposesTheFormulaFromTheFieldsAndLeavesTheMarker) {
+TEST(Exchange, OkComposesTheFormulaFromTheFields) {
     forEachStyle([] {
         const struct {
             std::string former;
@@ -411,7 +404,6 @@ TEST(Exchange, OkComposesTheFormulaFromTheFieldsAndLeavesTheMarker) {
                             }}};
             if (!c.chosen.isEmpty()) steps.insert(steps.begin(), {kChooser, choose(c.chosen)});
             EXPECT_EQ(play(c.former, steps), (Outcome{c.result, {}}));
-            EXPECT_EQ(gFormulaStack.Count() == 1 ? gFormulaStack.Pop() : "", "00" + c.result);
         }
     });
 }
@@ -461,7 +453,7 @@ TEST(Exchange, NestedOksClimbLevelByLevelIntoTheRowsTheyCameFrom) {
             const int depth = static_cast<int>(c.levels.size());
             for (int k = 0; k < depth; ++k) {
                 steps.push_back({kChooser, [&, k](QWidget& d) {
-                                     EXPECT_EQ(gFormulaStack.Count(), k);
+                                     EXPECT_EQ(session(d).depth(), k);
                                      choose(c.levels[k].function)(d);
                                  }});
                 if (k + 1 < depth)
@@ -484,10 +476,11 @@ TEST(Exchange, NestedOksClimbLevelByLevelIntoTheRowsTheyCameFrom) {
                              QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
                          else
                              click(w, "cmdOK");
-                         EXPECT_EQ(QString::fromStdString(gsFunctionName) + w.windowTitle(),
-                                   c.levels[k].function + "参数设置(" + c.levels[k].function + ")");
+                         EXPECT_EQ(
+                             QString::fromStdString(session(w).functionName()) + w.windowTitle(),
+                             c.levels[k].function + "参数设置(" + c.levels[k].function + ")");
                          EXPECT_EQ(fields(w), c.climbs[depth - 2 - k]);
-                         EXPECT_EQ(gFormulaStack.Count(), k);
+                         EXPECT_EQ(session(w).depth(), k);
                          EXPECT_EQ(QApplication::focusWidget(), field(w, c.levels[k].row));
                          if (!classic) continue;
                          frmArgumentSet& d = args(w);
@@ -505,7 +498,6 @@ TEST(Exchange, NestedOksClimbLevelByLevelIntoTheRowsTheyCameFrom) {
                          click(w, "cmdOK");
                  }});
             EXPECT_EQ(play("", steps), (Outcome{c.result, {}}));
-            gFormulaStack.RemoveAll();
         }
     });
 }
@@ -665,7 +657,7 @@ QString result(QWidget& d) {
 }
 
 TEST(ModernArguments, ShowEachRowsValueTheFormulaAndItsResultOrTheMessageOkWouldShow) {
-    CFormulaSet().setSampleValues({{"A1", "\"abc\""}});
+    gService.setSampleValues({{"A1", "\"abc\""}});
     const Outcome o = playModern(
         {{kModern, choose("IF")},
          {"frmModernArguments",
@@ -701,7 +693,47 @@ TEST(ModernArguments, ShowEachRowsValueTheFormulaAndItsResultOrTheMessageOkWould
               click(d, "cmdCancel");
           }}});
     EXPECT_EQ(o, (Outcome{" cancelled", {critical("左右括号数目不一致!", "公式输入有误!")}}));
-    CFormulaSet().setSampleValues(std::map<std::string, std::string>());
+    gService.setSampleValues(std::map<std::string, std::string>());
+}
+
+// Two forms of one host, each with its own service: style, sample values and the recently
+// used functions stay each object's; isCancel tells of the thread's last exchange.
+TEST(Service, TwoObjectsOnOneThreadKeepTheirOwnOptions) {
+    CFormulaSet first, second, plain;
+    first.setDialogStyle(DialogStyle::Modern), second.setDialogStyle(DialogStyle::Modern);
+    first.setSampleValues({{"A1", "1"}}), second.setSampleValues({{"a1", "\"two\""}});
+    first.setSettingsScope("NemroFormulaSet", "tests-first");
+    second.setSettingsScope("NemroFormulaSet", "tests-second");
+    first.clearRecentFunctions(), second.clearRecentFunctions();
+    const auto run = [](CFormulaSet& service, const std::string& former, const QString& dialog,
+                        const Act& act) {
+        MessageRecorder recorder;
+        DialogDriver driver;
+        driver.expect(dialog, act);
+        std::string result;
+        driver.run([&] { result = service.setFormula(former); });
+        return result + (service.isCancel() ? " cancelled" : "");
+    };
+    QStringList shown;
+    const Act look = [&](QWidget& d) {
+        shown << (field(d, 1) ? value(d, 1)
+                              : QString::number(items(d, "lstFormulaCategory").size()));
+        click(d, "cmdOK");
+    };
+    EXPECT_EQ(run(first, "LEFT(A1,1)", "frmModernArguments", look), "LEFT(A1,1)");
+    EXPECT_EQ(run(second, "MID(A1,1,1)", "frmModernArguments", look), "MID(A1,1,1)");
+    EXPECT_EQ(run(plain, "", "frmFormulaSet", [](QWidget& d) { click(d, "cmdCancel"); }),
+              " cancelled");
+    EXPECT_EQ(shown, QStringList({"= 1", "= \"two\""}));
+    const Act recent = [&](QWidget& d) {
+        shown = {rows(d).join(",")};
+        click(d, "cmdCancel");
+    };
+    run(first, "", "frmModernChooser", recent);
+    EXPECT_EQ(shown, QStringList({"LEFT  LEFT  · 文本函数"}));
+    run(second, "", "frmModernChooser", recent);
+    EXPECT_EQ(shown, QStringList({"MID  MID  · 文本函数"}));
+    first.clearRecentFunctions(), second.clearRecentFunctions();
 }
 
 TEST(ModernArguments, LongOptionalListsShowTheFilledRowsAndOneEmptyRow) {

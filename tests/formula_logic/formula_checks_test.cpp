@@ -94,26 +94,5 @@ TEST(Checks, ACatalogueFailureDuringTheCheckIsRaisedNotShown) {
     EXPECT_EQ(shown(), "");
 }
 
-TEST(ParkedEntry, WritesEachTextSoThatItComesBackExactly) {
-    const struct {
-        ParkedEntry entry;
-        std::string text;
-    } rows[] = {
-        {{2, "LEFT", {"A1", ""}}, "02LEFT|A1|"},
-        {{3, "IF", {" a ", "b|c", R"(\|\\)", "", "|"}}, R"(03IF| a |b\|c|\\\|\\\\||\|)"},
-        {{7, "9LIVES", {"1"}}, R"(07\9LIVES|1)"},  // else the digit reads as part of the row
-        {{12, "", {""}}, "12|"},
-    };
-    for (const auto& r : rows) {
-        EXPECT_EQ(encodeParked(r.entry), r.text);
-        const ParkedEntry back = decodeParked(r.text);
-        EXPECT_EQ(std::tie(back.row, back.functionName, back.fields),
-                  std::tie(r.entry.row, r.entry.functionName, r.entry.fields))
-            << r.text;
-    }
-    EXPECT_EQ(decodeParked("1234567890F\\").functionName, "0F\\");  // nine digits at most
-    EXPECT_EQ(completionMarker("LEFT(A1,)"), "00LEFT(A1,)");
-}
-
 }  // namespace
 }  // namespace nemro::dialogs

@@ -11,7 +11,6 @@
 
 #include "nemro/catalogue.h"
 #include "nemro/error.h"
-#include "nemro/formula_state.h"
 #include "scratch_file.h"
 
 namespace nemro::dialogs {
@@ -43,9 +42,9 @@ std::string joined(const std::vector<std::string>& fields) {
 // Actions, separated by "; ": "C NAME" chooses a function, "N ROW F1|F2" presses a
 // formula button, "K F1|F2" presses OK ("K" alone: on the fields the dialog shows),
 // "X" cancels; a "!" in front makes the dialog that the action loads fail to load.
-// Returns what each action led to, then "=> result" and whether isCancel is set.
+// Returns what each action led to, then "=> result" and whether no formula was completed.
 std::string exchange(const std::string& former, const std::string& script) {
-    FormulaSession session(catalogue);
+    FormulaSession session({catalogue, "", "", {}});
     std::vector<std::string> shown;
     std::string log;
     auto note = [&](const std::string& s) { log += (log.empty() ? "" : "; ") + s; };
@@ -53,7 +52,8 @@ std::string exchange(const std::string& former, const std::string& script) {
     try {
         session.start(former, [&](Step step) {
             if (step == Step::Arguments)
-                shown = session.takeFormerFields(getArgumentCount(gsFunctionName, catalogue));
+                shown = session.takeFormerFields(
+                    getArgumentCount(session.functionName(), session.catalogue()));
         });
     } catch (const NemroError& e) {
         note("start failed " + std::to_string(e.number()));
@@ -80,7 +80,7 @@ std::string exchange(const std::string& former, const std::string& script) {
                 session.nest(std::stoi(arg.substr(0, space)),
                              fieldsOf(space == std::string::npos ? "" : arg.substr(space + 1)),
                              load);
-                note("chooser " + std::to_string(gFormulaStack.Count()));
+                note("chooser " + std::to_string(session.depth()));
             } else if (action[0] == 'K') {
                 const OkOutcome o = session.ok(arg.empty() ? shown : fieldsOf(arg));
                 if (o.refusal)
@@ -101,7 +101,7 @@ std::string exchange(const std::string& former, const std::string& script) {
         }
     }
     const std::string result = session.finish();
-    return log + " => " + result + (gbIsCancel ? " (cancel)" : "");
+    return log + " => " + result + (session.completed() ? "" : " (cancel)");
 }
 
 TEST(Session, WholeExchanges) {
@@ -149,6 +149,28 @@ TEST(Session, WholeExchanges) {
         EXPECT_EQ(exchange(r.former, r.script), r.expected) << r.former << " " << r.script;
 }
 
+TEST(Session, TheWholeExchangeReadsTheCatalogueAsItWasAtTheStart) {
+    const std::string path = testing::scratchFile("nemro-session-snapshot", R"(<Quorvanta><Formulas>
+  <Formula Name="ABS" MaxArgNum="1"><Argument Value="x" Required="True"/></Formula>
+</Formulas></Quorvanta>)");
+    FormulaSession session({path, "", "", {}});
+    session.start("", [](Step) {});
+    std::ofstream(path, std::ios::binary) << "<Quorvanta><Formulas/></Quorvanta>";
+    EXPECT_FALSE(session.choose("ABS", [] {}));
+    EXPECT_EQ(session.ok({"-2"}).next, Step::Done);
+    EXPECT_EQ(session.finish(), "ABS(-2)");
+    // A catalogue that cannot be read at the start is left to the queries, which fail as
+    // they always have.
+    FormulaSession missing({"/nonexistent/FormulaSet.xml", "", "", {}});
+    missing.start("", [](Step) {});
+    try {
+        missing.choose("ABS", [] {});
+        ADD_FAILURE() << "no failure";
+    } catch (const NemroError& e) {
+        EXPECT_EQ(e.source(), "frmFormulaSet.CheckArgNum()\\CheckArgNum");
+    }
+}
+
 TEST(Session, AFormerFormulaThatFailedToLoadDoesNotComeBack) {
     exchange("IF(1,2,3,4)", "X");
     EXPECT_EQ(exchange("", "C ABS; K 1"), "args ABS; done => ABS(1)");
@@ -160,9 +182,10 @@ TEST(Session, AFormerFormulaThatFailedToLoadDoesNotComeBack) {
 // where the catalogue answers ABS, and is refused with the engine's message in the modern.
 TEST(Session, TheModernCheckComputesTheLibrary) {
     for (const bool modern : {false, true}) {
-        FormulaSession session(catalogue);
+        FormulaSession session({catalogue, "", "", {}});
         if (modern) session.setModernFunctions(FunctionSettings::WithLibrary());
-        gsFunctionName = "ROUND";
+        session.start("", [](Step) {});
+        session.choose("ROUND", [] {});
         const OkOutcome o = session.ok({"ABS(\"x\")", "1"});
         EXPECT_EQ(o.refusal.has_value(), modern);
         if (modern) EXPECT_EQ(o.refusal->text, "无法将字符串“x”转化为数值类型。");

@@ -1,5 +1,5 @@
 // Inputs far beyond what a user or an author writes: formulas, catalogue files, argument
-// lists and parked entries. Each ends in a result or a clear error.
+// lists. Each ends in a result or a clear error.
 #include <unistd.h>
 
 #include "../catalogue/catalogue_fixture.h"
@@ -7,7 +7,6 @@
 #include "nemro/catalogue.h"
 #include "nemro/catalogue_lint.h"
 #include "nemro/expression.h"
-#include "nemro/formula_checks.h"
 #include "nemro/formula_text.h"
 #include "nemro/message_box.h"
 
@@ -182,27 +181,6 @@ TEST(HostileLists, HundredThousandEntries) {
     const std::string text = writeArgumentList(entries);
     EXPECT_EQ(readArgumentList(text).entries, entries);
     EXPECT_EQ(CArgumentSet().GetValueByName(text, "n99999"), "99999");
-}
-
-TEST(HostileLists, ParkedFieldsKeepEveryCharacter) {
-    const std::vector<std::string> fields = {
-        "😀👩‍👩‍👧",
-        "e\xcc\x81 n\xcc\x83",
-        "שלום עולם",
-        "مرحبا|",
-        "\\",
-        "|",
-        "",
-        std::string(100000, 'x'),
-        std::string("a\0b", 3),
-        "\xff\xfe invalid UTF-8",
-    };
-    for (int row : {1, 9, 10, 99, 100, 32767}) {
-        const dialogs::ParkedEntry entry{row, "IF", fields};
-        const dialogs::ParkedEntry back = dialogs::decodeParked(dialogs::encodeParked(entry));
-        EXPECT_EQ(std::to_string(back.row) + " " + back.functionName, std::to_string(row) + " IF");
-        EXPECT_EQ(back.fields, fields);
-    }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // Several threads at once, each with its own engine objects, catalogue queries and
-// argument lists: nothing is shared that is not safe to share. Run under ThreadSanitizer.
+// argument lists, sharing the models and indexes of a catalogue file: nothing is shared
+// that is not safe to share. Run under ThreadSanitizer.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -13,6 +15,7 @@
 #include "nemro/error.h"
 #include "nemro/expression.h"
 #include "nemro/formula_text.h"
+#include "nemro/function_index.h"
 #include "nemro/message_box.h"
 #include "nemro/prepared.h"
 
@@ -30,6 +33,7 @@ std::string run(int t, const std::string& shared) {
         if (engine.Evaluate(formula, &ok).Text != sum || !ok) return "sum";
         if (!engine.Evaluate("MOD(1,0)", &ok).Text.empty() || ok) return "division by zero";
         if (buildFormula("ROUND", {"A1", "2"}, shared) != "ROUND(A1,2)") return "shared catalogue";
+        if (loadFunctionIndex(shared)->search("round").size() != 1) return "shared index";
         if (i % 20 == 0) {  // a catalogue of its own that the thread rewrites
             std::ofstream(own, std::ios::trunc)
                 << "<Quorvanta><Formulas><Formula Name=\"F\" MaxArgNum=\"" << i
@@ -51,8 +55,12 @@ std::string run(int t, const std::string& shared) {
 TEST(Threads, EnginesCataloguesAndListsRunSideBySide) {
     setMessageBox([](const std::string&, MsgIcon, const std::string&) {});
     const std::string shared = ::testing::TempDir() + "nemro-threads.xml";
-    std::ofstream(shared) << R"(<Quorvanta><Formulas><Formula Name="ROUND" MaxArgNum="2">
+    std::ofstream(shared)
+        << R"(<Quorvanta><Formulas><Formula Name="ROUND" Display="True" MaxArgNum="2">
         <Argument Value="x"/><Argument Value="n"/></Formula></Formulas></Quorvanta>)";
+    // Long unchanged: its model and index are read once and shared by every thread.
+    std::filesystem::last_write_time(
+        shared, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
     std::vector<std::string> failures(4);
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) threads.emplace_back([&, t] { failures[t] = run(t, shared); });

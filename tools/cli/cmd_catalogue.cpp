@@ -8,6 +8,7 @@
 #include "formula_options.h"
 #include "nemro/catalogue.h"
 #include "nemro/catalogue_lint.h"
+#include "nemro/classic_lists.h"
 #include "nemro/function_index.h"
 #include "nemro/functions.h"
 #include "nemro/text.h"

@@ -22,6 +22,10 @@ bool report(const FormulaOptions& o, const Diagnostic& m, const NemroError* fail
                                     {"message", m.text},
                                     {"title", m.title},
                                     {"icon", static_cast<int>(m.icon)}};
+        if (m.position > 0) {
+            j["position"] = m.position;
+            j["length"] = m.length;
+        }
         if (failure) {
             j["number"] = failure->number();
             j["source"] = failure->source();
@@ -73,7 +77,8 @@ const Command kCheckCommand = {
     "  --batch           read the formulas from standard input, one a line\n"
     "  --json   {\"ok\":true} or {\"ok\":false,\"message\":M,\"title\":T,\"icon\":I}\n"
     "           (icon 16 critical, 64 information); a failure that is no formula\n"
-    "           error (the catalogue, say) also gives \"number\" and \"source\"\n"
+    "           error (the catalogue, say) also gives \"number\" and \"source\";\n"
+    "           \"position\" and \"length\" tell where the fault lies when known\n"
     "  without --json: \"ok\", or the message box's title, \": \" and its text\n"
     "\n"
     "exit status: 0 the formula passes, 1 it does not, 2 usage error\n"

@@ -176,6 +176,8 @@ class RowRunner {
             } else if (failure.starts_with("error ")) {
                 j["ok"] = false, j["number"] = error_.number(), j["source"] = error_.source();
                 j["description"] = error_.description();
+                if (error_.position() > 0)
+                    j["position"] = error_.position(), j["length"] = error_.length();
             } else {
                 j["ok"] = false, j["description"] = failure;
             }

@@ -51,6 +51,7 @@ extern const Command kDecomposeCommand;
 extern const Command kCheckCommand;
 extern const Command kArglistCommand;
 extern const Command kPreviewCommand;
+extern const Command kCompleteCommand;
 
 const std::vector<Command>& commands();
 

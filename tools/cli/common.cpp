@@ -34,6 +34,7 @@ int reportError(const NemroError& e, bool json, Io& io) {
                                     {"number", e.number()},
                                     {"source", e.source()},
                                     {"description", e.description()}};
+        if (e.position() > 0) j["position"] = e.position(), j["length"] = e.length();
         io.out << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
     } else {
         io.err << "error " << e.number() << ": " << e.description() << "\n  source: " << e.source()

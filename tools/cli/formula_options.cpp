@@ -119,10 +119,12 @@ std::string dumpLine(const nlohmann::ordered_json& j) {
 }
 
 nlohmann::ordered_json errorJson(const NemroError& e) {
-    return {{"ok", false},
-            {"number", e.number()},
-            {"source", e.source()},
-            {"description", e.description()}};
+    nlohmann::ordered_json j = {{"ok", false},
+                                {"number", e.number()},
+                                {"source", e.source()},
+                                {"description", e.description()}};
+    if (e.position() > 0) j["position"] = e.position(), j["length"] = e.length();
+    return j;
 }
 
 namespace {

@@ -47,7 +47,8 @@ const std::vector<Command>& commands() {
          "                          is then 1. A header that names a column twice or is not\n"
          "                          UTF-8 stops the run before the first row\n"
          "  --json   {\"ok\":true,\"kind\":K,\"text\":T} or\n"
-         "           {\"ok\":false,\"number\":N,\"source\":S,\"description\":D};\n"
+         "           {\"ok\":false,\"number\":N,\"source\":S,\"description\":D}, with\n"
+         "           \"position\" and \"length\" of the element at fault where known;\n"
          "           with --trace also \"callbacks\":[{\"callback\":C,\"name\":N},...]\n"
          "\n"
          "example: nemro-formula eval --json --var x=4 'ROUND(x/3,2)&\"元\"'\n",
@@ -72,6 +73,7 @@ const std::vector<Command>& commands() {
         kCheckCommand,
         kArglistCommand,
         kPreviewCommand,
+        kCompleteCommand,
     };
     return table;
 }

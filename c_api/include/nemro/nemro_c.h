@@ -8,6 +8,10 @@
  * the whole error; release its strings with nemro_error_clear. Nothing here lets a C++
  * exception escape.
  *
+ * A NULL handle fails: with error 5 whose source names the function and whose
+ * description names the missing handle ("no stack handle"); functions that return a
+ * count return -1 for it, and is_cancel -1. The _free functions take NULL as free does.
+ *
  * Handles belong to the thread that uses them; the formula dialogs must run on the
  * thread that owns the Qt application (the first thread that opens them, when the host
  * has none). */
@@ -33,6 +37,10 @@ typedef struct nemro_error {
     int32_t number;
     char* source;
     char* description;
+    /* Where in the formula an engine error lies, when known: the 1-based position in
+     * characters (UTF-16 code units) and the length of the element at fault; else 0. */
+    int32_t position;
+    int32_t length;
 } nemro_error;
 
 NEMRO_C_API void nemro_free(char* text);
@@ -51,18 +59,19 @@ NEMRO_C_API int32_t nemro_formula_set_set_formula(nemro_formula_set* set,
                                                   nemro_error* error);
 /* 1 when the last exchange of this thread ended without a completed formula, else 0. */
 NEMRO_C_API int nemro_formula_set_is_cancel(const nemro_formula_set* set);
-/* The dialogs of this thread's later exchanges: classic (the default) or modern. */
+/* The dialogs of this handle's later exchanges: classic (the default) or modern. */
 enum { NEMRO_STYLE_CLASSIC = 0, NEMRO_STYLE_MODERN = 1 };
 NEMRO_C_API int32_t nemro_formula_set_set_dialog_style(nemro_formula_set* set, int style,
                                                        nemro_error* error);
 /* Where the modern dialogs keep the recently used functions and their sizes (QSettings
  * organization and application; NULL or "" for the host application's own). */
-NEMRO_C_API void nemro_formula_set_set_settings_scope(nemro_formula_set* set,
-                                                      const char* organization,
-                                                      const char* application);
-NEMRO_C_API void nemro_formula_set_clear_recent(nemro_formula_set* set);
+NEMRO_C_API int32_t nemro_formula_set_set_settings_scope(nemro_formula_set* set,
+                                                         const char* organization,
+                                                         const char* application,
+                                                         nemro_error* error);
+NEMRO_C_API int32_t nemro_formula_set_clear_recent(nemro_formula_set* set, nemro_error* error);
 
-/* Sample values of the host's variables for this thread's argument dialogs: count names
+/* Sample values of the host's variables for this handle's argument dialogs: count names
  * and values, each value written as the engine reads a variable's ("8000", "\"文本\"",
  * "True"; other text is a string). They replace the values or callback given before. */
 NEMRO_C_API int32_t nemro_formula_set_set_sample_values(nemro_formula_set* set,
@@ -78,7 +87,7 @@ NEMRO_C_API int16_t nemro_stack_count(const nemro_stack* stack);
 NEMRO_C_API int32_t nemro_stack_push(nemro_stack* stack, const char* formula, nemro_error* error);
 /* *formula receives the top entry, "" on an empty stack. */
 NEMRO_C_API int32_t nemro_stack_pop(nemro_stack* stack, char** formula, nemro_error* error);
-NEMRO_C_API void nemro_stack_remove_all(nemro_stack* stack);
+NEMRO_C_API int32_t nemro_stack_remove_all(nemro_stack* stack, nemro_error* error);
 
 /* Named argument lists. */
 typedef struct nemro_argument_set nemro_argument_set;
@@ -101,20 +110,21 @@ NEMRO_C_API void nemro_answer_set(nemro_answer* answer, const char* text);
 typedef void (*nemro_name_callback)(void* context, const char* name, nemro_answer* answer);
 /* Sample values looked up by the callback instead, which answers with nemro_answer_set
  * or leaves a variable without one; NULL leaves no sample values. */
-NEMRO_C_API void nemro_formula_set_set_sample_callback(nemro_formula_set* set,
-                                                       nemro_name_callback callback, void* context);
+NEMRO_C_API int32_t nemro_formula_set_set_sample_callback(nemro_formula_set* set,
+                                                          nemro_name_callback callback,
+                                                          void* context, nemro_error* error);
 /* *value receives the sample value of name and *found 1, or "" and 0 without one. */
 NEMRO_C_API int32_t nemro_formula_set_sample_value(const nemro_formula_set* set, const char* name,
                                                    char** value, int* found, nemro_error* error);
 typedef struct nemro_expression nemro_expression;
 NEMRO_C_API nemro_expression* nemro_expression_new(void);
 NEMRO_C_API void nemro_expression_free(nemro_expression* expression);
-NEMRO_C_API void nemro_expression_set_variable_callback(nemro_expression* expression,
-                                                        nemro_name_callback callback,
-                                                        void* context);
-NEMRO_C_API void nemro_expression_set_function_callback(nemro_expression* expression,
-                                                        nemro_name_callback callback,
-                                                        void* context);
+NEMRO_C_API int32_t nemro_expression_set_variable_callback(nemro_expression* expression,
+                                                           nemro_name_callback callback,
+                                                           void* context, nemro_error* error);
+NEMRO_C_API int32_t nemro_expression_set_function_callback(nemro_expression* expression,
+                                                           nemro_name_callback callback,
+                                                           void* context, nemro_error* error);
 /* Checks and evaluates formula without showing any message: *text receives the result
  * text and *kind its element kind (8 string, 11 boolean, 14 number). */
 NEMRO_C_API int32_t nemro_expression_evaluate(nemro_expression* expression, const char* formula,
@@ -134,8 +144,9 @@ NEMRO_C_API int32_t nemro_prepared_variable_count(const nemro_prepared* prepared
 /* The name of variable index; the string belongs to the handle. NULL out of range. */
 NEMRO_C_API const char* nemro_prepared_variable(const nemro_prepared* prepared, int32_t index);
 /* Calls of functions that are not built in are answered as nemro_expression's are. */
-NEMRO_C_API void nemro_prepared_set_function_callback(nemro_prepared* prepared,
-                                                      nemro_name_callback callback, void* context);
+NEMRO_C_API int32_t nemro_prepared_set_function_callback(nemro_prepared* prepared,
+                                                         nemro_name_callback callback,
+                                                         void* context, nemro_error* error);
 /* values[i] is variable i's value as a variable callback answers it ("12", "\"text\"",
  * "#7", "True"); a NULL value or one beyond count reads as "". The result as
  * nemro_expression_evaluate gives it for the same answers. */
@@ -146,6 +157,15 @@ NEMRO_C_API int32_t nemro_prepared_evaluate(const nemro_prepared* prepared,
 NEMRO_C_API int32_t nemro_prepared_evaluate_numbers(const nemro_prepared* prepared,
                                                     const double* values, int32_t count,
                                                     char** text, int32_t* kind, nemro_error* error);
+/* The result as a double, without its text being made: the number arithmetic reads the
+ * result as (a boolean 1 or 0, a text that is a number that number); a result that is no
+ * number is error 13. */
+NEMRO_C_API int32_t nemro_prepared_evaluate_to_number(const nemro_prepared* prepared,
+                                                      const char* const* values, int32_t count,
+                                                      double* result, nemro_error* error);
+NEMRO_C_API int32_t nemro_prepared_evaluate_numbers_to_number(const nemro_prepared* prepared,
+                                                              const double* values, int32_t count,
+                                                              double* result, nemro_error* error);
 
 /* Functions that compute beyond the built-in ones. The library of the bundled catalogue
  * (SUM, TEXT, DATE and the rest) is off in nemro_expression until turned on, and on in
@@ -166,7 +186,8 @@ NEMRO_C_API void nemro_result_set(nemro_result* result, int32_t kind, const char
 NEMRO_C_API void nemro_result_fail(nemro_result* result, int32_t number, const char* description);
 typedef void (*nemro_function_callback)(void* context, const nemro_value* arguments, int32_t count,
                                         nemro_result* result);
-NEMRO_C_API void nemro_expression_set_library(nemro_expression* expression, int on);
+NEMRO_C_API int32_t nemro_expression_set_library(nemro_expression* expression, int on,
+                                                 nemro_error* error);
 NEMRO_C_API int32_t nemro_expression_set_now(nemro_expression* expression, const char* time,
                                              nemro_error* error);
 NEMRO_C_API int32_t nemro_expression_register_function(nemro_expression* expression,

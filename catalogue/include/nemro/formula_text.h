@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "nemro/catalogue.h"
+
 namespace nemro {
 
 // NAME(field1,...,fieldN) for the function's catalogue argument count N. Fields are
 // trimmed; fields not given are empty. A function without arguments gives NAME().
 std::string buildFormula(const std::string& functionName, const std::vector<std::string>& fields,
-                         const std::string& path = "");
+                         const CatalogueRef& catalogue = {});
 
 // The modern style's composition: as buildFormula, but the empty optional arguments after
 // the last one that has text or is required are left out: AVERAGE(SALARY), ROUND(3.14159).

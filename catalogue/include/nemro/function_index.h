@@ -1,7 +1,7 @@
 // Search over the functions of a catalogue by name, title, keywords, category title and
 // description; Chinese text also by toneless pinyin, with or without blanks, and by its
 // initials ("sswr" finds 四舍五入); case and width (full-width letters and digits) never
-// count. An index is built once per catalogue file identity and shared read-only.
+// count. An index is built once per catalogue model and shared read-only between threads.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +16,8 @@
 #include "nemro/export.h"
 
 namespace nemro {
+
+class CompletionIndex;
 
 enum class SearchField { Name, Title, Keywords, Category, Description };
 
@@ -52,6 +54,8 @@ class NEMRO_API FunctionIndex {
     struct Data;  // the folded texts and readings, private to the index
 
   private:
+    friend class CompletionIndex;  // ranks functions and declared names together
+
     std::shared_ptr<const Catalogue> catalogue_;
     std::unique_ptr<const Data> data_;
 };
@@ -59,5 +63,8 @@ class NEMRO_API FunctionIndex {
 // The index of the catalogue at path ("" means FormulaSet.xml in GetAppPath()), built once
 // per file identity. Fails as loadCatalogue does, source "loadFunctionIndex".
 NEMRO_API std::shared_ptr<const FunctionIndex> loadFunctionIndex(const std::string& path = "");
+// The index of a catalogue model already read, built once per model.
+NEMRO_API std::shared_ptr<const FunctionIndex> loadFunctionIndex(
+    std::shared_ptr<const Catalogue> catalogue);
 
 }  // namespace nemro

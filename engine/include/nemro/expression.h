@@ -79,6 +79,18 @@ class NEMRO_API CExpElmStack {
 
 // The engine's owner answers calls of unknown functions and variables through this.
 // Every callback defaults to "not handled", which leaves the preset values.
+//
+// UserFunction is asked for a call of a function that is not built in, with its name
+// upper-cased and its arguments (the first on top), and answers a status in Value, which
+// comes preset to "-1" (read without its leading and trailing blanks):
+//   "-1"  no such function: error 35, "错误的自定义函数“NAME”。";
+//   "0"   the call is accepted and yields the string "0" (the formula check's stand-in
+//         for a function the host computes);
+//   "1"   wrong argument count: error 35, "函数“NAME”的参数个数不正确。";
+//   "2"   a required argument left empty: error 35, "函数“NAME”的必选参数不可以为空。";
+//   any other answer: the call is accepted and yields no value.
+// UserVariable answers a variable's value as the engine reads it ("12.5" a number,
+// "True" a boolean, "\"abc\"" a string, "#7" error 7); left empty, it reads as 0.
 class NEMRO_API IExpressionListener {
   public:
     virtual ~IExpressionListener() = default;

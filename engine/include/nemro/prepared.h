@@ -56,6 +56,14 @@ class NEMRO_API CPreparedExpression {
     ExpElement Evaluate(const VariableCallback& Values,
                         IExpressionListener* Listener = nullptr) const;
 
+    // The result as a number, without its text: what Evaluate's result reads as when
+    // arithmetic takes it as an operand (a boolean 1 or 0, a text that is a number that
+    // number); a result that is no number is error 13, and errors are Evaluate's.
+    double EvaluateNumber(std::span<const VariableValue> Values,
+                          IExpressionListener* Listener = nullptr) const;
+    double EvaluateNumber(std::span<const double> Values,
+                          IExpressionListener* Listener = nullptr) const;
+
     struct Form;
 
   private:

@@ -4,8 +4,8 @@
 
 namespace nemro::dialogs {
 
-Exchange classicExchange(std::string catalogue) {
-    return Exchange{FormulaSession(std::move(catalogue)),
+Exchange classicExchange(ExchangeOptions options) {
+    return Exchange{FormulaSession(std::move(options)),
                     [](Exchange& e) -> std::unique_ptr<FlowDialog> {
                         return std::make_unique<frmFormulaSet>(e);
                     },

@@ -10,7 +10,6 @@
 
 #include "nemro/catalogue.h"
 #include "nemro/error.h"
-#include "nemro/formula_state.h"
 #include "nemro/qt_toolkit.h"
 #include "qt_scroll_window.h"
 
@@ -177,7 +176,7 @@ void frmArgumentSet::buildRows() {
     }
     rowsClearOfBar_ = false;
 
-    const std::int16_t n = getArgumentCount(gsFunctionName);
+    const std::int16_t n = getArgumentCount(session().functionName(), session().catalogue());
     static const QIcon icon = formulaIcon();
     int lastTop = kFraArgument0.top;
     for (int i = 1; i <= n; ++i) {
@@ -192,9 +191,12 @@ void frmArgumentSet::buildRows() {
         row.cmd->setObjectName(QString("cmdFormula%1").arg(i));
 
         const auto index = static_cast<std::int16_t>(i);
-        std::string caption = getArgumentPara(gsFunctionName, "Value", index);
-        caption +=
-            getArgumentPara(gsFunctionName, "Required", index) == "True" ? "(必选)" : "(可选)";
+        std::string caption =
+            getArgumentPara(session().functionName(), "Value", index, session().catalogue());
+        caption += getArgumentPara(session().functionName(), "Required", index,
+                                   session().catalogue()) == "True"
+                       ? "(必选)"
+                       : "(可选)";
         row.lbl->setTextFormat(Qt::PlainText);
         row.lbl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         row.lbl->setText(qt::qs(caption));
@@ -243,7 +245,7 @@ void frmArgumentSet::buildRows() {
     // With no rows the template is the last row panel.
     setTwipsGeometry(*picClient_, twipsLeft(*Picture1_), twipsTop(*Picture1_),
                      twipsWidth(*Picture1_), lastTop + kFraArgument0.height + 2 * ty);
-    setWindowTitle(tr(kCaption) + "(" + qt::qs(gsFunctionName) + ")");
+    setWindowTitle(tr(kCaption) + "(" + qt::qs(session().functionName()) + ")");
 }
 
 void frmArgumentSet::fillFromFormerFormula() {
@@ -314,10 +316,14 @@ bool frmArgumentSet::eventFilter(QObject* watched, QEvent* event) {
 void frmArgumentSet::txtArgumentValue_GotFocus(int Index) {
     const auto index = static_cast<std::int16_t>(Index);
     // Read in the catalogue order: Value, Description, Datatype, data type description.
-    const std::string name = getArgumentPara(gsFunctionName, "Value", index);
-    const std::string description = getArgumentPara(gsFunctionName, "Description", index);
-    const std::string datatype = getArgumentPara(gsFunctionName, "Datatype", index);
-    const std::string datatypeDesc = getArgDatatypeDesc(gsFunctionName, name);
+    const std::string name =
+        getArgumentPara(session().functionName(), "Value", index, session().catalogue());
+    const std::string description =
+        getArgumentPara(session().functionName(), "Description", index, session().catalogue());
+    const std::string datatype =
+        getArgumentPara(session().functionName(), "Datatype", index, session().catalogue());
+    const std::string datatypeDesc =
+        getArgDatatypeDesc(session().functionName(), name, session().catalogue());
     lblArgumentDesc_->setText(qt::qs("参数描述：" + description + "\r\n参数类型：" + datatype +
                                      "\r\n类型描述：" + datatypeDesc));
     lblArgumentDesc_->setToolTip(lblArgumentDesc_->text());

@@ -1,5 +1,5 @@
-// frmArgumentSet, the argument entry dialog: one row per argument of gsFunctionName
-// (label, field, formula button) in a scrolling panel, the focused argument's
+// frmArgumentSet, the argument entry dialog: one row per argument of the session's
+// function (label, field, formula button) in a scrolling panel, the focused argument's
 // description below, OK and Cancel.
 #pragma once
 
@@ -22,7 +22,7 @@ class QtScrollWindow;
 class frmArgumentSet final : public FlowDialog {
     Q_OBJECT
   public:
-    // Loads the dialog for gsFunctionName (Form_Load); a failure leaves the constructor.
+    // Loads the dialog for the session's function (Form_Load); a failure leaves the constructor.
     explicit frmArgumentSet(Exchange& exchange);
     ~frmArgumentSet() override;
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-#include "nemro/catalogue.h"
+#include "nemro/classic_lists.h"
 
 namespace nemro::dialogs {
 
@@ -96,15 +96,15 @@ void frmFormulaSet::Form_Load() {
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         list->verticalScrollBar()->setEnabled(false);
     }
-    FillFunctionCategory(metrics_, *categoryList_);
+    FillFunctionCategory(metrics_, *categoryList_, session().catalogue());
 }
 
 void frmFormulaSet::lstFormulaCategory_Click() {
-    FillFunctionName(metrics_, *nameList_, categoryList_->Text());
+    FillFunctionName(metrics_, *nameList_, categoryList_->Text(), session().catalogue());
 }
 
 void frmFormulaSet::lstFormulaName_Click() {
-    GetFunctionInfo(valueLabel_, titleLabel_, nameList_->Text(), "");
+    GetFunctionInfo(valueLabel_, titleLabel_, nameList_->Text(), session().catalogue());
 }
 
 void frmFormulaSet::lstFormulaName_DblClick() {

@@ -1,5 +1,5 @@
-// The public formula service: CFormulaSet opens the formula dialogs, cStack parks
-// formulas while the user nests one function call inside another.
+// The public formula service: CFormulaSet opens the formula dialogs; cStack is a stack of
+// formula texts for the host's own use.
 #pragma once
 
 #include <cstdint>
@@ -19,9 +19,11 @@ enum class DialogStyle { Classic, Modern };
 
 class CFunctionRegistry;  // nemro/functions.h
 
+// Each object keeps its own options (style, settings scope, sample values), so that two
+// objects can serve two forms of one host; isCancel is the thread's.
 class NEMRO_API CFormulaSet {
   public:
-    // The style of this thread's later setFormula calls; classic until set.
+    // The style of this object's later setFormula calls; classic until set.
     void setDialogStyle(DialogStyle style);
     DialogStyle dialogStyle() const;
     // Where the modern dialogs keep the recently used functions and their window sizes
@@ -42,11 +44,11 @@ class NEMRO_API CFormulaSet {
     // an argument comes to: {{"基本工资", "8000"}}, each written as the engine reads a
     // variable's value ("8000", "\"文本\"", "True"; other text is a string) and found
     // without regard to letter case, or a lookup that answers a name or gives none.
-    // For this thread's dialogs; each call replaces the values or lookup given before.
+    // For this object's dialogs; each call replaces the values or lookup given before.
     using SampleValueLookup = std::function<std::optional<std::string>(const std::string& name)>;
     void setSampleValues(const std::map<std::string, std::string>& values);
     void setSampleValues(SampleValueLookup lookup);
-    // The sample value of a variable on this thread, none when the host gave none.
+    // The sample value of a variable, none when the host gave none.
     std::optional<std::string> sampleValue(const std::string& name) const;
 
     // Functions this object's host computes: the modern dialogs' previews and check call
@@ -57,6 +59,9 @@ class NEMRO_API CFormulaSet {
     void setNow(std::optional<double> serial) { now_ = serial; }
 
   private:
+    DialogStyle style_ = DialogStyle::Classic;
+    std::string settingsOrganization_, settingsApplication_;
+    SampleValueLookup samples_;
     std::shared_ptr<CFunctionRegistry> functions_;
     std::optional<double> now_;
 };

@@ -28,7 +28,7 @@ std::string engineValue(const std::string& sample) {
 // value then depends on.
 class PreviewListener final : public IExpressionListener {
   public:
-    PreviewListener(const std::string& catalogue, const SampleValueLookup& samples)
+    PreviewListener(const CatalogueRef& catalogue, const SampleValueLookup& samples)
         : catalogue_(catalogue), samples_(samples) {}
 
     void UserFunction(const std::string& Name, CExpElmStack&, std::string& Value) override {
@@ -57,13 +57,13 @@ class PreviewListener final : public IExpressionListener {
     std::vector<std::string> unset;
 
   private:
-    const std::string& catalogue_;
+    const CatalogueRef& catalogue_;
     const SampleValueLookup& samples_;
     std::unordered_set<std::string> seen_;
 };
 
 PreviewValue evaluate(const std::string& formula, const SampleValueLookup& samples,
-                      const std::string& catalogue, const FunctionSettings& functions) {
+                      const CatalogueRef& catalogue, const FunctionSettings& functions) {
     PreviewValue v;
     PreviewListener listener(catalogue, samples);
     CGNTExpression engine(&listener);
@@ -139,7 +139,7 @@ std::string ArgumentPreview::resultLine() const {
 }
 
 PreviewValue previewValue(const std::string& text, const SampleValueLookup& samples,
-                          const std::string& catalogue, const FunctionSettings& functions) {
+                          const CatalogueRef& catalogue, const FunctionSettings& functions) {
     // The formula holds the field trimmed: a blank field is an empty argument there.
     if (blank(text)) return {};
     return evaluate(text, samples, catalogue, functions);
@@ -153,7 +153,7 @@ std::size_t shownRowCount(const std::vector<bool>& required,
     return std::min(required.size(), last + 1);
 }
 
-ArgumentPreviewer::ArgumentPreviewer(std::string functionName, std::string catalogue,
+ArgumentPreviewer::ArgumentPreviewer(std::string functionName, CatalogueRef catalogue,
                                      SampleValueLookup samples, FunctionSettings functions)
     : functionName_(std::move(functionName)),
       catalogue_(std::move(catalogue)),
@@ -208,7 +208,7 @@ const ArgumentPreview& ArgumentPreviewer::update(const std::vector<std::string>&
 
 ArgumentPreview previewArguments(const std::string& functionName,
                                  const std::vector<std::string>& fields,
-                                 const SampleValueLookup& samples, const std::string& catalogue,
+                                 const SampleValueLookup& samples, const CatalogueRef& catalogue,
                                  const FunctionSettings& functions) {
     ArgumentPreviewer previewer(functionName, catalogue, samples, functions);
     return previewer.update(fields);

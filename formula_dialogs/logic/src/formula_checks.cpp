@@ -1,7 +1,6 @@
 #include "nemro/formula_checks.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <new>
 #include <optional>
 
@@ -20,7 +19,7 @@ namespace {
 // catalogue failure is kept, so that the check can tell it from a formula error.
 class CatalogueFunctions final : public IExpressionListener {
   public:
-    explicit CatalogueFunctions(const std::string& catalogue) : catalogue_(catalogue) {}
+    explicit CatalogueFunctions(const CatalogueRef& catalogue) : catalogue_(catalogue) {}
 
     void UserFunction(const std::string& Name, CExpElmStack&, std::string& Value) override {
         try {
@@ -34,7 +33,7 @@ class CatalogueFunctions final : public IExpressionListener {
     bool failed = false;
 
   private:
-    const std::string& catalogue_;
+    const CatalogueRef& catalogue_;
 };
 
 std::size_t sequenceLength(unsigned char lead) {
@@ -60,12 +59,11 @@ std::string replacePercentS(const std::string& s) {
     return out;
 }
 
-using text::isDigit;
 }  // namespace
 
 std::optional<Diagnostic> diagnoseRequired(const std::string& functionName,
                                            const std::vector<std::string>& fields,
-                                           const std::string& catalogue) {
+                                           const CatalogueRef& catalogue) {
     const std::int16_t n = getArgumentCount(functionName, catalogue);
     for (std::int16_t i = 1; i <= n; ++i) {
         const std::size_t at = static_cast<std::size_t>(i - 1);
@@ -79,7 +77,7 @@ std::optional<Diagnostic> diagnoseRequired(const std::string& functionName,
 }
 
 int checkRequired(const std::string& functionName, const std::vector<std::string>& fields,
-                  const std::string& catalogue) {
+                  const CatalogueRef& catalogue) {
     const auto d = diagnoseRequired(functionName, fields, catalogue);
     if (!d) return 0;
     showDiagnostic(*d);
@@ -94,7 +92,7 @@ bool isLegalFormulaCharacter(std::string_view c) {
            code == 95 || (code >= 97 && code <= 122);
 }
 
-std::string catalogueFunctionStatus(const std::string& name, const std::string& catalogue) {
+std::string catalogueFunctionStatus(const std::string& name, const CatalogueRef& catalogue) {
     return isExistFormulaNoCase(name, catalogue) ? "0" : "-1";
 }
 
@@ -104,19 +102,27 @@ std::string checkedText(const std::string& formula) {
 
 namespace {
 
-std::optional<Diagnostic> diagnose(const std::string& formula, const std::string& catalogue,
+std::optional<Diagnostic> diagnose(const std::string& formula, const CatalogueRef& catalogue,
                                    const FunctionSettings* functions) {
     return trapped(
         "Valdren2.frmFormula.FormulaSyntaxCheck()\\", [&]() -> std::optional<Diagnostic> {
             const auto open = std::count(formula.begin(), formula.end(), '(');
             const auto close = std::count(formula.begin(), formula.end(), ')');
             if (open != close) return formulaErrorDiagnostic("左右括号数目不一致!");
+            std::int32_t units = 0;  // UTF-16 code units before the character
             for (std::size_t i = 0; i < formula.size();) {
                 const std::size_t len = std::min(
                     sequenceLength(static_cast<unsigned char>(formula[i])), formula.size() - i);
                 const std::string_view c(formula.data() + i, len);
-                if (!isLegalFormulaCharacter(c))
-                    return formulaErrorDiagnostic("不得包含非法字符' " + std::string(c) + " '");
+                const std::int32_t width = len == 4 ? 2 : 1;
+                if (!isLegalFormulaCharacter(c)) {
+                    Diagnostic d =
+                        formulaErrorDiagnostic("不得包含非法字符' " + std::string(c) + " '");
+                    d.position = units + 1;
+                    d.length = width;
+                    return d;
+                }
+                units += width;
                 i += len;
             }
             // A formula error is told as Evaluate tells it; a catalogue failure met on the way
@@ -129,7 +135,10 @@ std::optional<Diagnostic> diagnose(const std::string& formula, const std::string
                 return std::nullopt;
             } catch (const NemroError& e) {
                 if (listener.failed) throw;
-                return formulaErrorDiagnostic(e.description());
+                Diagnostic d = formulaErrorDiagnostic(e.description());
+                d.position = e.position();
+                d.length = e.length();
+                return d;
             } catch (const std::bad_alloc&) {
                 return formulaErrorDiagnostic("内存不足。");
             }
@@ -139,84 +148,38 @@ std::optional<Diagnostic> diagnose(const std::string& formula, const std::string
 }  // namespace
 
 std::optional<Diagnostic> diagnoseFormula(const std::string& formula,
-                                          const std::string& catalogue) {
+                                          const CatalogueRef& catalogue) {
     return diagnose(formula, catalogue, nullptr);
 }
 
 std::optional<Diagnostic> diagnoseModernFormula(const std::string& formula,
-                                                const std::string& catalogue,
+                                                const CatalogueRef& catalogue,
                                                 const FunctionSettings& functions) {
     return trapped("frmArgumentSet.CheckFormula()\\",
                    [&] { return diagnose(formula, catalogue, &functions); });
 }
 
-bool FormulaSyntaxCheck(const std::string& formula, const std::string& catalogue) {
+bool FormulaSyntaxCheck(const std::string& formula, const CatalogueRef& catalogue) {
     const auto d = diagnoseFormula(formula, catalogue);
     if (d) showDiagnostic(*d);
     return !d;
 }
 
 std::optional<Diagnostic> diagnoseCheckFormula(const std::string& formula,
-                                               const std::string& catalogue) {
+                                               const CatalogueRef& catalogue) {
     return trapped("frmArgumentSet.CheckFormula()\\",
                    [&] { return diagnoseFormula(formula, catalogue); });
 }
 
-bool checkFormula(const std::string& formula, const std::string& catalogue) {
+bool checkFormula(const std::string& formula, const CatalogueRef& catalogue) {
     const auto d = diagnoseCheckFormula(formula, catalogue);
     if (d) showDiagnostic(*d);
     return !d;
 }
 
 std::string composeFormula(const std::string& functionName, const std::vector<std::string>& fields,
-                           const std::string& catalogue) {
+                           const CatalogueRef& catalogue) {
     return buildFormula(functionName, fields, catalogue);
-}
-
-std::string encodeParked(const ParkedEntry& entry) {
-    char row[16];
-    std::snprintf(row, sizeof row, "%02d", entry.row);
-    std::string text = row;
-    const auto append = [&text](const std::string& piece) {
-        for (char c : piece) {
-            if (c == '|' || c == '\\') text += '\\';
-            text += c;
-        }
-    };
-    // A name opening with a digit would read as part of the row number.
-    if (!entry.functionName.empty() && isDigit(entry.functionName.front())) text += '\\';
-    append(entry.functionName);
-    for (const std::string& field : entry.fields) {
-        text += '|';
-        append(field);
-    }
-    return text;
-}
-
-ParkedEntry decodeParked(const std::string& text) {
-    ParkedEntry entry;
-    std::size_t i = 0;
-    while (i < text.size() && isDigit(text[i]) && i < 9) {
-        entry.row = entry.row * 10 + (text[i] - '0');
-        ++i;
-    }
-    std::string* piece = &entry.functionName;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\\' && i + 1 < text.size()) {
-            *piece += text[++i];
-        } else if (c == '|') {
-            entry.fields.emplace_back();
-            piece = &entry.fields.back();
-        } else {
-            *piece += c;
-        }
-    }
-    return entry;
-}
-
-std::string completionMarker(const std::string& formula) {
-    return "00" + formula;
 }
 
 }  // namespace nemro::dialogs

@@ -14,13 +14,14 @@
 #include <QVBoxLayout>
 
 #include "accessible.h"
+#include "completion_popup.h"
 #include "modern_settings.h"
 #include "nemro/argument_preview.h"
 #include "nemro/catalogue.h"
 #include "nemro/catalogue_model.h"
 #include "nemro/error.h"
 #include "nemro/formula_set.h"
-#include "nemro/formula_state.h"
+#include "nemro/function_index.h"
 #include "nemro/qt_toolkit.h"
 
 namespace nemro::dialogs {
@@ -35,10 +36,6 @@ QString esc(const std::string& s) {
     return qt::qs(s).toHtmlEscaped();
 }
 
-std::optional<std::string> hostSample(const std::string& name) {
-    return CFormulaSet().sampleValue(name);
-}
-
 // Byte offsets of the preview's folding and character positions of the field.
 int charIndex(const std::string& utf8, std::size_t bytes) {
     return static_cast<int>(
@@ -49,7 +46,10 @@ int charIndex(const std::string& utf8, std::size_t bytes) {
 
 frmModernArguments::frmModernArguments(Exchange& exchange)
     : FlowDialog(exchange, false),
-      catalogue_(loadCatalogue(exchange.session.catalogue())),
+      catalogue_(exchange.session.catalogue().snapshot()
+                     ? exchange.session.catalogue().snapshot()
+                     : loadCatalogue(exchange.session.catalogue().path())),
+      completion_(std::make_shared<const CompletionIndex>(loadFunctionIndex(catalogue_))),
       lblPath_(new QLabel(this)),
       rowsPanel_(new QWidget),
       rowsGrid_(new QGridLayout(rowsPanel_)),
@@ -103,7 +103,7 @@ frmModernArguments::frmModernArguments(Exchange& exchange)
     scroll->setMinimumHeight(fm.lineSpacing() * 5);
     setMinimumWidth(fm.horizontalAdvance('M') * 40);
     resize(fm.horizontalAdvance('M') * 56, fm.lineSpacing() * 26);
-    restoreDialogSize(*this, kSizeKey);
+    restoreDialogSize(session().options(), *this, kSizeKey);
 
     pause_.setSingleShot(true);
     pause_.setInterval(kPauseMs);
@@ -144,15 +144,15 @@ void frmModernArguments::clearRows() {
 void frmModernArguments::load(const std::vector<std::string>& fields, int focus, bool former) {
     clearRows();
     previewer_ = std::make_unique<ArgumentPreviewer>(
-        gsFunctionName, session().catalogue(), hostSample,
+        session().functionName(), session().catalogue(), session().options().samples,
         session().modernFunctions().value_or(FunctionSettings::WithLibrary()));
-    setWindowTitle(tr("参数设置") + "(" + qt::qs(gsFunctionName) + ")");
+    setWindowTitle(tr("参数设置") + "(" + qt::qs(session().functionName()) + ")");
     QString path;
     for (const std::string& f : session().nestingPath())
         path += (path.isEmpty() ? "" : " › ") + qt::qs(f);
     lblPath_->setText(path);
 
-    const CatalogueFunction* function = catalogue_->function(gsFunctionName);
+    const CatalogueFunction* function = catalogue_->function(session().functionName());
     const auto& names = previewer_->argumentNames();
     QWidget* previous = nullptr;
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -169,6 +169,8 @@ void frmModernArguments::load(const std::vector<std::string>& fields, int focus,
             auto* completer = new QCompleter(QStringList{"TRUE", "FALSE"}, r.text);
             completer->setCaseSensitivity(Qt::CaseInsensitive);
             r.text->setCompleter(completer);
+        } else {
+            new LineCompleter(*r.text, completion_);
         }
         describe(*r.formula, QString("cmdFormula%1").arg(row),
                  tr("为%1选择公式").arg(qt::qs(names[i])), tr("把另一个函数嵌套到这个参数中"));
@@ -217,7 +219,7 @@ void frmModernArguments::showRows() {
 }
 
 void frmModernArguments::showHelp(int row) {
-    const CatalogueFunction* function = catalogue_->function(gsFunctionName);
+    const CatalogueFunction* function = catalogue_->function(session().functionName());
     const std::size_t i = static_cast<std::size_t>(row - 1);
     if (!previewer_ || i >= previewer_->argumentNames().size()) return;
     QString html = "<b>" + esc(previewer_->argumentNames()[i]) + "</b> " +
@@ -317,7 +319,7 @@ void frmModernArguments::reject() {
 }
 
 void frmModernArguments::done(int result) {
-    saveDialogSize(*this, kSizeKey);
+    saveDialogSize(session().options(), *this, kSizeKey);
     FlowDialog::done(result);
 }
 

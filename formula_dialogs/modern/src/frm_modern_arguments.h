@@ -18,7 +18,8 @@ class QTextBrowser;
 
 namespace nemro {
 struct Catalogue;
-}
+class CompletionIndex;
+}  // namespace nemro
 
 namespace nemro::dialogs {
 
@@ -27,7 +28,7 @@ class ArgumentPreviewer;
 class frmModernArguments final : public FlowDialog {
     Q_OBJECT
   public:
-    // Loads the dialog for gsFunctionName; a failure leaves the constructor.
+    // Loads the dialog for the session's function; a failure leaves the constructor.
     explicit frmModernArguments(Exchange& exchange);
     ~frmModernArguments() override;
 
@@ -49,7 +50,7 @@ class frmModernArguments final : public FlowDialog {
         QLabel* value;
     };
 
-    // Rows for gsFunctionName holding `fields`, or with `former` the former formula's.
+    // Rows for the session's function holding `fields`, or with `former` the former formula's.
     void load(const std::vector<std::string>& fields, int focusRow, bool former = false);
     void clearRows();
     void showRows();
@@ -62,6 +63,7 @@ class frmModernArguments final : public FlowDialog {
     void cmdOK_Click();
 
     std::shared_ptr<const Catalogue> catalogue_;
+    std::shared_ptr<const CompletionIndex> completion_;  // the rows complete as the editor does
     std::unique_ptr<ArgumentPreviewer> previewer_;
     QLabel* lblPath_;
     QWidget* rowsPanel_;

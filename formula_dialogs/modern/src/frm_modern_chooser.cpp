@@ -173,7 +173,9 @@ class HitDelegate final : public QStyledItemDelegate {
 
 frmModernChooser::frmModernChooser(Exchange& exchange)
     : FlowDialog(exchange, false),
-      index_(loadFunctionIndex(exchange.session.catalogue())),
+      index_(exchange.session.catalogue().snapshot()
+                 ? loadFunctionIndex(exchange.session.catalogue().snapshot())
+                 : loadFunctionIndex(exchange.session.catalogue().path())),
       txtSearch_(new QLineEdit(this)),
       lstCategory_(new QListWidget(this)),
       lstFunctions_(new QListView(this)),
@@ -239,7 +241,7 @@ frmModernChooser::frmModernChooser(Exchange& exchange)
     setMinimumSize(minimumSizeHint());
     resize(std::max(minimumWidth(), fm.horizontalAdvance('M') * 60),
            std::max(minimumHeight(), fm.lineSpacing() * 30));
-    restoreDialogSize(*this, kSizeKey);
+    restoreDialogSize(session().options(), *this, kSizeKey);
 
     setTabOrder(txtSearch_, lstCategory_);
     setTabOrder(lstCategory_, lstFunctions_);
@@ -284,7 +286,7 @@ frmModernChooser::frmModernChooser(Exchange& exchange)
     });
 
     // The recent list when there is one, else the catalogue's first category.
-    const bool anyRecent = !recentFunctions().empty();
+    const bool anyRecent = !recentFunctions(session().options()).empty();
     lstCategory_->setCurrentRow(anyRecent || lstCategory_->count() == 1 ? 0 : 1);
     txtSearch_->setFocus();
 }
@@ -302,7 +304,8 @@ void frmModernChooser::showCategory(int row) {
         if (f) hits.push_back(SearchHit{f});
     };
     if (row == 0) {
-        for (const std::string& name : recentFunctions()) add(index_->catalogue().function(name));
+        for (const std::string& name : recentFunctions(session().options()))
+            add(index_->catalogue().function(name));
     } else if (row > 0) {
         const std::string title = qt::ss(lstCategory_->item(row)->text());
         const CatalogueCategory* category = nullptr;
@@ -395,7 +398,7 @@ void frmModernChooser::reject() {
 }
 
 void frmModernChooser::done(int result) {
-    saveDialogSize(*this, kSizeKey);
+    saveDialogSize(session().options(), *this, kSizeKey);
     FlowDialog::done(result);
 }
 

@@ -7,19 +7,22 @@
 #include <string>
 #include <vector>
 
+#include "nemro/formula_session.h"
+
 class QWidget;
 
 namespace nemro::dialogs {
 
-std::unique_ptr<QSettings> modernSettings();
+// The settings of the scope the options name.
+std::unique_ptr<QSettings> modernSettings(const ExchangeOptions& scope);
 
-std::vector<std::string> recentFunctions();
+std::vector<std::string> recentFunctions(const ExchangeOptions& scope);
 // Puts the function first in the recent list.
-void rememberRecentFunction(const std::string& name);
-void clearRecentFunctionList();
+void rememberRecentFunction(const ExchangeOptions& scope, const std::string& name);
+void clearRecentFunctionList(const ExchangeOptions& scope);
 
 // A dialog's size: restored when it opens, saved when it closes.
-void restoreDialogSize(QWidget& dialog, const char* key);
-void saveDialogSize(const QWidget& dialog, const char* key);
+void restoreDialogSize(const ExchangeOptions& scope, QWidget& dialog, const char* key);
+void saveDialogSize(const ExchangeOptions& scope, const QWidget& dialog, const char* key);
 
 }  // namespace nemro::dialogs

@@ -45,10 +45,23 @@ class NEMRO_API NemroError : public std::runtime_error {
         return *this;
     }
 
+    // Where in its formula an engine error lies: the 1-based position in characters
+    // (UTF-16 code units, as "位置：N" of a syntax error counts them) and the length of
+    // the element at fault. 0 when not known.
+    std::int32_t position() const noexcept { return position_; }
+    std::int32_t length() const noexcept { return length_; }
+    NemroError& setPlace(std::int32_t position, std::int32_t length) noexcept {
+        position_ = position;
+        length_ = length;
+        return *this;
+    }
+
   private:
     std::int32_t number_;
     std::string source_;
     std::string description_;
+    std::int32_t position_ = 0;
+    std::int32_t length_ = 0;
 };
 
 // Runs fn on behalf of a trapping routine: a failure passes on with the routine's tag

@@ -2,6 +2,7 @@
 // the command-line tool one that writes to standard error.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -30,6 +31,8 @@ struct Diagnostic {
     std::string title;
     MsgIcon icon = MsgIcon::Critical;
     int row = 0;
+    // Where in the formula the fault lies, as NemroError::position and length give it.
+    std::int32_t position = 0, length = 0;
 };
 
 // The diagnostic of a formula the engine refused: its description under "公式输入有误!".

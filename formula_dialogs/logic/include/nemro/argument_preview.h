@@ -9,8 +9,8 @@
 // cannot compute has no value here: a value whose evaluation makes such a call is
 // `HostComputed` (the engine evaluates every argument, an IF branch not taken included).
 //
-// `catalogue` names the catalogue file; "" is FormulaSet.xml beside the component. A
-// catalogue failure is raised as the checks raise it.
+// `catalogue` is an exchange's snapshot or a catalogue file ("" is FormulaSet.xml beside
+// the component). A catalogue failure is raised as the checks raise it.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "nemro/catalogue.h"
 #include "nemro/functions.h"
 #include "nemro/message_box.h"
 
@@ -67,7 +68,7 @@ struct ArgumentPreview {
 
 // The value of one field's text; an empty or blank text gives nothing.
 PreviewValue previewValue(const std::string& text, const SampleValueLookup& samples = {},
-                          const std::string& catalogue = "",
+                          const CatalogueRef& catalogue = {},
                           const FunctionSettings& functions = FunctionSettings::WithLibrary());
 
 // How many rows to show of a function whose arguments are `required` or not: every row
@@ -81,7 +82,7 @@ std::size_t shownRowCount(const std::vector<bool>& required,
 // the evaluation of one field and of the formula.
 class ArgumentPreviewer {
   public:
-    ArgumentPreviewer(std::string functionName, std::string catalogue = "",
+    ArgumentPreviewer(std::string functionName, CatalogueRef catalogue = {},
                       SampleValueLookup samples = {},
                       FunctionSettings functions = FunctionSettings::WithLibrary());
 
@@ -100,7 +101,7 @@ class ArgumentPreviewer {
 
   private:
     std::string functionName_;
-    std::string catalogue_;
+    CatalogueRef catalogue_;
     SampleValueLookup samples_;
     FunctionSettings functions_;
     std::vector<std::string> names_;
@@ -115,7 +116,7 @@ class ArgumentPreviewer {
 // The same at once, for a caller without a dialog.
 ArgumentPreview previewArguments(
     const std::string& functionName, const std::vector<std::string>& fields,
-    const SampleValueLookup& samples = {}, const std::string& catalogue = "",
+    const SampleValueLookup& samples = {}, const CatalogueRef& catalogue = {},
     const FunctionSettings& functions = FunctionSettings::WithLibrary());
 
 // Typed text with full-width punctuation, letters and digits outside "..." literals

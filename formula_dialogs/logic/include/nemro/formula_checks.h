@@ -1,10 +1,10 @@
-// What the argument dialog's buttons decide, over the field texts: the checks, the
-// formula text and the entries parked on gFormulaStack. Plain C++, without Qt, so
+// What the argument dialog's buttons decide, over the field texts: the checks and the
+// formula text. Plain C++, without Qt, so
 // that the command-line tool and the tests run the checks as OK does; the dialog
 // only shows what these return.
 //
-// `catalogue` names the catalogue file the queries read; "" is FormulaSet.xml beside
-// the component, as the dialogs use it.
+// `catalogue` is what the queries read: an exchange's snapshot, or a catalogue file ("" is
+// FormulaSet.xml beside the component).
 #pragma once
 
 #include <optional>
@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "nemro/catalogue.h"
 #include "nemro/functions.h"
 #include "nemro/message_box.h"
 
@@ -21,27 +22,27 @@ namespace nemro::dialogs {
 // row; none when every required field has text. Fields beyond `fields` count as empty.
 std::optional<Diagnostic> diagnoseRequired(const std::string& functionName,
                                            const std::vector<std::string>& fields,
-                                           const std::string& catalogue = "");
+                                           const CatalogueRef& catalogue = {});
 // The same, shown; the row (from 1) at fault, 0 when none.
 int checkRequired(const std::string& functionName, const std::vector<std::string>& fields,
-                  const std::string& catalogue = "");
+                  const CatalogueRef& catalogue = {});
 
 // Brackets, characters and the engine's evaluation: the message of the first check that
 // fails, none when the formula passes. A failure the check cannot judge (the catalogue,
 // say) is raised, whatever its number, so that the user always learns of it.
 std::optional<Diagnostic> diagnoseFormula(const std::string& formula,
-                                          const std::string& catalogue = "");
+                                          const CatalogueRef& catalogue = {});
 // The modern style's check as OK runs it: the same, with the engine computing the library
 // and the host's registered functions as `functions` say.
 std::optional<Diagnostic> diagnoseModernFormula(const std::string& formula,
-                                                const std::string& catalogue,
+                                                const CatalogueRef& catalogue,
                                                 const FunctionSettings& functions);
 // diagnoseFormula as the argument dialog's OK runs it, under that routine's tag.
 std::optional<Diagnostic> diagnoseCheckFormula(const std::string& formula,
-                                               const std::string& catalogue = "");
+                                               const CatalogueRef& catalogue = {});
 // The same, shown; false when a check failed.
-bool checkFormula(const std::string& formula, const std::string& catalogue = "");
-bool FormulaSyntaxCheck(const std::string& formula, const std::string& catalogue = "");
+bool checkFormula(const std::string& formula, const CatalogueRef& catalogue = {});
+bool FormulaSyntaxCheck(const std::string& formula, const CatalogueRef& catalogue = {});
 
 // The text the check hands the engine: "%s" in any letter case becomes "1".
 std::string checkedText(const std::string& formula);
@@ -51,24 +52,10 @@ bool isLegalFormulaCharacter(std::string_view character);
 
 // The answer to the engine's call of a function it does not know: "0" when the
 // catalogue has the function (its name in any letter case), "-1" otherwise.
-std::string catalogueFunctionStatus(const std::string& name, const std::string& catalogue = "");
+std::string catalogueFunctionStatus(const std::string& name, const CatalogueRef& catalogue = {});
 
 // The formula text of the function with the given field texts.
 std::string composeFormula(const std::string& functionName, const std::vector<std::string>& fields,
-                           const std::string& catalogue = "");
-
-// A nesting level parked on gFormulaStack: the row of the formula button, the function
-// and its field texts. Written as the row (two digits at least), the name and "|"
-// before each field; a "|" or "\" inside a text, and a digit opening the name, is
-// written with a "\" before it, so that any text comes back exactly.
-struct ParkedEntry {
-    int row = 0;
-    std::string functionName;
-    std::vector<std::string> fields;
-};
-std::string encodeParked(const ParkedEntry& entry);
-ParkedEntry decodeParked(const std::string& text);
-// What OK pushes before it looks at the stack: "00" and the formula.
-std::string completionMarker(const std::string& formula);
+                           const CatalogueRef& catalogue = {});
 
 }  // namespace nemro::dialogs

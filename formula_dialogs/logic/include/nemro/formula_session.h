@@ -1,7 +1,10 @@
 // The exchange of setFormula as plain C++: what the chooser's and the argument dialog's
-// buttons do to the module state and gFormulaStack, and what is to be shown next. The
-// dialogs of either style are views: they report what the user did and show the step
-// the session names, so nesting, Cancel and the result rules are the same in both.
+// buttons do, and what is to be shown next. The session owns the whole exchange: the
+// function being edited, the outer levels parked while the user nests calls, the former
+// formula, the catalogue snapshot every dialog of the exchange reads and the host's
+// options. The dialogs of either style are views: they report what the user did and
+// show the step the session names, so nesting, Cancel and the result rules are the same
+// in both.
 //
 // A step that opens another dialog takes a function that loads it (the view's factory
 // of its style). It is called where the exchange has always loaded that dialog, so that
@@ -13,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "nemro/argument_preview.h"
+#include "nemro/catalogue.h"
 #include "nemro/functions.h"
 #include "nemro/message_box.h"
 
@@ -20,11 +25,13 @@ namespace nemro::dialogs {
 
 enum class Step { Chooser, Arguments, Done };
 
-// The argument level to show when the inner call of a nested formula is done.
+// A level of the exchange: a function, its field texts and the row whose formula button
+// nested (to focus when the level is shown again).
 struct OuterLevel {
     std::string functionName;
-    std::vector<std::string> fields;  // the inner formula already added to fields[row - 1]
-    int row = 0;                      // the row whose formula button nested, to focus
+    std::vector<std::string>
+        fields;  // back from a nested call: its formula added to fields[row - 1]
+    int row = 0;
 };
 
 // What the argument dialog's OK led to.
@@ -34,17 +41,23 @@ struct OkOutcome {
     std::optional<OuterLevel> outer;    // set when back at the outer level
 };
 
+// What the host set on its CFormulaSet for the exchange.
+struct ExchangeOptions {
+    std::string catalogue;  // the catalogue file; "" is the component's own
+    // Where the modern dialogs keep what they remember (QSettings); "" is the host's name.
+    std::string settingsOrganization, settingsApplication;
+    SampleValueLookup samples;  // the host's sample values, none when not set
+};
+
 class FormulaSession {
   public:
-    // `catalogue` is the file the queries and checks read; "" is the component's own.
-    explicit FormulaSession(std::string catalogue = "") : catalogue_(std::move(catalogue)) {}
+    explicit FormulaSession(ExchangeOptions options = {});
 
     using Load = std::function<void()>;
 
-    // Starts setFormula and loads its first dialog: the argument dialog of the former
-    // formula's function when one is given or kept from an earlier call (re-editing),
-    // the chooser otherwise. A failed load drops the former formula, so that it does not
-    // come back in the next call, and is passed on.
+    // Starts setFormula: takes the catalogue snapshot and loads the first dialog, the
+    // argument dialog of the former formula's function when one is given (re-editing),
+    // the chooser otherwise. A failed load drops the former formula and is passed on.
     Step start(const std::string& formerFormula, const std::function<void(Step)>& load);
     // The former formula's argument texts for a dialog of rowCount rows, consumed once;
     // empty when there is none. More texts than rows is an error, as when loading fails.
@@ -61,14 +74,22 @@ class FormulaSession {
     // Cancel or Esc in either dialog, at any level: the exchange ends without a formula.
     void cancel();
 
-    // The functions of the levels parked for nested calls, outermost first, and the
-    // current one last: IF, ROUND, ABS.
+    // The function whose arguments are being set.
+    const std::string& functionName() const { return functionName_; }
+    // The levels parked for nested calls.
+    std::size_t depth() const { return parked_.size(); }
+    // Their functions, outermost first, and the current one last: IF, ROUND, ABS.
     std::vector<std::string> nestingPath() const;
 
-    // What setFormula returns once no dialog is left; also sets isCancel.
-    std::string finish();
+    // Whether the outermost OK completed a formula.
+    bool completed() const { return completed_; }
+    // What setFormula returns once no dialog is left: the formula, or "" without one.
+    std::string finish() const { return completed_ ? result_ : std::string(); }
 
-    const std::string& catalogue() const { return catalogue_; }
+    // The snapshot taken at the start, or the file when it could not be read then (each
+    // query then fails as it reads the file, under its own tag).
+    const CatalogueRef& catalogue() const { return catalogue_; }
+    const ExchangeOptions& options() const { return options_; }
 
     // The modern style's exchange: its previews and OK's check compute the library and
     // the host's registered functions as `functions` say. The classic check computes none.
@@ -76,7 +97,13 @@ class FormulaSession {
     const std::optional<FunctionSettings>& modernFunctions() const { return modern_; }
 
   private:
-    std::string catalogue_;
+    ExchangeOptions options_;
+    CatalogueRef catalogue_;
+    std::string functionName_;
+    std::vector<OuterLevel> parked_;  // outermost first
+    std::string formerFormula_;
+    std::string result_;
+    bool completed_ = false;
     std::optional<FunctionSettings> modern_;
 };
 
