@@ -2,6 +2,7 @@
 
 #include "dialog_flow.h"
 #include "modern_settings.h"
+#include "nemro/functions.h"
 #include "nemro/qt_toolkit.h"
 
 namespace nemro {
@@ -31,6 +32,12 @@ std::string CFormulaSet::setFormula(const std::string& sFormerFormula) {
                                      ? dialogs::modernExchange(std::move(options))
                                      : dialogs::classicExchange(std::move(options));
     tIsCancel = false;
+    if (style_ == DialogStyle::Modern) {
+        FunctionSettings functions = FunctionSettings::WithLibrary();
+        functions.Now = now_;
+        functions.Functions = functions_;
+        exchange.session.setModernFunctions(std::move(functions));
+    }
     std::unique_ptr<dialogs::FlowDialog> first;
     try {
         exchange.session.start(
@@ -43,6 +50,11 @@ std::string CFormulaSet::setFormula(const std::string& sFormerFormula) {
     dialogs::runDialogs(std::move(first));
     tIsCancel = !exchange.session.completed();
     return exchange.session.finish();
+}
+
+CFunctionRegistry& CFormulaSet::registeredFunctions() {
+    if (!functions_) functions_ = std::make_shared<CFunctionRegistry>();
+    return *functions_;
 }
 
 bool CFormulaSet::isCancel() const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,8 @@ namespace nemro {
 // The dialogs setFormula shows: the classic chooser and argument dialog, or the modern
 // ones (search, recently used, help). Both run the same exchange.
 enum class DialogStyle { Classic, Modern };
+
+class CFunctionRegistry;  // nemro/functions.h
 
 // Each object keeps its own options (style, settings scope, sample values), so that two
 // objects can serve two forms of one host; isCancel is the thread's.
@@ -48,10 +51,19 @@ class NEMRO_API CFormulaSet {
     // The sample value of a variable, none when the host gave none.
     std::optional<std::string> sampleValue(const std::string& name) const;
 
+    // Functions this object's host computes: the modern dialogs' previews and check call
+    // them (over the library's function of the same name); the classic dialogs answer
+    // them from the catalogue. TODAY() and NOW() there as of `setNow` (a serial number,
+    // nemro/functions.h), the local time when none is set.
+    CFunctionRegistry& registeredFunctions();
+    void setNow(std::optional<double> serial) { now_ = serial; }
+
   private:
     DialogStyle style_ = DialogStyle::Classic;
     std::string settingsOrganization_, settingsApplication_;
     SampleValueLookup samples_;
+    std::shared_ptr<CFunctionRegistry> functions_;
+    std::optional<double> now_;
 };
 
 class NEMRO_API cStack {

@@ -63,10 +63,11 @@ class PreviewListener final : public IExpressionListener {
 };
 
 PreviewValue evaluate(const std::string& formula, const SampleValueLookup& samples,
-                      const CatalogueRef& catalogue) {
+                      const CatalogueRef& catalogue, const FunctionSettings& functions) {
     PreviewValue v;
     PreviewListener listener(catalogue, samples);
     CGNTExpression engine(&listener);
+    engine.setFunctions(functions);
     try {
         const ExpElement r = engine.EvaluateOrThrow(checkedText(formula));
         if (listener.hostCalls) {
@@ -138,10 +139,10 @@ std::string ArgumentPreview::resultLine() const {
 }
 
 PreviewValue previewValue(const std::string& text, const SampleValueLookup& samples,
-                          const CatalogueRef& catalogue) {
+                          const CatalogueRef& catalogue, const FunctionSettings& functions) {
     // The formula holds the field trimmed: a blank field is an empty argument there.
     if (blank(text)) return {};
-    return evaluate(text, samples, catalogue);
+    return evaluate(text, samples, catalogue, functions);
 }
 
 std::size_t shownRowCount(const std::vector<bool>& required,
@@ -153,10 +154,11 @@ std::size_t shownRowCount(const std::vector<bool>& required,
 }
 
 ArgumentPreviewer::ArgumentPreviewer(std::string functionName, CatalogueRef catalogue,
-                                     SampleValueLookup samples)
+                                     SampleValueLookup samples, FunctionSettings functions)
     : functionName_(std::move(functionName)),
       catalogue_(std::move(catalogue)),
-      samples_(std::move(samples)) {
+      samples_(std::move(samples)),
+      functions_(std::move(functions)) {
     const std::int16_t n = getArgumentCount(functionName_, catalogue_);
     for (std::int16_t i = 1; i <= n; ++i) {
         names_.push_back(getArgumentPara(functionName_, "Value", i, catalogue_));
@@ -180,7 +182,7 @@ const ArgumentPreview& ArgumentPreviewer::update(const std::vector<std::string>&
     f.resize(names_.size());
     for (std::size_t i = 0; i < f.size(); ++i) {
         if (evaluated_[i] && texts_[i] == f[i]) continue;
-        preview_.rows[i] = previewValue(f[i], samples_, catalogue_);
+        preview_.rows[i] = previewValue(f[i], samples_, catalogue_, functions_);
         texts_[i] = f[i];
         evaluated_[i] = true;
     }
@@ -194,9 +196,11 @@ const ArgumentPreview& ArgumentPreviewer::update(const std::vector<std::string>&
         requiredEmpty = requiredEmpty || (required_[i] && f[i].empty());
     preview_.message =
         requiredEmpty ? diagnoseRequired(functionName_, f, catalogue_) : std::nullopt;
-    if (!preview_.message) preview_.message = diagnoseFormula(preview_.formula, catalogue_);
-    preview_.result =
-        preview_.message ? PreviewValue{} : evaluate(preview_.formula, samples_, catalogue_);
+    if (!preview_.message)
+        preview_.message = diagnoseModernFormula(preview_.formula, catalogue_, functions_);
+    preview_.result = preview_.message
+                          ? PreviewValue{}
+                          : evaluate(preview_.formula, samples_, catalogue_, functions_);
     resultFields_ = std::move(f);
     haveResult_ = true;
     return preview_;
@@ -204,8 +208,9 @@ const ArgumentPreview& ArgumentPreviewer::update(const std::vector<std::string>&
 
 ArgumentPreview previewArguments(const std::string& functionName,
                                  const std::vector<std::string>& fields,
-                                 const SampleValueLookup& samples, const CatalogueRef& catalogue) {
-    ArgumentPreviewer previewer(functionName, catalogue, samples);
+                                 const SampleValueLookup& samples, const CatalogueRef& catalogue,
+                                 const FunctionSettings& functions) {
+    ArgumentPreviewer previewer(functionName, catalogue, samples, functions);
     return previewer.update(fields);
 }
 

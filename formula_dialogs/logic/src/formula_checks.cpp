@@ -100,8 +100,10 @@ std::string checkedText(const std::string& formula) {
     return replacePercentS(formula);
 }
 
-std::optional<Diagnostic> diagnoseFormula(const std::string& formula,
-                                          const CatalogueRef& catalogue) {
+namespace {
+
+std::optional<Diagnostic> diagnose(const std::string& formula, const CatalogueRef& catalogue,
+                                   const FunctionSettings* functions) {
     return trapped(
         "Valdren2.frmFormula.FormulaSyntaxCheck()\\", [&]() -> std::optional<Diagnostic> {
             const auto open = std::count(formula.begin(), formula.end(), '(');
@@ -127,6 +129,7 @@ std::optional<Diagnostic> diagnoseFormula(const std::string& formula,
             // is no formula error and is passed on.
             CatalogueFunctions listener(catalogue);
             CGNTExpression objExp(&listener);
+            if (functions) objExp.setFunctions(*functions);
             try {
                 objExp.EvaluateOrThrow(replacePercentS(formula));
                 return std::nullopt;
@@ -140,6 +143,20 @@ std::optional<Diagnostic> diagnoseFormula(const std::string& formula,
                 return formulaErrorDiagnostic("内存不足。");
             }
         });
+}
+
+}  // namespace
+
+std::optional<Diagnostic> diagnoseFormula(const std::string& formula,
+                                          const CatalogueRef& catalogue) {
+    return diagnose(formula, catalogue, nullptr);
+}
+
+std::optional<Diagnostic> diagnoseModernFormula(const std::string& formula,
+                                                const CatalogueRef& catalogue,
+                                                const FunctionSettings& functions) {
+    return trapped("frmArgumentSet.CheckFormula()\\",
+                   [&] { return diagnose(formula, catalogue, &functions); });
 }
 
 bool FormulaSyntaxCheck(const std::string& formula, const CatalogueRef& catalogue) {

@@ -109,7 +109,9 @@ OkOutcome FormulaSession::ok(const std::vector<std::string>& fields) {
     OkOutcome outcome;
     if ((outcome.refusal = diagnoseRequired(functionName_, fields, catalogue_))) return outcome;
     const std::string f = composeFormula(functionName_, fields, catalogue_);
-    if ((outcome.refusal = diagnoseCheckFormula(f, catalogue_))) return outcome;
+    outcome.refusal = modern_ ? diagnoseModernFormula(f, catalogue_, *modern_)
+                              : diagnoseCheckFormula(f, catalogue_);
+    if (outcome.refusal) return outcome;
 
     if (parked_.empty()) {
         result_ = f;

@@ -2,8 +2,9 @@
 // field's own text, the formula OK would return and its result or the message OK would
 // show now, which rows to show, and the folding of full-width input to ASCII.
 //
-// Values come from the component's engine as the formula check evaluates: functions the
-// engine does not know are answered from the catalogue, variables from the host's sample
+// Values come from the component's engine as the modern check evaluates, the library and
+// the host's registered functions computing (`functions`): other functions are answered
+// from the catalogue, variables from the host's sample
 // values; a variable without one counts as 0. A call the catalogue accepts but the engine
 // cannot compute has no value here: a value whose evaluation makes such a call is
 // `HostComputed` (the engine evaluates every argument, an IF branch not taken included).
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "nemro/catalogue.h"
+#include "nemro/functions.h"
 #include "nemro/message_box.h"
 
 namespace nemro::dialogs {
@@ -66,7 +68,8 @@ struct ArgumentPreview {
 
 // The value of one field's text; an empty or blank text gives nothing.
 PreviewValue previewValue(const std::string& text, const SampleValueLookup& samples = {},
-                          const CatalogueRef& catalogue = {});
+                          const CatalogueRef& catalogue = {},
+                          const FunctionSettings& functions = FunctionSettings::WithLibrary());
 
 // How many rows to show of a function whose arguments are `required` or not: every row
 // up to the last that has text or is required, and one empty optional row after it, up
@@ -80,7 +83,8 @@ std::size_t shownRowCount(const std::vector<bool>& required,
 class ArgumentPreviewer {
   public:
     ArgumentPreviewer(std::string functionName, CatalogueRef catalogue = {},
-                      SampleValueLookup samples = {});
+                      SampleValueLookup samples = {},
+                      FunctionSettings functions = FunctionSettings::WithLibrary());
 
     const std::string& functionName() const { return functionName_; }
     // The arguments' names and whether each is required, in catalogue order.
@@ -99,6 +103,7 @@ class ArgumentPreviewer {
     std::string functionName_;
     CatalogueRef catalogue_;
     SampleValueLookup samples_;
+    FunctionSettings functions_;
     std::vector<std::string> names_;
     std::vector<bool> required_;
     std::vector<std::string> texts_;  // the texts the kept rows were evaluated for
@@ -109,10 +114,10 @@ class ArgumentPreviewer {
 };
 
 // The same at once, for a caller without a dialog.
-ArgumentPreview previewArguments(const std::string& functionName,
-                                 const std::vector<std::string>& fields,
-                                 const SampleValueLookup& samples = {},
-                                 const CatalogueRef& catalogue = {});
+ArgumentPreview previewArguments(
+    const std::string& functionName, const std::vector<std::string>& fields,
+    const SampleValueLookup& samples = {}, const CatalogueRef& catalogue = {},
+    const FunctionSettings& functions = FunctionSettings::WithLibrary());
 
 // Typed text with full-width punctuation, letters and digits outside "..." literals
 // turned into ASCII; `cursor` is a byte offset into the text and moves with it.

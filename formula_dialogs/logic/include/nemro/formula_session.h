@@ -18,6 +18,7 @@
 
 #include "nemro/argument_preview.h"
 #include "nemro/catalogue.h"
+#include "nemro/functions.h"
 #include "nemro/message_box.h"
 
 namespace nemro::dialogs {
@@ -110,6 +111,11 @@ class FormulaSession {
     const CatalogueRef& catalogue() const { return catalogue_; }
     const ExchangeOptions& options() const { return options_; }
 
+    // The modern style's exchange: its previews and OK's check compute the library and
+    // the host's registered functions as `functions` say. The classic check computes none.
+    void setModernFunctions(FunctionSettings functions) { modern_ = std::move(functions); }
+    const std::optional<FunctionSettings>& modernFunctions() const { return modern_; }
+
   private:
     ExchangeOptions options_;
     CatalogueRef catalogue_;
@@ -119,6 +125,7 @@ class FormulaSession {
     std::optional<EditorText> editorText_;
     std::string result_;
     bool completed_ = false;
+    std::optional<FunctionSettings> modern_;
 };
 
 }  // namespace nemro::dialogs
