@@ -9,20 +9,21 @@
 #include "nemro/error.h"
 #include "nemro/expression.h"
 #include "nemro/formula_checks.h"
+#include "nemro/formula_text.h"
+#include "nemro/modern_check.h"
 #include "nemro/text.h"
 
 namespace nemro::dialogs {
 
-namespace {
-
-// A sample value as the engine reads a variable's answer; plain text is a string.
-std::string engineValue(const std::string& sample) {
+std::string sampleEngineText(const std::string& sample) {
     const std::string v(text::trimBlanks(sample));
     if (v.empty() || CGNTExpression::IsString(v) || CGNTExpression::IsDecimal(v) ||
         CGNTExpression::IsBoolean(v) || v.front() == '#')
         return v;
     return CGNTExpression::StrVal2Exp(sample);
 }
+
+namespace {
 
 // Answers functions as the check does and variables from the samples, and notes what the
 // value then depends on.
@@ -45,7 +46,7 @@ class PreviewListener final : public IExpressionListener {
     void UserVariable(const std::string& Name, std::string& Value) override {
         if (samples_) {
             if (const std::optional<std::string> sample = samples_(Name)) {
-                Value = engineValue(*sample);
+                Value = sampleEngineText(*sample);
                 return;
             }
         }
@@ -153,10 +154,12 @@ std::size_t shownRowCount(const std::vector<bool>& required,
 }
 
 ArgumentPreviewer::ArgumentPreviewer(std::string functionName, CatalogueRef catalogue,
-                                     SampleValueLookup samples)
+                                     SampleValueLookup samples,
+                                     std::shared_ptr<const FieldSet> fields)
     : functionName_(std::move(functionName)),
       catalogue_(std::move(catalogue)),
-      samples_(std::move(samples)) {
+      samples_(modernSamples({catalogue_, fields, std::move(samples)})),
+      fields_(std::move(fields)) {
     const std::int16_t n = getArgumentCount(functionName_, catalogue_);
     for (std::int16_t i = 1; i <= n; ++i) {
         names_.push_back(getArgumentPara(functionName_, "Value", i, catalogue_));
@@ -186,7 +189,7 @@ const ArgumentPreview& ArgumentPreviewer::update(const std::vector<std::string>&
     }
     if (haveResult_ && resultFields_ == f) return preview_;
     // What OK does, in its order: the required fields, the composition, the check.
-    preview_.formula = composeFormula(functionName_, f, catalogue_);
+    preview_.formula = buildModernFormula(functionName_, f, required_);
     // The check reads the catalogue for every argument; the flags read once tell whether
     // it would find an empty required field, so that it runs only to word the message.
     bool requiredEmpty = false;
@@ -194,7 +197,8 @@ const ArgumentPreview& ArgumentPreviewer::update(const std::vector<std::string>&
         requiredEmpty = requiredEmpty || (required_[i] && f[i].empty());
     preview_.message =
         requiredEmpty ? diagnoseRequired(functionName_, f, catalogue_) : std::nullopt;
-    if (!preview_.message) preview_.message = diagnoseFormula(preview_.formula, catalogue_);
+    if (!preview_.message)
+        preview_.message = diagnoseModernCheck(preview_.formula, {catalogue_, fields_, samples_});
     preview_.result =
         preview_.message ? PreviewValue{} : evaluate(preview_.formula, samples_, catalogue_);
     resultFields_ = std::move(f);
@@ -204,8 +208,9 @@ const ArgumentPreview& ArgumentPreviewer::update(const std::vector<std::string>&
 
 ArgumentPreview previewArguments(const std::string& functionName,
                                  const std::vector<std::string>& fields,
-                                 const SampleValueLookup& samples, const CatalogueRef& catalogue) {
-    ArgumentPreviewer previewer(functionName, catalogue, samples);
+                                 const SampleValueLookup& samples, const CatalogueRef& catalogue,
+                                 std::shared_ptr<const FieldSet> declared) {
+    ArgumentPreviewer previewer(functionName, catalogue, samples, std::move(declared));
     return previewer.update(fields);
 }
 

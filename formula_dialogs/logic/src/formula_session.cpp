@@ -10,8 +10,8 @@
 
 namespace nemro::dialogs {
 
-FormulaSession::FormulaSession(ExchangeOptions options)
-    : options_(std::move(options)), catalogue_(options_.catalogue) {}
+FormulaSession::FormulaSession(ExchangeOptions options, Composition composition)
+    : options_(std::move(options)), composition_(composition), catalogue_(options_.catalogue) {}
 
 Step FormulaSession::start(const std::string& formerFormula,
                            const std::function<void(Step)>& load) {
@@ -72,8 +72,18 @@ void FormulaSession::nest(int row, std::vector<std::string> fields, const Load& 
 OkOutcome FormulaSession::ok(const std::vector<std::string>& fields) {
     OkOutcome outcome;
     if ((outcome.refusal = diagnoseRequired(functionName_, fields, catalogue_))) return outcome;
-    const std::string f = composeFormula(functionName_, fields, catalogue_);
-    if ((outcome.refusal = diagnoseCheckFormula(f, catalogue_))) return outcome;
+    std::string f;
+    if (composition_ == Composition::Modern) {
+        std::vector<bool> required;
+        const std::int16_t n = getArgumentCount(functionName_, catalogue_);
+        for (std::int16_t i = 1; i <= n; ++i)
+            required.push_back(getArgumentPara(functionName_, "Required", i, catalogue_) == "True");
+        f = buildModernFormula(functionName_, fields, required);
+        if ((outcome.refusal = diagnoseModernCheck(f, modernContext()))) return outcome;
+    } else {
+        f = composeFormula(functionName_, fields, catalogue_);
+        if ((outcome.refusal = diagnoseCheckFormula(f, catalogue_))) return outcome;
+    }
 
     if (parked_.empty()) {
         result_ = f;

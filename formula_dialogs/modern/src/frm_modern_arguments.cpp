@@ -144,7 +144,8 @@ void frmModernArguments::clearRows() {
 void frmModernArguments::load(const std::vector<std::string>& fields, int focus, bool former) {
     clearRows();
     previewer_ = std::make_unique<ArgumentPreviewer>(
-        session().functionName(), session().catalogue(), session().options().samples);
+        session().functionName(), session().catalogue(), session().options().samples,
+        session().options().fields);
     setWindowTitle(tr("参数设置") + "(" + qt::qs(session().functionName()) + ")");
     QString path;
     for (const std::string& f : session().nestingPath())

@@ -6,7 +6,7 @@
 namespace nemro::dialogs {
 
 Exchange modernExchange(ExchangeOptions options) {
-    return Exchange{FormulaSession(std::move(options)),
+    return Exchange{FormulaSession(std::move(options), Composition::Modern),
                     [](Exchange& e) -> std::unique_ptr<FlowDialog> {
                         return std::make_unique<frmModernChooser>(e);
                     },

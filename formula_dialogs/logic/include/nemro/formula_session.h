@@ -18,7 +18,9 @@
 
 #include "nemro/argument_preview.h"
 #include "nemro/catalogue.h"
+#include "nemro/field_set.h"
 #include "nemro/message_box.h"
+#include "nemro/modern_check.h"
 
 namespace nemro::dialogs {
 
@@ -46,11 +48,18 @@ struct ExchangeOptions {
     // Where the modern dialogs keep what they remember (QSettings); "" is the host's name.
     std::string settingsOrganization, settingsApplication;
     SampleValueLookup samples;  // the host's sample values, none when not set
+    // The host's declared names; their samples take the place of `samples` for them.
+    std::shared_ptr<const FieldSet> fields;
 };
+
+// How OK composes and checks: the classic composition and check, or the modern ones
+// (trailing empty optional arguments left out, checkModernFormula).
+enum class Composition { Classic, Modern };
 
 class FormulaSession {
   public:
-    explicit FormulaSession(ExchangeOptions options = {});
+    explicit FormulaSession(ExchangeOptions options = {},
+                            Composition composition = Composition::Classic);
 
     using Load = std::function<void()>;
 
@@ -89,9 +98,15 @@ class FormulaSession {
     // query then fails as it reads the file, under its own tag).
     const CatalogueRef& catalogue() const { return catalogue_; }
     const ExchangeOptions& options() const { return options_; }
+    Composition composition() const { return composition_; }
+    // What the modern check reads in this exchange.
+    ModernCheckContext modernContext() const {
+        return {catalogue_, options_.fields, options_.samples};
+    }
 
   private:
     ExchangeOptions options_;
+    Composition composition_;
     CatalogueRef catalogue_;
     std::string functionName_;
     std::vector<OuterLevel> parked_;  // outermost first
