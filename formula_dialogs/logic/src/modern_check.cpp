@@ -21,7 +21,11 @@ std::u32string codePoints(std::string_view s) {
     std::u32string out;
     for (std::size_t i = 0; i < s.size();) {
         const auto lead = static_cast<unsigned char>(s[i]);
-        const std::size_t n = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 1;
+        const std::size_t n = lead < 0x80             ? 1
+                              : (lead & 0xE0) == 0xC0 ? 2
+                              : (lead & 0xF0) == 0xE0 ? 3
+                              : (lead & 0xF8) == 0xF0 ? 4
+                                                      : 1;
         char32_t c = n == 1 ? lead : lead & (0x7F >> n);
         for (std::size_t k = 1; k < n && i + k < s.size(); ++k)
             c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
@@ -78,10 +82,10 @@ Place placeOf(const std::string& formula, const std::string& name) {
     std::int32_t characters = 0, units = 0;
     bool literal = false;
     for (std::size_t i = 0; i < formula.size();) {
-        const bool starts = !literal && !delimiter(formula[i]) &&
-                            (i == 0 || delimiter(formula[i - 1])) &&
-                            formula.compare(i, name.size(), name) == 0 &&
-                            (i + name.size() == formula.size() || delimiter(formula[i + name.size()]));
+        const bool starts =
+            !literal && !delimiter(formula[i]) && (i == 0 || delimiter(formula[i - 1])) &&
+            formula.compare(i, name.size(), name) == 0 &&
+            (i + name.size() == formula.size() || delimiter(formula[i + name.size()]));
         if (starts) {
             const std::u32string cs = codePoints(name);
             place.characters = characters + 1;
@@ -158,8 +162,8 @@ struct Finding {
 // The check's values: a declared name's as the previews have it; any other name counts 0,
 // whatever sample the host gave it, as the classic check counts it.
 SampleValueLookup checkedSamples(const ModernCheckContext& ctx) {
-    return [fields = ctx.fields, all = modernSamples(ctx)](
-               const std::string& name) -> std::optional<std::string> {
+    return [fields = ctx.fields,
+            all = modernSamples(ctx)](const std::string& name) -> std::optional<std::string> {
         if (fields && fields->find(name)) return all(name);
         return std::nullopt;
     };
@@ -203,8 +207,9 @@ std::optional<Finding> find(const std::string& formula, const ModernCheckContext
                     f.message += "，是否应为“" + likely->name + "”？";
                 else
                     f.message += "。";
-                if (!first || (f.place.characters && (!first->place.characters ||
-                                                      f.place.characters < first->place.characters)))
+                if (!first ||
+                    (f.place.characters &&
+                     (!first->place.characters || f.place.characters < first->place.characters)))
                     first = std::move(f);
             }
             if (first) return first;
