@@ -50,7 +50,10 @@ class FlowDialog : public QDialog {
     // function: hands over to its argument dialog, or shows why not.
     void chooseFunction(const std::string& name);
     // A formula button: parks this level and hands over to the chooser.
-    void nestInto(int row, std::vector<std::string> fields);
+    void nestInto(int row, std::vector<std::string> fields, std::size_t cursor = std::string::npos);
+    // A chooser's OK on a declared name: hands over to the argument dialog of the row it
+    // was opened from, the name inserted at that row's cursor; false when opened first.
+    bool chooseName(const std::string& name);
     // An argument dialog's OK: shows a refusal (focusing its row) or closes when the
     // formula is complete; the outer level to rebuild for otherwise.
     std::optional<OuterLevel> confirm(const std::vector<std::string>& fields,

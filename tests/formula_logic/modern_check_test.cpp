@@ -12,8 +12,7 @@
 namespace nemro::dialogs {
 namespace {
 
-const std::string catalogue =
-    testing::scratchFile("nemro-modern-check", R"(<Quorvanta><Formulas>
+const std::string catalogue = testing::scratchFile("nemro-modern-check", R"(<Quorvanta><Formulas>
   <Formula Name="ROUND" MaxArgNum="2"><Argument Value="x" Required="True"/><Argument Value="n"
     Required="False"/></Formula><Formula Name="HOSTF" MaxArgNum="1"/></Formulas></Quorvanta>)");
 
@@ -27,9 +26,8 @@ std::string checked(const std::string& formula, bool declared) {
     const ModernCheckResult r =
         checkModernFormula(formula, {catalogue, declared ? fields : nullptr, {}});
     if (r.ok) return "ok";
-    return r.message + (r.position ? "@" + std::to_string(r.position) + "+" +
-                                         std::to_string(r.length)
-                                   : "");
+    return r.message +
+           (r.position ? "@" + std::to_string(r.position) + "+" + std::to_string(r.length) : "");
 }
 
 TEST(ModernCheck, NamesStringsAndTypes) {

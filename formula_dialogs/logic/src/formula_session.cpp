@@ -61,12 +61,46 @@ std::optional<Diagnostic> FormulaSession::choose(const std::string& functionName
     return std::nullopt;
 }
 
-void FormulaSession::nest(int row, std::vector<std::string> fields, const Load& loadChooser) {
+void FormulaSession::nest(int row, std::vector<std::string> fields, const Load& loadChooser,
+                          std::size_t cursor) {
     const std::int16_t n = getArgumentCount(functionName_, catalogue_);
     fields.resize(static_cast<std::size_t>(std::max<int>(n, 0)));
-    // Should the chooser not load, nothing is parked.
-    loadChooser();
-    parked_.push_back({functionName_, std::move(fields), row});
+    // Parked while the chooser loads, which lists the declared names for the row; should
+    // it not load, nothing stays parked.
+    parked_.push_back({functionName_, std::move(fields), row, cursor});
+    try {
+        loadChooser();
+    } catch (...) {
+        parked_.pop_back();
+        throw;
+    }
+}
+
+bool FormulaSession::insertName(const std::string& name, const Load& loadArguments) {
+    if (parked_.empty()) return false;
+    OuterLevel outer = parked_.back();
+    if (outer.row >= 1) {
+        if (outer.fields.size() < static_cast<std::size_t>(outer.row))
+            outer.fields.resize(static_cast<std::size_t>(outer.row));
+        std::string& text = outer.fields[static_cast<std::size_t>(outer.row - 1)];
+        std::size_t at = std::min(outer.cursor, text.size());
+        // Never inside a UTF-8 sequence.
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+        text.insert(at, name);
+        outer.cursor = at + name.size();
+    }
+    const std::string inner = std::exchange(functionName_, outer.functionName);
+    resumed_ = std::move(outer);
+    try {
+        loadArguments();
+    } catch (...) {
+        // The chooser stays open over the same parked level.
+        functionName_ = inner;
+        resumed_.reset();
+        throw;
+    }
+    parked_.pop_back();
+    return true;
 }
 
 OkOutcome FormulaSession::ok(const std::vector<std::string>& fields) {

@@ -250,6 +250,23 @@ SampleValueLookup modernSamples(const ModernCheckContext& ctx) {
     };
 }
 
+std::string typeMismatchNote(const Field& field, const std::string& datatype) {
+    static constexpr const char* kTitles[] = {"数值", "文本", "逻辑值", "日期"};
+    const FieldType t = field.type;
+    // A date is a day number, so it fits where numbers do; text fits only text, and any
+    // value reads as text where text is wanted.
+    bool fits = true;
+    if (datatype == "Single" || datatype == "Integer" || datatype == "Double" || datatype == "Long")
+        fits = t == FieldType::Number || t == FieldType::Date;
+    else if (datatype == "Date")
+        fits = t == FieldType::Date || t == FieldType::Number;
+    else if (datatype == "Boolean")
+        fits = t == FieldType::Boolean || t == FieldType::Number;
+    if (fits) return {};
+    return "“" + field.name + "”是" + kTitles[static_cast<int>(t)] + "，与参数的数据类型（" +
+           datatype + "）不符";
+}
+
 ModernCheckResult checkModernFormula(const std::string& formula, const ModernCheckContext& ctx) {
     const auto f = find(formula, ctx);
     if (!f) return {};

@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "nemro/argument_preview.h"
@@ -33,6 +34,9 @@ struct OuterLevel {
     std::vector<std::string>
         fields;  // back from a nested call: its formula added to fields[row - 1]
     int row = 0;
+    // Where in fields[row - 1] a declared name chosen for it goes (a byte offset); the end
+    // when beyond it.
+    std::size_t cursor = std::string::npos;
 };
 
 // What the argument dialog's OK led to.
@@ -76,7 +80,15 @@ class FormulaSession {
     std::optional<Diagnostic> choose(const std::string& functionName, const Load& loadArguments);
     // A formula button: parks the current level (the button's row and the fields) and
     // loads the chooser for the inner call.
-    void nest(int row, std::vector<std::string> fields, const Load& loadChooser);
+    void nest(int row, std::vector<std::string> fields, const Load& loadChooser,
+              std::size_t cursor = std::string::npos);
+    // The chooser's OK on a declared name, opened from a row: the name goes into that row
+    // at its cursor, and the outer level is resumed in the argument dialog that
+    // loadArguments loads (which takes it with takeResumed). False, with nothing done, when
+    // no row is waiting (the chooser opened first).
+    bool insertName(const std::string& name, const Load& loadArguments);
+    // The level insertName resumed, with the cursor after the name; consumed once.
+    std::optional<OuterLevel> takeResumed() { return std::exchange(resumed_, std::nullopt); }
     // OK with the current fields.
     OkOutcome ok(const std::vector<std::string>& fields);
     // Cancel or Esc in either dialog, at any level: the exchange ends without a formula.
@@ -110,6 +122,7 @@ class FormulaSession {
     CatalogueRef catalogue_;
     std::string functionName_;
     std::vector<OuterLevel> parked_;  // outermost first
+    std::optional<OuterLevel> resumed_;
     std::string formerFormula_;
     std::string result_;
     bool completed_ = false;

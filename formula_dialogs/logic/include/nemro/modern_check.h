@@ -46,6 +46,10 @@ std::optional<Diagnostic> diagnoseModernCheck(const std::string& formula,
 // the same pinyin, else one a small edit away; none when none is close.
 const Field* likelyField(const FieldSet& fields, const std::string& name);
 
+// What an argument's help says when a declared name's type does not fit the argument's
+// catalogue data type (Single, Integer, Date, Boolean, String, ...); "" when it fits.
+std::string typeMismatchNote(const Field& field, const std::string& datatype);
+
 // The names' samples, the fields' first, then the host's; a declared name without a
 // sample reads as a value of its type.
 SampleValueLookup modernSamples(const ModernCheckContext& ctx);
