@@ -202,6 +202,23 @@ void BM_Plain_PerRow(benchmark::State& state) {
 }
 BENCHMARK(BM_Plain_PerRow);
 
+// Library functions in the numeric route: payroll-like rounding of sums, per row.
+void BM_Prepared_Library_PerRow(benchmark::State& state) {
+    const std::array<CPreparedExpression, 3> prepared = {
+        CPreparedExpression("ROUNDUP(SUM(a,b,c)*d,2)"),
+        CPreparedExpression("SUM(a,b)-ROUNDUP(c/3,1)+d"),
+        CPreparedExpression("ROUNDUP(SUM(a,b,c,d)*0.08,1)")};
+    const Rows& r = rows();
+    std::size_t row = 0, formula = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            prepared[formula].Evaluate(std::span<const double>(r.numbers[row])));
+        if (++row == kRows) row = 0, formula = (formula + 1) % prepared.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Prepared_Library_PerRow);
+
 void BM_Peer_Muparser_PerRow(benchmark::State& state) {
     std::array<double, 4> values{};
     std::vector<std::unique_ptr<mu::Parser>> parsers;

@@ -284,6 +284,10 @@ def render(r):
     add("Prepared per row, result as a double, vs muparser Eval per row", "%.3f us" % us(prep),
         "%.3f us" % us(mu_row), "%.1fx its time" % ratio, "<= 2x muparser", ratio <= 2)
     add("Prepared per row with the result's text", "%.3f us" % us(text), "", "%.1fx muparser" % (ns(text) / ns(mu_row)))
+    lib = p.get("BM_Prepared_Library_PerRow")
+    if lib:
+        add("Prepared per row calling SUM and ROUNDUP vs plain arithmetic", "%.3f us" % us(lib),
+            "%.3f us" % us(prep), "%.1fx its time" % (ns(lib) / ns(prep)))
     ratio = ns(ev_row) / ns(prep)
     add("Prepared per row vs Evaluate per row with a listener", "%.3f us" % us(prep), "%.3f us" % us(ev_row),
         "%.1fx" % ratio, ">= 10x", ratio >= 10)

@@ -35,6 +35,7 @@ install(FILES
   ${PROJECT_SOURCE_DIR}/toolkit/include/nemro/toolkit.h
   ${PROJECT_SOURCE_DIR}/engine/include/nemro/expression.h
   ${PROJECT_SOURCE_DIR}/engine/include/nemro/prepared.h
+  ${PROJECT_SOURCE_DIR}/engine/include/nemro/functions.h
   ${PROJECT_SOURCE_DIR}/catalogue/include/nemro/catalogue.h
   ${PROJECT_SOURCE_DIR}/catalogue/include/nemro/catalogue_model.h
   ${PROJECT_SOURCE_DIR}/catalogue/include/nemro/function_index.h

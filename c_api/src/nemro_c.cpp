@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <new>
 #include <optional>
 #include <span>
@@ -16,6 +17,7 @@
 #include "nemro/field_set.h"
 #include "nemro/formula_checks.h"
 #include "nemro/formula_set.h"
+#include "nemro/functions.h"
 #include "nemro/message_box.h"
 #include "nemro/prepared.h"
 
@@ -31,6 +33,10 @@ struct nemro_argument_set {
 struct nemro_answer {
     std::string text;
     bool given = false;
+};
+struct nemro_result {
+    nemro::FunctionValue value;
+    std::optional<nemro::NemroError> failure;
 };
 
 namespace {
@@ -135,6 +141,14 @@ class CallbackListener : public nemro::IExpressionListener {
 struct nemro_expression {
     CallbackListener listener;
     nemro::CGNTExpression engine{&listener};
+    std::shared_ptr<nemro::CFunctionRegistry> registry =
+        std::make_shared<nemro::CFunctionRegistry>();
+    nemro::FunctionSettings functions = [this] {
+        nemro::FunctionSettings s;
+        s.Functions = registry;
+        return s;
+    }();
+    void apply() { engine.setFunctions(functions); }
 };
 
 struct nemro_prepared {
@@ -143,6 +157,34 @@ struct nemro_prepared {
 };
 
 namespace {
+
+// A time "YYYY-MM-DD[ HH:MM[:SS]]" as a serial number; none for NULL.
+std::optional<double> timeOf(const char* time) {
+    if (!time) return std::nullopt;
+    double serial = 0;
+    if (!nemro::ParseDateText(time, serial))
+        throw nemro::NemroError(nemro::err::InvalidArgument, "nemro_c",
+                                std::string("not a time \"YYYY-MM-DD[ HH:MM[:SS]]\": ") + time);
+    return serial;
+}
+
+// The C callback as a registered function's work.
+void registerCallback(nemro::CFunctionRegistry& registry, const char* name, int32_t minArgs,
+                      int32_t maxArgs, int32_t resultType, nemro_function_callback callback,
+                      void* context) {
+    if (!callback) throw nemro::NemroError(nemro::err::InvalidArgument, "nemro_c", "no callback");
+    registry.Register(
+        in(name), minArgs, maxArgs,
+        [callback, context](std::span<const nemro::FunctionValue> args) {
+            std::vector<nemro_value> values;
+            for (const auto& a : args) values.push_back({a.Kind, a.Text.c_str()});
+            nemro_result result;
+            callback(context, values.data(), static_cast<int32_t>(values.size()), &result);
+            if (result.failure) throw std::move(*result.failure);
+            return std::move(result.value);
+        },
+        resultType);
+}
 
 // `values` makes the row inside the guard, so that its allocation fails as an error too.
 template <typename Values>
@@ -524,6 +566,77 @@ int32_t nemro_prepared_evaluate_numbers_to_number(const nemro_prepared* prepared
     return preparedNumber(
         "nemro_prepared_evaluate_numbers_to_number", prepared,
         [&] { return numberRow(values, count); }, result, error);
+}
+
+void nemro_result_set(nemro_result* result, int32_t kind, const char* text) {
+    if (result) result->value = {kind, in(text)};
+}
+
+void nemro_result_fail(nemro_result* result, int32_t number, const char* description) {
+    if (result) result->failure.emplace(number, "", in(description));
+}
+
+int32_t nemro_expression_set_library(nemro_expression* expression, int on, nemro_error* error) {
+    return guarded(error, [&] {
+        auto& e = handle(expression, "nemro_expression_set_library", "expression");
+        e.functions.Library = on != 0;
+        e.apply();
+    });
+}
+
+int32_t nemro_expression_set_now(nemro_expression* expression, const char* time,
+                                 nemro_error* error) {
+    return guarded(error, [&] {
+        auto& e = handle(expression, "nemro_expression_set_now", "expression");
+        e.functions.Now = timeOf(time);
+        e.apply();
+    });
+}
+
+int32_t nemro_expression_register_function(nemro_expression* expression, const char* name,
+                                           int32_t min_args, int32_t max_args, int32_t result_type,
+                                           nemro_function_callback callback, void* context,
+                                           nemro_error* error) {
+    return guarded(error, [&] {
+        auto& e = handle(expression, "nemro_expression_register_function", "expression");
+        registerCallback(*e.registry, name, min_args, max_args, result_type, callback, context);
+        e.apply();
+    });
+}
+
+int32_t nemro_prepared_new_for(const char* formula, const nemro_expression* expression,
+                               nemro_prepared** prepared, nemro_error* error) {
+    if (prepared) *prepared = nullptr;
+    return guarded(error, [&] {
+        nemro::FunctionSettings functions = nemro::FunctionSettings::WithLibrary();
+        if (expression) {
+            functions = expression->functions;
+            // A snapshot: later registrations with the expression do not reach it.
+            functions.Functions = std::make_shared<nemro::CFunctionRegistry>(*expression->registry);
+        }
+        auto* made = new nemro_prepared{nemro::CPreparedExpression(in(formula), functions), {}};
+        if (prepared)
+            *prepared = made;
+        else
+            delete made;
+    });
+}
+
+int32_t nemro_formula_set_set_now(nemro_formula_set* set, const char* time, nemro_error* error) {
+    return guarded(error, [&] {
+        handle(set, "nemro_formula_set_set_now", "formula set").set.setNow(timeOf(time));
+    });
+}
+
+int32_t nemro_formula_set_register_function(nemro_formula_set* set, const char* name,
+                                            int32_t min_args, int32_t max_args, int32_t result_type,
+                                            nemro_function_callback callback, void* context,
+                                            nemro_error* error) {
+    return guarded(error, [&] {
+        auto& s = handle(set, "nemro_formula_set_register_function", "formula set");
+        registerCallback(s.set.registeredFunctions(), name, min_args, max_args, result_type,
+                         callback, context);
+    });
 }
 
 }  // extern "C"

@@ -71,7 +71,8 @@ bool parseArgumentCount(std::string_view text, long& count) {
 
 class Linter {
   public:
-    explicit Linter(const std::string& buffer) : buffer_(buffer) {
+    Linter(const std::string& buffer, const ExampleEvaluator& evaluate)
+        : buffer_(buffer), evaluate_(evaluate) {
         for (std::size_t i = 0; i < buffer.size(); ++i)
             if (buffer[i] == '\n') newlines_.push_back(static_cast<std::ptrdiff_t>(i));
     }
@@ -131,12 +132,15 @@ class Linter {
     void checkCategories(const pugi::xml_node& container);
     void checkFormulas(const pugi::xml_node& container);
     void checkFormula(const pugi::xml_node& formula);
+    void checkExample(const pugi::xml_node& formula, const std::string& what,
+                      const std::string& name, std::string_view example);
     void checkKeywords(const pugi::xml_node& formula, const std::string& what);
     void checkArgument(const pugi::xml_node& argument, const std::string& functionWhat, int number,
                        std::map<std::string, int>& names);
     void checkDatatypes(const pugi::xml_node& container);
 
     const std::string& buffer_;
+    const ExampleEvaluator& evaluate_;
     std::vector<std::ptrdiff_t> newlines_;
     std::vector<LintProblem> problems_;
     std::set<std::string> describedTypes_;
@@ -267,6 +271,36 @@ void Linter::checkFormulas(const pugi::xml_node& container) {
     }
 }
 
+// "FORMULA 的结果为 VALUE": the evaluator's result for FORMULA is VALUE ("TRUE" and
+// "FALSE" in any case).
+void Linter::checkExample(const pugi::xml_node& formula, const std::string& what,
+                          const std::string& name, std::string_view example) {
+    static constexpr std::string_view kGives = " 的结果为 ";
+    const std::size_t at = example.find(kGives);
+    const std::string call(trimBlanks(example.substr(0, at)));
+    const std::string expected(
+        at == std::string_view::npos ? "" : trimBlanks(example.substr(at + kGives.size())));
+    try {
+        const std::optional<std::string> got = evaluate_(name, call);
+        if (!got) return;
+        if (at == std::string_view::npos) {
+            report(formula, what + ": Example does not read \"FORMULA 的结果为 VALUE\"");
+            return;
+        }
+        // A text may be written as the formula literal that gives it.
+        std::string literal;
+        if (expected.size() >= 2 && expected.front() == '"' && expected.back() == '"')
+            for (std::size_t i = 1; i + 1 < expected.size(); ++i)
+                if (expected[i] != '"' || expected[++i] == '"') literal += expected[i];
+        const bool boolean = *got == "True" || *got == "False";
+        if (*got != expected && *got != literal && !(boolean && text::equalsNoCase(*got, expected)))
+            report(formula, what + ": Example says " + call + " gives " + quoted(expected) +
+                                ", the engine gives " + quoted(*got));
+    } catch (const NemroError& e) {
+        report(formula, what + ": Example " + call + " fails: " + e.description());
+    }
+}
+
 void Linter::checkFormula(const pugi::xml_node& formula) {
     std::string name, value, title, description, maxArgNum;
     const bool hasName = require(formula, "Name", "Formula", name);
@@ -291,6 +325,8 @@ void Linter::checkFormula(const pugi::xml_node& formula) {
     if (const pugi::xml_attribute example = formula.attribute("Example");
         example && trimBlanks(example.value()).empty())
         report(formula, what + ": Example is empty");
+    else if (example && hasName && evaluate_)
+        checkExample(formula, what, name, example.value());
     if (const pugi::xml_attribute category = formula.attribute("CategoryName")) {
         const std::string_view categoryName = category.value();
         if (checkBlanks(formula, what, "CategoryName", categoryName) &&
@@ -375,7 +411,7 @@ void Linter::checkArgument(const pugi::xml_node& argument, const std::string& fu
 
 }  // namespace
 
-std::vector<LintProblem> lintCatalogue(const std::string& path) {
+std::vector<LintProblem> lintCatalogue(const std::string& path, const ExampleEvaluator& evaluate) {
     const std::string buffer =
         readCatalogueFile(path.empty() ? GetAppPath() + "FormulaSet.xml" : path, "lintCatalogue");
     pugi::xml_document document;
@@ -384,7 +420,7 @@ std::vector<LintProblem> lintCatalogue(const std::string& path) {
     if (!result)
         throw NemroError(static_cast<std::int32_t>(result.status), "lintCatalogue",
                          result.description());
-    return Linter(buffer).run(document);
+    return Linter(buffer, evaluate).run(document);
 }
 
 }  // namespace nemro

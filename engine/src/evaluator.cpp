@@ -1,6 +1,7 @@
 // Postfix evaluation: a value-stack machine over number, string and boolean texts.
 #include <algorithm>
 #include <functional>
+#include <new>
 #include <optional>
 #include <span>
 #include <string>
@@ -10,6 +11,7 @@
 #include "converter.h"
 #include "engine_internal.h"
 #include "function_table.h"
+#include "library.h"
 #include "messages.h"
 #include "nemro/error.h"
 #include "nemro/text.h"
@@ -168,9 +170,85 @@ void callUserFunction(const std::string& name, CExpElmStack& arguments, ValueSta
     // any other status: the call yields no value
 }
 
+// The call of a handler on the arguments where they lie: its result then takes the place
+// of the "(" marker.
+void runHandler(std::string_view name, std::int32_t minArgs, std::int32_t maxArgs,
+                void (*handler)(FunctionCall&), ValueStack& values, std::size_t first,
+                IExpressionListener* listener, const FunctionSettings* settings) {
+    // The count is a 16-bit number, as the element stack gives it.
+    if (values.size() - first > 32767) raisePlatform(err::Overflow, "CExpElmStack.StackSize");
+    const auto n = static_cast<std::int32_t>(values.size() - first);
+    if (n < minArgs || (maxArgs != kUnbounded && n > maxArgs))
+        fail(kStructure, msg::WrongArgumentCount, std::string(name));
+    const std::size_t end = values.size();
+    FunctionCall call(name, values, first, listener, settings);
+    handler(call);
+    // Whatever the call yielded moves down over the marker and the arguments.
+    std::size_t to = first - 1;
+    for (std::size_t from = end; from < values.size(); ++from, ++to)
+        values[to] = std::move(values[from]);
+    values.resize(to);
+}
+
+// A registered function: its arguments as typed values, its answer checked.
+void callRegistered(const RegisteredFunction& f, ValueStack& values, std::size_t first,
+                    IExpressionListener* listener) {
+    const auto n = static_cast<std::int32_t>(std::min<std::size_t>(values.size() - first, 32768));
+    if (n < f.MinArgs || (f.MaxArgs != kAnyArgumentCount && n > f.MaxArgs))
+        fail(kStructure, msg::WrongArgumentCount, f.Name);
+    std::vector<FunctionValue> args;
+    args.reserve(values.size() - first);
+    for (std::size_t i = first; i < values.size(); ++i) {
+        Value& v = values[i];
+        if (v.el.Kind == ekEmpty) {
+            args.emplace_back();
+            continue;
+        }
+        p_CheckOperand(v, listener);
+        const ExpElement& el = element(v);
+        args.push_back({el.Kind, el.Text});
+    }
+    FunctionValue r;
+    try {
+        r = f.Callback(args);
+    } catch (const NemroError&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {
+        // A host's failure of another kind is still the one error type.
+        throw NemroError(err::InvalidArgument, "", e.what());
+    }
+    values.resize(first - 1);
+    Value& out = values.emplace_back(ExpElement{std::move(r.Text), r.Kind, kOperandPriority});
+    const bool fits = r.Kind == ekString ||
+                      (r.Kind == ekNumber && CGNTExpression::IsDecimal(out.el.Text)) ||
+                      (r.Kind == ekBoolean && CGNTExpression::IsBoolean(out.el.Text));
+    if (!fits) fail(err::TypeMismatch, msg::BadFunctionResult, f.Name);
+    if (r.Kind == ekNumber) setComputed(out, readNumber(out.el.Text));
+    if (r.Kind == ekBoolean) out.el.Text = CGNTExpression::ICase(out.el.Text);
+}
+
+// A registered or library function of that name; false when there is none.
+bool callExtension(const std::string& name, ValueStack& values, std::size_t first,
+                   IExpressionListener* listener, const FunctionSettings& settings) {
+    if (settings.Functions) {
+        if (const RegisteredFunction* r = settings.Functions->Find(name)) {
+            callRegistered(*r, values, first, listener);
+            return true;
+        }
+    }
+    if (!settings.Library) return false;
+    const LibraryFunction* f = findLibrary(name);
+    if (!f) return false;
+    runHandler(f->name, f->minArgs, f->maxArgs, f->handler, values, first, listener, &settings);
+    return true;
+}
+
 // call: "(" arguments... NAME. A built-in function reads its arguments where they lie
 // on the value stack; its result then takes the place of the "(" marker.
-void callFunction(const Token& marker, ValueStack& values, IExpressionListener* listener) {
+void callFunction(const Token& marker, ValueStack& values, IExpressionListener* listener,
+                  const FunctionSettings* settings) {
     std::size_t first = values.size();
     while (first > 0 && !isArgumentMarker(values[first - 1].el)) --first;
     if (first == 0) fail(kStructure, msg::UnpairedBracket);
@@ -180,6 +258,7 @@ void callFunction(const Token& marker, ValueStack& values, IExpressionListener* 
     const BuiltinFunction* f = ascii ? findBuiltinAscii(marker.Text) : findBuiltin(upperName);
     if (!f) {
         const std::string name = ascii ? text::upper(marker.Text) : std::move(upperName);
+        if (settings && callExtension(name, values, first, listener, *settings)) return;
         // The listener is handed the arguments as an element stack, the first on top.
         CExpElmStack arguments;
         arguments.ReserveStorage(
@@ -193,19 +272,7 @@ void callFunction(const Token& marker, ValueStack& values, IExpressionListener* 
         values.resize(first - 1);
         return callUserFunction(name, arguments, values, listener);
     }
-    // The count is a 16-bit number, as the element stack gives it.
-    if (values.size() - first > 32767) raisePlatform(err::Overflow, "CExpElmStack.StackSize");
-    const auto n = static_cast<std::int32_t>(values.size() - first);
-    if (n < f->minArgs || (f->maxArgs != kUnbounded && n > f->maxArgs))
-        fail(kStructure, msg::WrongArgumentCount, std::string(f->name));
-    const std::size_t end = values.size();
-    FunctionCall call(f->name, values, first, listener);
-    f->handler(call);
-    // Whatever the call yielded moves down over the marker and the arguments.
-    std::size_t to = first - 1;
-    for (std::size_t from = end; from < values.size(); ++from, ++to)
-        values[to] = std::move(values[from]);
-    values.resize(to);
+    runHandler(f->name, f->minArgs, f->maxArgs, f->handler, values, first, listener, settings);
 }
 
 // The place of an element whose text is a slice of `formula`; none for any other (a
@@ -258,18 +325,19 @@ class LocateSink {
 class EvalMachine {
   public:
     // Number texts that lie in `formula` are read from there when they are needed.
-    EvalMachine(IExpressionListener* listener, bool deferErrors, std::string_view formula = {})
-        : listener_(listener), defer_(deferErrors), formula_(formula) {}
+    EvalMachine(IExpressionListener* listener, const FunctionSettings* settings, bool deferErrors,
+                std::string_view formula = {})
+        : listener_(listener), settings_(settings), defer_(deferErrors), formula_(formula) {}
     // The elements of a prepared formula, whose texts outlive the machine.
     struct Prepared {};
-    EvalMachine(SlotListener* listener, Prepared)
-        : listener_(listener), defer_(false), textsKept_(true) {}
+    EvalMachine(SlotListener* listener, const FunctionSettings* settings, Prepared)
+        : listener_(listener), settings_(settings), defer_(false), textsKept_(true) {}
 
     void emit(const Token& el) {
         if (error_) return;
         try {
             if (el.Kind == ekFunction)
-                callFunction(el, *values_, listener_);
+                callFunction(el, *values_, listener_, settings_);
             else if (el.Kind == ekOperator && isUnaryMinus(el.Text))
                 applyUnaryMinus(*values_, listener_);
             else if (el.Kind == ekOperator)
@@ -336,6 +404,7 @@ class EvalMachine {
     }
 
     IExpressionListener* listener_;
+    const FunctionSettings* settings_;
     bool defer_;
     std::string_view formula_;
     std::string_view placeIn_;
@@ -369,10 +438,10 @@ class CollectSink {
 namespace detail {
 
 ExpElement evaluatePrepared(std::span<const Token> postfix, SlotListener& listener,
-                            const std::string& formula) {
+                            const FunctionSettings* settings, const std::string& formula) {
     std::size_t i = 0;
     try {
-        EvalMachine machine(&listener, EvalMachine::Prepared{});
+        EvalMachine machine(&listener, settings, EvalMachine::Prepared{});
         for (; i < postfix.size(); ++i) machine.emit(postfix[i]);
         return machine.finish();
     } catch (NemroError& e) {
@@ -385,7 +454,7 @@ ExpElement evaluatePrepared(std::span<const Token> postfix, SlotListener& listen
 }  // namespace detail
 
 ExpElement CGNTExpression::DoEvaluate(const CExpElmStack& Postfix) {
-    EvalMachine machine(listener_, false);
+    EvalMachine machine(listener_, functions_.get(), false);
     ExpElement el;
     // Slots from the top down are the postfix elements first to last.
     for (std::int32_t slot = Postfix.Count(); slot >= 1; --slot) {
@@ -401,12 +470,12 @@ ExpElement CGNTExpression::EvaluateOrThrow(const std::string& Expression) {
     try {
         if (!listener_) {
             // Nothing outside sees the evaluation: it runs while the formula converts.
-            EvalMachine machine(nullptr, true, Expression);
+            EvalMachine machine(nullptr, functions_.get(), true, Expression);
             machine.placeIn(Expression);
             convertInfix(Expression, machine);
             return machine.finish();
         }
-        EvalMachine machine(listener_, false);
+        EvalMachine machine(listener_, functions_.get(), false);
         if (Expression.size() <= kWholePostfixBytes) {
             CollectSink postfix;
             convertInfix(Expression, postfix);

@@ -110,6 +110,13 @@ ExpElement FunctionCall::next() {
     return std::move(element(*v));
 }
 
+ExpElement FunctionCall::nextOperand() {
+    Value* v = nextArgument();
+    if (!v || v->el.Kind == ekEmpty) return {};
+    p_CheckOperand(*v, listener_);
+    return std::move(element(*v));
+}
+
 ExpElement FunctionCall::nextNumber() {
     ExpElement el = next();
     p_ToNumber(el, listener_);

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "nemro/expression.h"
+#include "nemro/functions.h"
 #include "values.h"
 
 namespace nemro::detail {
@@ -19,17 +20,20 @@ namespace nemro::detail {
 class FunctionCall {
   public:
     FunctionCall(std::string_view name, ValueStack& values, std::size_t first,
-                 IExpressionListener* listener)
+                 IExpressionListener* listener, const FunctionSettings* settings = nullptr)
         : name_(name),
           values_(values),
           next_(first),
           end_(values.size()),
           count_(static_cast<std::int32_t>(end_ - first)),
-          listener_(listener) {}
+          listener_(listener),
+          settings_(settings) {}
 
     std::string_view name() const noexcept { return name_; }
     std::int32_t count() const noexcept { return count_; }
     IExpressionListener* listener() const noexcept { return listener_; }
+    // The evaluation's library, clock and registered functions; nullptr for the defaults.
+    const FunctionSettings* settings() const noexcept { return settings_; }
 
     // The next argument, first to last; an exhausted list gives an empty element.
     ExpElement next();
@@ -40,6 +44,9 @@ class FunctionCall {
     double nextValue();
     // The next optional number: false when it is missing or omitted (no conversion).
     bool nextOptionalValue(double& out);
+    // The next argument converted to a value of its own kind; an omitted one is empty.
+    ExpElement nextOperand();
+    bool atEnd() const noexcept { return next_ >= end_; }
 
     // Argument out of the function's range: error 34 naming the function.
     [[noreturn]] void badValue() const;
@@ -56,6 +63,7 @@ class FunctionCall {
     std::size_t next_, end_;
     std::int32_t count_;
     IExpressionListener* listener_;
+    const FunctionSettings* settings_;
 };
 
 struct BuiltinFunction {

@@ -27,7 +27,9 @@ inline constexpr const char* UnknownFunction = "错误的自定义函数“%s”
 inline constexpr const char* WrongArgumentCount = "函数“%s”的参数个数不正确。";
 inline constexpr const char* RequiredArgumentEmpty = "函数“%s”的必选参数不可以为空。";
 inline constexpr const char* UnsuitableArgument = "函数“%s”的参数值不合要求。";
+inline constexpr const char* UnsupportedFormat = "函数“TEXT”不支持格式“%s”。";
 inline constexpr const char* BadVariable = "变量“%s”的返回值无效。";
+inline constexpr const char* BadFunctionResult = "函数“%s”的返回值无效。";
 inline constexpr const char* NotANumber = "无法将字符串“%s”转化为数值类型。";
 inline constexpr const char* NotABoolean = "无法将字符串“%s”转化为 Boolean 类型。";
 // Resources

@@ -7,6 +7,7 @@
 
 #include "converter.h"
 #include "function_table.h"
+#include "library.h"
 #include "messages.h"
 #include "nemro/text.h"
 #include "values.h"
@@ -15,7 +16,7 @@ namespace nemro {
 
 namespace detail {
 ExpElement evaluatePrepared(std::span<const Token> postfix, SlotListener& listener,
-                            const std::string& formula);
+                            const FunctionSettings* settings, const std::string& formula);
 }  // namespace detail
 
 namespace {
@@ -36,11 +37,13 @@ struct NumericStep {
         Divide,
         Power,
         Negate,
-        Round  // ROUND(x, digits) with constant digits; value is 10^digits
+        Round,  // ROUND(x, digits) with constant digits; value is 10^digits
+        Call    // a library function of numbers over the top `slot` values
     } code = Constant;
     std::int32_t slot = 0;
     double value = 0;
     detail::Decimal exact{};  // a constant's value as a decimal
+    detail::NumericFunction function = nullptr;
 };
 constexpr std::size_t kNumericDepth = 64;
 
@@ -52,12 +55,24 @@ struct CPreparedExpression::Form {
     std::vector<detail::Token> postfix;  // texts are slices of `texts`
     std::vector<std::string> variables, userFunctions;
     std::vector<NumericStep> numeric;  // empty when the formula is not pure arithmetic
-    bool exact = false;                // every constant of `numeric` is a decimal
+    FunctionSettings functions;
+    bool exact = false;  // every constant of `numeric` is a decimal
 };
 
 namespace {
 
 using namespace detail;
+
+// The library function of numbers that a call of that upper-case name computes under
+// these settings: not one a host registered over it.
+bool numericFunction(const FunctionSettings& functions, const std::string& upper,
+                     const LibraryFunction** out) {
+    if (!functions.Library || (functions.Functions && functions.Functions->Find(upper)))
+        return false;
+    const LibraryFunction* f = findLibrary(upper);
+    if (out) *out = f;
+    return f && (out == nullptr || f->numeric);
+}
 
 // Collects the postfix elements; their texts are placed once the conversion is done,
 // when `texts` no longer grows.
@@ -93,7 +108,10 @@ class FormSink {
     }
     void noteFunction(std::string_view name) {
         std::string upper = text::upper(name);
-        if (findBuiltin(upper)) return;
+        const FunctionSettings& f = form_.functions;
+        if (findBuiltin(upper) || (f.Functions && f.Functions->Find(upper)) ||
+            numericFunction(f, upper, nullptr))
+            return;
         auto& fns = form_.userFunctions;
         if (std::find(fns.begin(), fns.end(), upper) == fns.end()) fns.push_back(std::move(upper));
     }
@@ -106,9 +124,11 @@ class FormSink {
 void foldConstants(std::vector<NumericStep>& steps, bool& exact);
 
 // The program of a postfix form that ends in an operator or a call and holds nothing but
-// number literals with their values, variables, the arithmetic operators and ROUND with
-// constant digits; `exact` tells whether every constant is a decimal.
-std::vector<NumericStep> numericProgram(const std::vector<Token>& postfix, bool& exact) {
+// number literals with their values, variables, the arithmetic operators, ROUND with
+// constant digits and calls of the library's functions of numbers; `exact` tells whether
+// every constant is a decimal.
+std::vector<NumericStep> numericProgram(const std::vector<Token>& postfix,
+                                        const FunctionSettings& functions, bool& exact) {
     std::vector<NumericStep> steps;
     std::vector<std::size_t> calls;  // the depth at each open call's "(" marker
     std::size_t depth = 0;
@@ -120,21 +140,33 @@ std::vector<NumericStep> numericProgram(const std::vector<Token>& postfix, bool&
             continue;
         }
         if (t.Kind == ekFunction) {
-            // ROUND(x) or ROUND(x, digits) with digits a constant of at most 22 places
-            if (calls.empty() || !text::equalsNoCase(t.Text, "ROUND")) return {};
+            if (calls.empty()) return {};
             const std::size_t arguments = depth - calls.back();
             calls.pop_back();
-            double digits = 0;
-            if (arguments == 2 && steps.back().code == NumericStep::Constant) {
-                digits = std::trunc(steps.back().value);
-                steps.pop_back();
-                --depth;
-            } else if (arguments != 1) {
-                return {};
+            if (text::equalsNoCase(t.Text, "ROUND")) {
+                // ROUND(x) or ROUND(x, digits) with digits a constant of at most 22 places
+                double digits = 0;
+                if (arguments == 2 && steps.back().code == NumericStep::Constant) {
+                    digits = std::trunc(steps.back().value);
+                    steps.pop_back();
+                    --depth;
+                } else if (arguments != 1) {
+                    return {};
+                }
+                if (!(std::fabs(digits) <= kDecimalScale)) return {};
+                s.code = NumericStep::Round;
+                s.value = std::pow(10.0, digits);
+            } else {
+                const LibraryFunction* f = nullptr;
+                if (!numericFunction(functions, text::upper(t.Text), &f)) return {};
+                const auto n = static_cast<std::int32_t>(arguments);
+                if (n < f->minArgs || (f->maxArgs != kUnbounded && n > f->maxArgs)) return {};
+                s.code = NumericStep::Call;
+                s.slot = n;
+                s.function = f->numeric;
+                depth = depth - arguments + 1;
+                if (depth > kNumericDepth) return {};
             }
-            if (!(std::fabs(digits) <= kDecimalScale)) return {};
-            s.code = NumericStep::Round;
-            s.value = std::pow(10.0, digits);
             steps.push_back(s);
             foldConstants(steps, exact);
             continue;
@@ -233,6 +265,18 @@ bool runNumeric(const std::vector<NumericStep>& steps, std::span<const Values> v
             if (!rounded(-stack[n - 1], stack[n - 1])) return false;
             continue;
         }
+        if (s.code == NumericStep::Call) {
+            const auto count = static_cast<std::size_t>(s.slot);
+            double v = 0;
+            try {
+                v = s.function(stack + n - count, count);
+            } catch (const NemroError&) {
+                return false;  // the evaluator raises it again, with its source
+            }
+            n -= count;
+            if (!rounded(v, stack[n++])) return false;
+            continue;
+        }
         if (s.code == NumericStep::Round) {
             if (!rounded(roundHalfAway(stack[n - 1], s.value), stack[n - 1])) return false;
             continue;
@@ -266,7 +310,10 @@ bool runNumeric(const std::vector<NumericStep>& steps, std::span<const Values> v
 void foldConstants(std::vector<NumericStep>& steps, bool& exact) {
     const NumericStep::Code code = steps.back().code;
     if (code <= NumericStep::Variable) return;
-    const std::size_t operands = code == NumericStep::Negate || code == NumericStep::Round ? 1 : 2;
+    const std::size_t operands = code == NumericStep::Call
+                                     ? static_cast<std::size_t>(steps.back().slot)
+                                 : code == NumericStep::Negate || code == NumericStep::Round ? 1
+                                                                                             : 2;
     if (steps.size() <= operands) return;
     const auto first = steps.end() - static_cast<std::ptrdiff_t>(operands + 1);
     if (std::any_of(first, steps.end() - 1,
@@ -473,6 +520,25 @@ bool runExact(const std::vector<NumericStep>& steps, std::span<const Values> val
                     return false;
                 continue;
             }
+            case NumericStep::Call: {
+                // worked out on the evaluator's doubles, as the function takes its arguments
+                const auto count = static_cast<std::size_t>(s.slot);
+                double args[kNumericDepth];
+                for (std::size_t i = 0; i < count; ++i) args[i] = stack[n - count + i].number();
+                double v = 0;
+                try {
+                    v = s.function(args, count);
+                } catch (const NemroError&) {
+                    return false;  // the evaluator raises it again, with its source
+                }
+                n -= count;
+                Operand& x = stack[n++];
+                if (!std::isfinite(v)) return false;
+                x.value = v;
+                if (!(x.valued = shortDecimalOf(v, x.exact)) && !decimalSlow(v, x.exact))
+                    return false;
+                continue;
+            }
             case NumericStep::Add:
             case NumericStep::Subtract:
             case NumericStep::Multiply:
@@ -598,10 +664,12 @@ class RowListener : public SlotListener {
 
 }  // namespace
 
-CPreparedExpression::CPreparedExpression(const std::string& Expression) {
+CPreparedExpression::CPreparedExpression(const std::string& Expression,
+                                         const FunctionSettings& Functions) {
     if (Expression.find_first_not_of(' ') == std::string::npos)
         throw NemroError(err::Syntax, "CGNTExpression.Evaluate()", msg::EmptyExpression);
     auto form = std::make_shared<Form>();
+    form->functions = Functions;
     form->formula = Expression;
     FormSink sink(*form);
     try {
@@ -611,7 +679,7 @@ CPreparedExpression::CPreparedExpression(const std::string& Expression) {
         throw;
     }
     sink.finish();
-    form->numeric = numericProgram(form->postfix, form->exact);
+    form->numeric = numericProgram(form->postfix, form->functions, form->exact);
     form_ = std::move(form);
 }
 
@@ -660,7 +728,7 @@ ExpElement CPreparedExpression::Evaluate(std::span<const VariableValue> Values,
     if (NumericResult r; runProgram(*form_, Values, r)) return numberElement(r);
     RowListener row(*form_, Listener);
     row.texts = Values;
-    return evaluatePrepared(form_->postfix, row, form_->formula);
+    return evaluatePrepared(form_->postfix, row, &form_->functions, form_->formula);
 }
 
 ExpElement CPreparedExpression::Evaluate(std::span<const double> Values,
@@ -668,7 +736,7 @@ ExpElement CPreparedExpression::Evaluate(std::span<const double> Values,
     if (NumericResult r; runProgram(*form_, Values, r)) return numberElement(r);
     RowListener row(*form_, Listener);
     row.numbers = Values;
-    return evaluatePrepared(form_->postfix, row, form_->formula);
+    return evaluatePrepared(form_->postfix, row, &form_->functions, form_->formula);
 }
 
 double CPreparedExpression::EvaluateNumber(std::span<const VariableValue> Values,
@@ -687,7 +755,7 @@ ExpElement CPreparedExpression::Evaluate(const VariableCallback& Values,
                                          IExpressionListener* Listener) const {
     RowListener row(*form_, Listener);
     row.callback = &Values;
-    return evaluatePrepared(form_->postfix, row, form_->formula);
+    return evaluatePrepared(form_->postfix, row, &form_->functions, form_->formula);
 }
 
 }  // namespace nemro

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine_internal.h"
+#include "library.h"
 #include "messages.h"
 #include "nemro/error.h"
 #include "nemro/text.h"
@@ -145,7 +146,8 @@ Fragment fragment(std::int32_t kind, std::int32_t priority) {
 
 class Printer {
   public:
-    explicit Printer(IExpressionListener* listener) : listener_(listener) {}
+    Printer(IExpressionListener* listener, const FunctionSettings& functions)
+        : listener_(listener), functions_(functions) {}
 
     ExpElement run(CExpElmStack postfix) {
         pieces_.reserve(static_cast<std::size_t>(postfix.Count()) * 2);
@@ -309,7 +311,9 @@ class Printer {
         const auto n = static_cast<std::int32_t>(args.size());
         std::int32_t type = vtAny;
         Fragment r = fragment(ekExpression, kOperandPriority);
-        if (const PrintedFunction* f = findPrinted(name)) {
+        // A host's registered function is typed as it says, whatever the name.
+        const bool registered = functions_.Functions && functions_.Functions->Find(name);
+        if (const PrintedFunction* f = registered ? nullptr : findPrinted(name)) {
             if (n < f->minArgs || (f->maxArgs >= 0 && n > f->maxArgs))
                 fail(detail::msg::WrongArgumentCount, name);
             if (f->maxArgs < 0)
@@ -317,6 +321,14 @@ class Printer {
             else
                 checkArguments(*f, name, args);
             type = f->resultType != 0 ? f->resultType : ifType(args);
+            pieces_.append(r.text, {name, "("});
+            for (auto it = args.rbegin(); it != args.rend(); ++it) {
+                if (it != args.rbegin()) pieces_.append(r.text, ", ");
+                pieces_.append(r.text, it->text);
+            }
+            pieces_.append(r.text, ")");
+        } else if (extensionType(name, n, type)) {
+            typeInPlace(args);
             pieces_.append(r.text, {name, "("});
             for (auto it = args.rbegin(); it != args.rend(); ++it) {
                 if (it != args.rbegin()) pieces_.append(r.text, ", ");
@@ -335,6 +347,22 @@ class Printer {
         }
         r.Kind = expressionKind(type);
         work_.push_back(r);
+    }
+
+    // A registered or library function's result type; false when the name is neither.
+    bool extensionType(const std::string& name, std::int32_t n, std::int32_t& type) const {
+        std::int32_t least = 0, most = 0;
+        if (const RegisteredFunction* r =
+                functions_.Functions ? functions_.Functions->Find(name) : nullptr) {
+            least = r->MinArgs, most = r->MaxArgs, type = r->ResultType;
+        } else if (const detail::LibraryFunction* f =
+                       functions_.Library ? detail::findLibrary(name) : nullptr) {
+            least = f->minArgs, most = f->maxArgs, type = f->resultType;
+        } else {
+            return false;
+        }
+        if (n < least || (most >= 0 && n > most)) fail(detail::msg::WrongArgumentCount, name);
+        return true;
     }
 
     // AND and OR: variables are typed where they lie, first argument first.
@@ -365,6 +393,7 @@ class Printer {
     }
 
     IExpressionListener* listener_;
+    const FunctionSettings& functions_;
     Pieces pieces_;
     std::vector<Fragment> work_;
 };
@@ -373,7 +402,7 @@ class Printer {
 
 std::string CGNTExpression::PostfixToInfix(const CExpElmStack& Postfix, std::int32_t& ReturnType) {
     try {
-        const ExpElement result = Printer(listener_).run(Postfix);
+        const ExpElement result = Printer(listener_, functions()).run(Postfix);
         ReturnType = static_cast<std::int16_t>(result.Kind & 0xFFFF);
         return result.Text;
     } catch (NemroError& e) {

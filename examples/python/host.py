@@ -27,6 +27,15 @@ class NemroFailure(Exception):
 NAME_CALLBACK = ctypes.CFUNCTYPE(None, ctypes.c_void_p, ctypes.c_char_p, ctypes.c_void_p)
 
 
+class Value(ctypes.Structure):
+    _fields_ = [("kind", ctypes.c_int32), ("text", ctypes.c_char_p)]
+
+
+FUNCTION_CALLBACK = ctypes.CFUNCTYPE(None, ctypes.c_void_p, ctypes.POINTER(Value), ctypes.c_int32,
+                                     ctypes.c_void_p)
+NUMBER, STRING = 14, 8
+
+
 class Nemro:
     """Thin wrappers that turn the C interface's strings and errors into Python ones."""
 
@@ -75,6 +84,13 @@ class Nemro:
             "nemro_prepared_evaluate":
                 ([ctypes.c_void_p, ctypes.POINTER(ctypes.c_char_p), ctypes.c_int32, out,
                   ctypes.POINTER(ctypes.c_int32), err], ctypes.c_int32),
+            "nemro_result_set": ([ctypes.c_void_p, ctypes.c_int32, ctypes.c_char_p], None),
+            "nemro_result_fail": ([ctypes.c_void_p, ctypes.c_int32, ctypes.c_char_p], None),
+            "nemro_expression_set_library": ([ctypes.c_void_p, ctypes.c_int, ctypes.c_void_p], ctypes.c_int32),
+            "nemro_expression_set_now": ([ctypes.c_void_p, ctypes.c_char_p, err], ctypes.c_int32),
+            "nemro_expression_register_function":
+                ([ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int32, ctypes.c_int32, ctypes.c_int32,
+                  FUNCTION_CALLBACK, ctypes.c_void_p, err], ctypes.c_int32),
             "nemro_check_formula":
                 ([ctypes.c_char_p, ctypes.c_char_p, ctypes.POINTER(ctypes.c_int), out, out,
                   ctypes.POINTER(ctypes.c_int32), err], ctypes.c_int32),
@@ -144,6 +160,39 @@ class Nemro:
             return results
         finally:
             self.lib.nemro_prepared_free(prepared)
+
+    def evaluate_with(self, formula, functions, now=None):
+        """The formula with the library on, the clock at now ("YYYY-MM-DD[ HH:MM[:SS]]")
+        and functions {name: (min_args, max_args, fn)} registered, each fn taking the
+        arguments as Python numbers and strings and returning a number or a string, or
+        raising NemroFailure."""
+        expression = self.lib.nemro_expression_new()
+        kept = []  # the callbacks stay alive while the expression may call them
+        try:
+            self.lib.nemro_expression_set_library(expression, 1, None)
+            if now:
+                self._call(self.lib.nemro_expression_set_now, expression, now.encode("utf-8"))
+            for name, (least, most, fn) in functions.items():
+                def work(_context, values, count, result, fn=fn):
+                    args = [values[i].text.decode("utf-8") for i in range(count)]
+                    args = [float(a) if values[i].kind == NUMBER else a for i, a in enumerate(args)]
+                    try:
+                        value = fn(*args)
+                    except NemroFailure as failure:
+                        self.lib.nemro_result_fail(result, failure.number,
+                                                   failure.description.encode("utf-8"))
+                        return
+                    kind = STRING if isinstance(value, str) else NUMBER
+                    self.lib.nemro_result_set(result, kind, str(value).encode("utf-8"))
+                kept.append(FUNCTION_CALLBACK(work))
+                self._call(self.lib.nemro_expression_register_function, expression,
+                           name.encode("utf-8"), least, most, NUMBER, kept[-1], None)
+            text, kind = ctypes.c_void_p(), ctypes.c_int32()
+            self._call(self.lib.nemro_expression_evaluate, expression, formula.encode("utf-8"),
+                       ctypes.byref(text), ctypes.byref(kind))
+            return self._take(text)
+        finally:
+            self.lib.nemro_expression_free(expression)
 
     def print_formula(self, formula):
         expression = self.lib.nemro_expression_new()
@@ -253,6 +302,18 @@ def main():
     print("stack: %d %s" % nemro.stack_round_trip(["IF(A1,1,2)", "ROUND(A1,2)"]))
     print("fields:", nemro.set_formula(None, PAYROLL, [("姓名", "text", "人员信息", None, "张三")]))
     print("rate:", nemro.value_by_name("RATE\x0e0.17\x0etax rate\x0f", "rate"))
+
+    def tax(pay):  # a payroll host's own function: 10 % above 5000
+        if pay < 0:
+            raise NemroFailure(5, "host", "工资不能为负")
+        return round(max(pay - 5000, 0) * 0.1, 2)
+    payroll = {"TAX": (1, 1, tax)}
+    print("tax:", nemro.evaluate_with('ROUNDUP(TAX(8000)+SUM(1,2),0)&"元 "&TEXT(TODAY(),"yyyy-mm-dd")',
+                                      payroll, now="2026-12-08"))
+    try:
+        nemro.evaluate_with("TAX(-1)", payroll)
+    except NemroFailure as failure:
+        print(f"tax error {failure.number}: {failure.description}")
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@
 #include "modern_settings.h"
 #include "nemro/declared_fields.h"
 #include "nemro/field_set.h"
+#include "nemro/functions.h"
 #include "nemro/qt_toolkit.h"
 
 namespace nemro {
@@ -34,6 +35,12 @@ std::string CFormulaSet::setFormula(const std::string& sFormerFormula) {
                                      ? dialogs::modernExchange(std::move(options))
                                      : dialogs::classicExchange(std::move(options));
     tIsCancel = false;
+    if (style_ == DialogStyle::Modern) {
+        FunctionSettings functions = FunctionSettings::WithLibrary();
+        functions.Now = now_;
+        functions.Functions = functions_;
+        exchange.session.setModernFunctions(std::move(functions));
+    }
     std::unique_ptr<dialogs::FlowDialog> first;
     try {
         exchange.session.start(sFormerFormula,
@@ -64,6 +71,11 @@ void CFormulaSet::addField(Field field) {
     std::vector<Field> all = fields_ ? fields_->fields() : std::vector<Field>();
     all.push_back(std::move(field));
     setFields(std::move(all));
+}
+
+CFunctionRegistry& CFormulaSet::registeredFunctions() {
+    if (!functions_) functions_ = std::make_shared<CFunctionRegistry>();
+    return *functions_;
 }
 
 bool CFormulaSet::isCancel() const {

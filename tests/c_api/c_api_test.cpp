@@ -306,3 +306,51 @@ TEST(CInterface, NullHandlesFailWithAClearError) {
 }
 
 }  // namespace
+
+// A registered function: twice its number argument, or error 5 for a negative one.
+void twice(void* context, const nemro_value* args, int32_t count, nemro_result* result) {
+    ++*static_cast<int*>(context);
+    const double x = count > 0 ? std::stod(args[0].text) : 0;
+    if (x < 0)
+        nemro_result_fail(result, 5, "负数");
+    else
+        nemro_result_set(result, 14, std::to_string(static_cast<int>(2 * x)).c_str());
+}
+
+std::string evaluated(nemro_expression* e, const char* formula) {
+    char* text = nullptr;
+    int32_t kind = 0;
+    Error error;
+    const int32_t n = nemro_expression_evaluate(e, formula, &text, &kind, &error);
+    return n ? "error " + std::to_string(n) + " " + error.description : take(text);
+}
+
+TEST(CInterface, LibraryClockAndRegisteredFunctions) {
+    nemro_expression* e = nemro_expression_new();
+    EXPECT_EQ(evaluated(e, "SUM(1,2)"), "error 35 错误的自定义函数“SUM”。");
+    ASSERT_EQ(nemro_expression_set_library(e, 1, nullptr), 0);
+    Error error;
+    EXPECT_EQ(nemro_expression_set_now(e, "2026-12-08 13:45", &error), 0);
+    EXPECT_EQ(evaluated(e, "TEXT(NOW(),\"yyyy年m月d日 hh:mm\")&SUM(1,2)"), "2026年12月8日 13:453");
+    EXPECT_EQ(nemro_expression_set_now(e, "8 Dec", &error), 5);
+    int calls = 0;
+    EXPECT_EQ(nemro_expression_register_function(e, "twice", 1, 1, 14, twice, &calls, nullptr), 0);
+    EXPECT_EQ(nemro_expression_register_function(e, "SUM", 0, -1, 14, twice, &calls, nullptr), 0);
+    EXPECT_EQ(evaluated(e, "TWICE(4)+SUM(5,6)"), "18");
+    EXPECT_EQ(evaluated(e, "TWICE(-1)"), "error 5 负数");
+    EXPECT_EQ(nemro_expression_register_function(e, "ROUND", 1, 1, 14, twice, &calls, nullptr), 5);
+    nemro_prepared* p = nullptr;
+    ASSERT_EQ(nemro_prepared_new_for("TWICE(x)+SUM(x)", e, &p, nullptr), 0);
+    const double x = 3;
+    char* text = nullptr;
+    EXPECT_EQ(nemro_prepared_evaluate_numbers(p, &x, 1, &text, nullptr, nullptr), 0);
+    EXPECT_EQ(take(text), "12");
+    EXPECT_EQ(calls, 5);
+    nemro_prepared_free(p);
+    nemro_expression_free(e);
+    nemro_formula_set* set = nemro_formula_set_new();
+    EXPECT_EQ(nemro_formula_set_register_function(set, "TWICE", 1, 1, 14, twice, &calls, nullptr),
+              0);
+    EXPECT_EQ(nemro_formula_set_set_now(set, "2026-12-08", nullptr), 0);
+    nemro_formula_set_free(set);
+}

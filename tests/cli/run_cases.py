@@ -15,7 +15,7 @@ for number, line in enumerate(open(sys.argv[2], encoding="utf-8"), 1):
     if line.strip() and not line.startswith("#"):
         rc, want, stdin, *argv = [re.sub(r"\{(\w+)\}", lambda m: words.get(m[1], m[0]), f)
                                   for f in line.rstrip("\n").split("\t")]
-        p = subprocess.run([cli] + argv, input=stdin.encode(), capture_output=True, timeout=60)
+        p = subprocess.run([cli] + argv, input=stdin.encode("utf-8", "surrogateescape"), capture_output=True, timeout=60)
         # "stderr:TEXT" looks for TEXT in the standard error instead.
         out = p.stderr if want.startswith("stderr:") else p.stdout
         if p.returncode != int(rc) or want.removeprefix("stderr:").encode() not in out:

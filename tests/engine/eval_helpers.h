@@ -11,6 +11,7 @@
 
 #include "nemro/error.h"
 #include "nemro/expression.h"
+#include "nemro/functions.h"
 
 namespace nemro::testing {
 
@@ -73,16 +74,20 @@ Outcome outcomeOf(F f) {
     return o;
 }
 
-inline Outcome evaluate(const std::string& formula, IExpressionListener* listener = nullptr) {
+inline Outcome evaluate(const std::string& formula, IExpressionListener* listener = nullptr,
+                        const FunctionSettings* functions = nullptr) {
     CGNTExpression e(listener);
+    if (functions) e.setFunctions(*functions);
     return outcomeOf([&] {
         const ExpElement r = e.EvaluateOrThrow(formula);
         return std::pair(r.Text, r.Kind);
     });
 }
 
-inline Outcome print(const std::string& formula, IExpressionListener* listener = nullptr) {
+inline Outcome print(const std::string& formula, IExpressionListener* listener = nullptr,
+                     const FunctionSettings* functions = nullptr) {
     CGNTExpression e(listener);
+    if (functions) e.setFunctions(*functions);
     std::int32_t type = -1;
     return outcomeOf([&] {
         std::string text = e.PostfixToInfix(e.InfixToPostfix(formula), type);
@@ -105,16 +110,18 @@ struct Row {
     const char* source = nullptr;  // checked when given
 };
 
-inline void check(const Row& r, IExpressionListener* listener = nullptr, bool printing = false) {
-    const Outcome o = printing ? print(r.formula, listener) : evaluate(r.formula, listener);
+inline void check(const Row& r, IExpressionListener* listener = nullptr, bool printing = false,
+                  const FunctionSettings* functions = nullptr) {
+    const Outcome o =
+        printing ? print(r.formula, listener, functions) : evaluate(r.formula, listener, functions);
     EXPECT_EQ(o, (Outcome{r.number == 0, r.text, r.kind ? r.kind : o.kind, r.number,
                           r.source ? r.source : o.source}))
         << r.formula;
 }
 
 inline void checkAll(std::initializer_list<Row> rows, IExpressionListener* listener = nullptr,
-                     bool printing = false) {
-    for (const Row& r : rows) check(r, listener, printing);
+                     bool printing = false, const FunctionSettings* functions = nullptr) {
+    for (const Row& r : rows) check(r, listener, printing, functions);
 }
 
 // The listener callbacks that evaluating or printing each formula raises, in order.

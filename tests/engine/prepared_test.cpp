@@ -46,16 +46,30 @@ double randomNumber(std::mt19937& rng) {
     return rng() % 3 ? pool[rng() % std::size(pool)] : static_cast<double>(rng() % 100000) / 100;
 }
 
+// The library on, and a registered function beside it.
+const FunctionSettings& functions() {
+    static const FunctionSettings s = [] {
+        FunctionSettings f = FunctionSettings::WithLibrary();
+        auto registry = std::make_shared<CFunctionRegistry>();
+        registry->Register("TAX", 1, 1, [](std::span<const FunctionValue> a) {
+            return FunctionValue::Number(a[0].ToNumber() * 0.2);
+        });
+        f.Functions = registry;
+        return f;
+    }();
+    return s;
+}
+
 void expectSame(const std::string& formula, std::mt19937& rng,
                 const std::vector<double>& fixed = {}) {
     std::unique_ptr<CPreparedExpression> p;
     const Outcome prepared = testing::outcomeOf([&] {
-        p = std::make_unique<CPreparedExpression>(formula);
+        p = std::make_unique<CPreparedExpression>(formula, functions());
         return std::pair(std::string(), 0);
     });
     Recorder expected;
     if (!prepared.ok) {  // a syntax error: prepared fails as Evaluate does
-        const Outcome want = evaluate(formula, &expected);
+        const Outcome want = evaluate(formula, &expected, &functions());
         EXPECT_EQ(prepared, want) << formula;
         EXPECT_EQ(prepared.place, want.place) << formula;
         return;
@@ -77,7 +91,7 @@ void expectSame(const std::string& formula, std::mt19937& rng,
                                            : texts[i].Kind == ekString
                                                ? CGNTExpression::StrVal2Exp(texts[i].Text)
                                                : texts[i].Text;
-        const Outcome want = evaluate(formula, &listener);
+        const Outcome want = evaluate(formula, &listener, &functions());
         Outcome have;
         if (round == 0) have = outcomeOf(*p, std::span<const VariableValue>(texts), &got);
         if (round == 1) {
@@ -119,7 +133,10 @@ TEST(Prepared, SameAsEvaluateOverTheCorpusSample) {
     for (count = 0; std::getline(variables, formula); ++count) expectSame(formula, rng);
     EXPECT_GT(count, 1000);
     // clang-format off
-    for (const char* f : {"F(x, 1, G(y))&x", "IF(x>1, y, z)", "x&(1/0)", "(1", "  ", "1 2", "-x^2", "AND(x, y)", "MOD(x,0)"})
+    for (const char* f : {"F(x, 1, G(y))&x", "IF(x>1, y, z)", "x&(1/0)", "(1", "  ", "1 2", "-x^2", "AND(x, y)", "MOD(x,0)",
+                          "SUM(x,y,)*2", "ROUNDUP(x*1.1,y)", "CEILING(x,y)+FLOOR(x,0.5)", "AVERAGE(x,y)-MAX(x,y)+MIN(y,3)",
+                          "SQRT(x)+POWER(x,y)+ABS(y)", "PRODUCT(x,y,2)", "ROUNDDOWN(x/3,2)", "TEXT(x,\"0.00\")&UPPER(y)",
+                          "TAX(x)+SUM(TAX(y),1)", "DATE(2026,x,y)", "COUNT(x,y,\"a\")", "SUM(x)+F(y)", "SUM(1,2)", "PI()*x"})
         for (int i = 0; i < 20; ++i) expectSame(f, rng);
     // clang-format on
 }
@@ -146,7 +163,9 @@ TEST(Prepared, ArithmeticAsTheEvaluatorRoundsIt) {
         {"a+b-c", {0.1, 0.2, 0.3}}, {"a-b", {1.0000000000001, 1}}, {"a-b", {10.5, 2}}, {"a+b", {0.7, 0.3}},
         {"a*b", {123456789, 987654321}}, {"a*b*c", {1e-7, 1e-7, 1e-9}}, {"a-b+1", {99999999999999.9, 0.05}},
         {"a*b/c", {3.3, 3, 0}}, {"-a*b", {12345678.9, 1234567.89}}, {"a-b", {1e15, 1}}, {"a+b", {999999999999999, 1}},
-        {"0.1*3-a", {0.3}}, {"a*0.001", {1e-20}}, {"a^b+1.5", {2, 0.5}}, {"1.50+a", {0}}};
+        {"0.1*3-a", {0.3}}, {"a*0.001", {1e-20}}, {"a^b+1.5", {2, 0.5}}, {"1.50+a", {0}},
+        {"ROUNDUP(a+b,1)", {0.1, 0.2}}, {"ROUNDUP(a,2)", {1.005}}, {"CEILING(a*3,a)", {0.1}}, {"SUM(a,b,c)/3", {0.1, 0.2, 0.3}},
+        {"SQRT(a)", {-1}}, {"AVERAGE(a,b)", {1e300, 1e300}}, {"POWER(a,b)", {-8, 1.0 / 3}}};
     // clang-format on
     for (const auto& [formula, values] : rows) expectSame(formula, rng, values);
 }
@@ -205,6 +224,9 @@ TEST(Prepared, ListsVariablesAndUserFunctions) {
     const CPreparedExpression p("F(a, b)+g(a)&ROUND(B, 2)&f(1)");
     EXPECT_EQ(p.Variables(), (std::vector<std::string>{"a", "b", "B"}));
     EXPECT_EQ(p.UserFunctions(), (std::vector<std::string>{"F", "G"}));
+    EXPECT_EQ(CPreparedExpression("SUM(a)&f(1)").UserFunctions(), std::vector<std::string>{"F"});
+    EXPECT_EQ(CPreparedExpression("SUM(a)", FunctionSettings()).UserFunctions(),
+              std::vector<std::string>{"SUM"});
 }
 
 }  // namespace

@@ -65,6 +65,21 @@ TEST(ArgumentPreview, RowsFormulaAndResult) {
                  NemroError);
 }
 
+// The library computes; a host's registered function overrides the catalogue's answer.
+TEST(ArgumentPreview, LibraryAndRegisteredFunctions) {
+    FunctionSettings functions = FunctionSettings::WithLibrary();
+    auto registry = std::make_shared<CFunctionRegistry>();
+    registry->Register("HOSTF", 1, 1, [](std::span<const FunctionValue> a) {
+        return FunctionValue::Number(a[0].ToNumber() * 10);
+    });
+    functions.Functions = registry;
+    EXPECT_EQ(shown(previewArguments("ROUND", {"SUM(x,1,)/2", "HOSTF(0.1)"}, samples, catalogue,
+                                     functions)),
+              "= 2.5|= 1|ROUND(SUM(x,1,)/2,HOSTF(0.1))|计算结果 = 2.5");
+    EXPECT_EQ(shown(previewArguments("ROUND", {"SQRT(-1)"}, {}, catalogue, functions)),
+              "函数“SQRT”的参数值不合要求。||ROUND(SQRT(-1),)|函数“SQRT”的参数值不合要求。");
+}
+
 TEST(ArgumentPreview, KeptRowsFollowTheEdits) {
     ArgumentPreviewer previewer("ROUND", catalogue, samples);
     EXPECT_EQ(previewer.argumentNames(), (std::vector<std::string>{"x", "n"}));

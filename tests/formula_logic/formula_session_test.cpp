@@ -178,5 +178,19 @@ TEST(Session, AFormerFormulaThatFailedToLoadDoesNotComeBack) {
     EXPECT_EQ(exchange("", "X"), "cancel =>  (cancel)");
 }
 
+// The modern check computes the library: ROUND(ABS("x"),1) passes the classic check,
+// where the catalogue answers ABS, and is refused with the engine's message in the modern.
+TEST(Session, TheModernCheckComputesTheLibrary) {
+    for (const bool modern : {false, true}) {
+        FormulaSession session({catalogue, "", "", {}});
+        if (modern) session.setModernFunctions(FunctionSettings::WithLibrary());
+        session.start("", [](Step) {});
+        session.choose("ROUND", [] {});
+        const OkOutcome o = session.ok({"ABS(\"x\")", "1"});
+        EXPECT_EQ(o.refusal.has_value(), modern);
+        if (modern) EXPECT_EQ(o.refusal->text, "无法将字符串“x”转化为数值类型。");
+    }
+}
+
 }  // namespace
 }  // namespace nemro::dialogs

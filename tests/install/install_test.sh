@@ -25,11 +25,11 @@ readelf -d "$LIB" | grep -q 'SONAME.*libNemroFormulaSet.so.0' || fail "no soname
 # The interface is exported and the internals are not: the headers installed are exactly
 # the public ones.
 nm -DC --defined-only "$LIB" > "$WORK/symbols"
-expect symbols "nemro::CGNTExpression::Evaluate" "nemro_expression_evaluate" "nemro::loadCatalogue" "nemro::loadFunctionIndex" "nemro::loadFieldSet" "nemro::CPreparedExpression::Evaluate"
+expect symbols "nemro::CGNTExpression::Evaluate" "nemro_expression_evaluate" "nemro::loadCatalogue" "nemro::loadFunctionIndex" "nemro::loadFieldSet" "nemro::CPreparedExpression::Evaluate" "nemro::CFunctionRegistry::Register" "nemro_expression_register_function"
 ! grep -qE 'cScrollBars|frmArgumentSet|nemro::detail|FillFunction' "$WORK/symbols" || fail "internal symbols exported"
 [ -f "$PREFIX/include/nemro/formula_set.h" ] && [ -f "$PREFIX/include/nemro/catalogue_model.h" ] &&
     [ -f "$PREFIX/include/nemro/function_index.h" ] && [ -f "$PREFIX/include/nemro/prepared.h" ] &&
-    [ -f "$PREFIX/include/nemro/field_set.h" ] &&
+    [ -f "$PREFIX/include/nemro/field_set.h" ] && [ -f "$PREFIX/include/nemro/functions.h" ] &&
     [ ! -e "$PREFIX/include/nemro/scroll_bars.h" ] && [ ! -e "$PREFIX/include/nemro/classic_lists.h" ] &&
     [ ! -e "$PREFIX/include/nemro/formula_session.h" ] || fail "installed headers"
 
@@ -42,7 +42,8 @@ run cpp.out "$WORK/cpp/formula_host"
 expect cpp.out "value: 5元" "error 11: 除数为零。" "rate: 0.17"
 run py.out python3 "$SOURCE/examples/python/host.py" --library "$LIB"
 expect py.out "value: 5元 (kind 8)" "check: False 公式输入有误! 左右括号数目不一致! 16" \
-    "stack: 2 ['ROUND(A1,2)', 'IF(A1,1,2)']" "column: 2.5元, 2.33元, error 13" "fields: 2"
+    "stack: 2 ['ROUND(A1,2)', 'IF(A1,1,2)']" "column: 2.5元, 2.33元, error 13" \
+    "tax: 303元 2026-12-08" "tax error 5: 工资不能为负" "fields: 2"
 
 # Both hosts open the real dialogs on a virtual display; Esc in the chooser cancels.
 if command -v xvfb-run > /dev/null && command -v xdotool > /dev/null; then

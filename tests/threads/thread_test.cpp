@@ -69,9 +69,10 @@ TEST(Threads, EnginesCataloguesAndListsRunSideBySide) {
     for (const char* own : {"", "0", "1", "2", "3"}) std::remove((shared + own).c_str());
 }
 
-// One prepared formula, each thread with its own values, a failing row among them.
+// One prepared formula calling the library, each thread with its own values, a failing
+// row among them.
 TEST(Threads, OnePreparedFormulaManyThreads) {
-    const CPreparedExpression prepared("ROUND(x/y,2)&\"|\"&LEN(s)");
+    const CPreparedExpression prepared("ROUNDUP(SUM(x/y,0),2)&\"|\"&LEN(REPT(s,1))");
     std::vector<std::string> failures(4);
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)

@@ -10,6 +10,8 @@
 #include "nemro/catalogue_lint.h"
 #include "nemro/classic_lists.h"
 #include "nemro/function_index.h"
+#include "nemro/functions.h"
+#include "nemro/text.h"
 
 namespace nemro::cli {
 namespace {
@@ -139,7 +141,23 @@ int typedesc(const Query& q, Io& io) {
 }
 
 int lint(const Query& q, Io& io) {
-    const std::vector<LintProblem> problems = lintCatalogue(q.path);
+    // The examples are worked out by the engine with the library on, on a fixed clock,
+    // for the functions it computes.
+    FunctionSettings functions = FunctionSettings::WithLibrary();
+    functions.Now = SerialDate(2026, 12, 8) + 0.5;
+    const std::vector<std::string> library = LibraryFunctionNames(),
+                                   builtin = BuiltinFunctionNames();
+    const std::vector<LintProblem> problems = lintCatalogue(
+        q.path,
+        [&](const std::string& name, const std::string& formula) -> std::optional<std::string> {
+            const std::string upper = text::upper(name);
+            if (!std::binary_search(library.begin(), library.end(), upper) &&
+                !std::binary_search(builtin.begin(), builtin.end(), upper))
+                return std::nullopt;
+            CGNTExpression engine;
+            engine.setFunctions(functions);
+            return engine.EvaluateOrThrow(formula).Text;
+        });
     if (q.json) {
         Json list = Json::array();
         for (const LintProblem& p : problems)
@@ -252,7 +270,8 @@ const Command kCatalogueCommand = {
     "  argnum NAME                whether the function has MaxArgNum child nodes\n"
     "  exists NAME                whether the name check finds NAME (case counts)\n"
     "  typedesc NAME ARGUMENT     the description of the named argument's data type\n"
-    "  lint                       every problem of the file, one a line as FILE:LINE: text;\n"
+    "  lint                       every problem of the file, one a line as FILE:LINE: text,\n"
+    "                             an Example the engine works out otherwise among them;\n"
     "                             exit status 1 when there is any\n"
     "  search QUERY [--limit N]   the displayed functions that match QUERY by name, title,\n"
     "                             keywords, category or description (pinyin and its\n"

@@ -21,7 +21,8 @@ const char* kindName(std::int32_t kind) {
 
 int runEval(const std::vector<std::string>& args, Io& io) {
     const FormulaOptions o = parseFormulaOptions(
-        args, {"--var", "--function", "--catalogue", "--rows"}, {"--trace", "--batch"});
+        args, {"--var", "--function", "--catalogue", "--rows", "--now"}, {"--trace", "--batch"});
+    const FunctionSettings functions = cliFunctions(o);
     CliListener listener;
     listener.tracing = o.trace;
     if (auto it = o.values.find("--var"); it != o.values.end())
@@ -43,7 +44,8 @@ int runEval(const std::vector<std::string>& args, Io& io) {
     }
     if (auto it = o.values.find("--rows"); it != o.values.end()) {
         if (o.trace || o.batch) throw UsageError("--rows takes neither --trace nor --batch");
-        return runRows(it->second.back(), o.common.positional[0], listener, o.common.json, io);
+        return runRows(it->second.back(), o.common.positional[0], listener, functions,
+                       o.common.json, io);
     }
     // A listener with nothing to answer or trace is left out, which lets the engine
     // evaluate each formula as it converts it.
@@ -53,6 +55,7 @@ int runEval(const std::vector<std::string>& args, Io& io) {
 #endif
         ;
     CGNTExpression expression(listens ? &listener : nullptr);
+    expression.setFunctions(functions);
     return runFormulas(o, io, [&](const std::string& formula) {
         // The JSON values are made only when they are written: a long batch then costs
         // little more than the evaluations themselves.

@@ -19,6 +19,7 @@ int runPrint(const std::vector<std::string>& args, Io& io) {
             listener.functionTypes[text::upper(name)] = parseCode("--function-type", code);
         }
     CGNTExpression expression(&listener);
+    expression.setFunctions(FunctionSettings::WithLibrary());
     return runFormulas(o, io, [&](const std::string& formula) {
         listener.trace = nlohmann::ordered_json::array();
         try {

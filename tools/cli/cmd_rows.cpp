@@ -2,7 +2,9 @@
 #include <csv.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <istream>
 #include <ostream>
@@ -15,6 +17,22 @@ namespace nemro::cli {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The offset of the first byte that starts no well-formed UTF-8 sequence.
+std::size_t firstInvalidByte(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        const std::size_t n = b < 0x80         ? 1
+                              : (b >> 5) == 6  ? 2
+                              : (b >> 4) == 14 ? 3
+                              : (b >> 3) == 30 ? 4
+                                               : 0;
+        if (n == 0 || i + n > s.size() || !text::isValidUtf8(s.substr(i, n))) return i;
+        i += n;
+    }
+    return i;
+}
 
 // A field as CSV writes it: quoted when it holds a separator, a quote or a line break.
 void appendField(std::string& out, std::string_view field) {
@@ -41,10 +59,12 @@ class RowRunner {
     RowRunner(const CPreparedExpression& formula, const CliListener& listener, bool json, Io& io)
         : formula_(formula), listener_(listener), json_(json), io_(io) {}
 
-    // false when a variable has neither a column nor a constant; the message is written.
+    // false when a column is named twice, a name is not UTF-8, or a variable has neither
+    // a column nor a constant; the message is written.
     bool header() {
         headerFields_.assign(fields_.begin(),
                              fields_.begin() + static_cast<std::ptrdiff_t>(count_));
+        if (!wellNamed()) return false;
         for (const std::string& name : formula_.Variables()) {
             Source s;
             const std::string upper = text::upper(name);
@@ -124,6 +144,30 @@ class RowRunner {
     }
 
   private:
+    // Column names are UTF-8, each once (in any case, as variables find them).
+    bool wellNamed() {
+        std::vector<std::string> seen;
+        for (std::size_t i = 0; i < headerFields_.size(); ++i) {
+            const std::string& name = headerFields_[i];
+            if (!text::isValidUtf8(name)) {
+                const std::size_t at = firstInvalidByte(name);
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(name[at]));
+                io_.err << "nemro-formula eval: the header is not UTF-8: byte " << hex
+                        << " in column " << i + 1 << '\n';
+                return false;
+            }
+            std::string upper = text::upper(name);
+            if (std::find(seen.begin(), seen.end(), upper) != seen.end()) {
+                io_.err << "nemro-formula eval: the header names the column “" << name
+                        << "” twice\n";
+                return false;
+            }
+            seen.push_back(std::move(upper));
+        }
+        return true;
+    }
+
     void write(bool ok, const ExpElement& result, const std::string& failure) {
         if (json_) {
             nlohmann::ordered_json j = {{"row", rows_}};
@@ -209,7 +253,7 @@ int keepSpaces(unsigned char) {
 }  // namespace
 
 int runRows(const std::string& file, const std::string& formula, const CliListener& listener,
-            bool json, Io& io) {
+            const FunctionSettings& functions, bool json, Io& io) {
     std::ifstream opened;
     std::istream* in = &io.in;
     if (file != "-") {
@@ -219,7 +263,7 @@ int runRows(const std::string& file, const std::string& formula, const CliListen
     }
     std::unique_ptr<CPreparedExpression> prepared;
     try {
-        prepared = std::make_unique<CPreparedExpression>(formula);
+        prepared = std::make_unique<CPreparedExpression>(formula, functions);
     } catch (const NemroError& e) {
         return reportError(e, json, io);
     }

@@ -64,6 +64,21 @@ std::int32_t parseCode(const std::string& option, const std::string& text) {
     return code;
 }
 
+FunctionSettings cliFunctions(const FormulaOptions& o) {
+    FunctionSettings s = FunctionSettings::WithLibrary();
+    if (auto it = o.values.find("--now"); it != o.values.end()) {
+        const std::string& text = it->second.back();
+        double serial = 0;
+        // The time, when given, after one space: "YYYY-MM-DD[ HH:MM[:SS]]".
+        const bool dashed = text.size() >= 10 && text[4] == '-' && text[7] == '-' &&
+                            (text.size() == 10 || text[10] == ' ');
+        if (!dashed || !ParseDateText(text, serial))
+            throw UsageError("--now wants \"YYYY-MM-DD[ HH:MM[:SS]]\", not '" + text + "'");
+        s.Now = serial;
+    }
+    return s;
+}
+
 void CliListener::record(const char* callback, const std::string& name) {
     if (tracing) trace.push_back({{"callback", callback}, {"name", name}});
 }

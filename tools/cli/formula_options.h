@@ -10,6 +10,7 @@
 
 #include "commands.h"
 #include "nemro/expression.h"
+#include "nemro/functions.h"
 
 namespace nemro::cli {
 
@@ -73,8 +74,11 @@ bool reportFailure(const FormulaOptions& o, const CliListener& l, const NemroErr
 int runFormulas(const FormulaOptions& o, Io& io,
                 const std::function<bool(const std::string&)>& one);
 
+// The library on, with the clock of "--now" when it is given.
+FunctionSettings cliFunctions(const FormulaOptions& o);
+
 // eval --rows: the formula over every row of the CSV table in file ("-" standard input).
 int runRows(const std::string& file, const std::string& formula, const CliListener& listener,
-            bool json, Io& io);
+            const FunctionSettings& functions, bool json, Io& io);
 
 }  // namespace nemro::cli

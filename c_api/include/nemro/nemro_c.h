@@ -184,6 +184,47 @@ NEMRO_C_API int32_t nemro_prepared_evaluate_numbers_to_number(const nemro_prepar
                                                               const double* values, int32_t count,
                                                               double* result, nemro_error* error);
 
+/* Functions that compute beyond the built-in ones. The library of the bundled catalogue
+ * (SUM, TEXT, DATE and the rest) is off in nemro_expression until turned on, and on in
+ * prepared formulas. TODAY() and NOW() read the local time unless a time
+ * "YYYY-MM-DD[ HH:MM[:SS]]" is set (NULL: the local time again).
+ *
+ * A registered function computes for the one handle it is registered with, over the
+ * library's function of that name; max_args -1 for no upper bound; result_type 14
+ * number, 8 string, 11 boolean or 12 any, as printing reports it. Its callback receives
+ * the arguments as kinds and texts (kind 14 number, 8 string, 11 boolean; 0 for an
+ * omitted one) and answers with nemro_result_set, or fails with nemro_result_fail. */
+typedef struct nemro_value {
+    int32_t kind;
+    const char* text;
+} nemro_value;
+typedef struct nemro_result nemro_result;
+NEMRO_C_API void nemro_result_set(nemro_result* result, int32_t kind, const char* text);
+NEMRO_C_API void nemro_result_fail(nemro_result* result, int32_t number, const char* description);
+typedef void (*nemro_function_callback)(void* context, const nemro_value* arguments, int32_t count,
+                                        nemro_result* result);
+NEMRO_C_API int32_t nemro_expression_set_library(nemro_expression* expression, int on,
+                                                 nemro_error* error);
+NEMRO_C_API int32_t nemro_expression_set_now(nemro_expression* expression, const char* time,
+                                             nemro_error* error);
+NEMRO_C_API int32_t nemro_expression_register_function(nemro_expression* expression,
+                                                       const char* name, int32_t min_args,
+                                                       int32_t max_args, int32_t result_type,
+                                                       nemro_function_callback callback,
+                                                       void* context, nemro_error* error);
+/* A prepared formula that computes as expression does: its library, clock and registered
+ * functions as they are now. */
+NEMRO_C_API int32_t nemro_prepared_new_for(const char* formula, const nemro_expression* expression,
+                                           nemro_prepared** prepared, nemro_error* error);
+/* The same for the modern dialogs of a formula service: their previews and check. */
+NEMRO_C_API int32_t nemro_formula_set_set_now(nemro_formula_set* set, const char* time,
+                                              nemro_error* error);
+NEMRO_C_API int32_t nemro_formula_set_register_function(nemro_formula_set* set, const char* name,
+                                                        int32_t min_args, int32_t max_args,
+                                                        int32_t result_type,
+                                                        nemro_function_callback callback,
+                                                        void* context, nemro_error* error);
+
 /* The argument dialog's formula check over the catalogue at catalogue_path (NULL or ""
  * for the bundled one). Returns 0 with *passed 1 when the formula passes; with *passed 0
  * the message the user would see is in *message, *title and *icon (16 critical, 64

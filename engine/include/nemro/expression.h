@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -111,12 +112,20 @@ class NEMRO_API IExpressionListener {
     }
 };
 
+struct FunctionSettings;  // nemro/functions.h
+
 class NEMRO_API CGNTExpression {
   public:
     explicit CGNTExpression(IExpressionListener* listener = nullptr) : listener_(listener) {}
 
     void setListener(IExpressionListener* listener) noexcept { listener_ = listener; }
     IExpressionListener* listener() const noexcept { return listener_; }
+
+    // The library, the clock and the registered functions of this object's evaluations
+    // and printing (nemro/functions.h); without them calls of names that are not built in
+    // go to the listener.
+    void setFunctions(const FunctionSettings& Functions);
+    const FunctionSettings& functions() const noexcept;
 
     // Checks and evaluates; never throws. A failure is shown in the message box
     // titled "公式输入有误!" and leaves bSuccess false. Returns the result element
@@ -148,6 +157,7 @@ class NEMRO_API CGNTExpression {
 
   private:
     IExpressionListener* listener_;
+    std::shared_ptr<const FunctionSettings> functions_;
 };
 
 }  // namespace nemro

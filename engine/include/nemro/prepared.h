@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "nemro/expression.h"
+#include "nemro/functions.h"
 
 namespace nemro {
 
@@ -26,20 +27,24 @@ struct VariableValue {
 using VariableCallback = std::function<void(std::size_t Index, VariableValue& Value)>;
 
 // A formula converted once. Its result for given values is what CGNTExpression's
-// EvaluateOrThrow gives for the same text with a listener that answers UserVariable with
-// those values: the same kind and text, or the same error. Calls of functions that are
-// not built in go to the listener given to Evaluate, as they do there.
+// EvaluateOrThrow gives for the same text, with the same function settings and a listener
+// that answers UserVariable with those values: the same kind and text, or the same error.
+// The library is on unless the settings say otherwise; calls of other functions that are
+// neither built in nor registered go to the listener given to Evaluate.
 //
 // A prepared formula owns all it needs and may be copied cheaply; one may be evaluated
 // from several threads at once, each with its own values (and a listener safe for that).
 class NEMRO_API CPreparedExpression {
   public:
     // Converts Expression; a syntax error throws what EvaluateOrThrow throws for it.
-    explicit CPreparedExpression(const std::string& Expression);
+    explicit CPreparedExpression(
+        const std::string& Expression,
+        const FunctionSettings& Functions = FunctionSettings::WithLibrary());
 
     // The variables, each once, in the order they are first written.
     const std::vector<std::string>& Variables() const noexcept;
-    // The upper-case names of the functions called that are not built in, each once.
+    // The upper-case names of the functions called that are neither built in, nor in the
+    // library when it is on, nor registered, each once.
     const std::vector<std::string>& UserFunctions() const noexcept;
 
     // Values by place in Variables(); a variable beyond the values given reads as "".

@@ -23,6 +23,8 @@ class FieldSet;
 // ones (search, recently used, help). Both run the same exchange.
 enum class DialogStyle { Classic, Modern };
 
+class CFunctionRegistry;  // nemro/functions.h
+
 // Each object keeps its own options (style, settings scope, sample values), so that two
 // objects can serve two forms of one host; isCancel is the thread's.
 class NEMRO_API CFormulaSet {
@@ -70,12 +72,20 @@ class NEMRO_API CFormulaSet {
     void addField(Field field);
     // The names declared; none before any.
     std::shared_ptr<const FieldSet> fields() const { return fields_; }
+    // Functions this object's host computes: the modern dialogs' previews and check call
+    // them (over the library's function of the same name); the classic dialogs answer
+    // them from the catalogue. TODAY() and NOW() there as of `setNow` (a serial number,
+    // nemro/functions.h), the local time when none is set.
+    CFunctionRegistry& registeredFunctions();
+    void setNow(std::optional<double> serial) { now_ = serial; }
 
   private:
     DialogStyle style_ = DialogStyle::Classic;
     std::string settingsOrganization_, settingsApplication_;
     SampleValueLookup samples_;
     std::shared_ptr<const FieldSet> fields_;
+    std::shared_ptr<CFunctionRegistry> functions_;
+    std::optional<double> now_;
 };
 
 class NEMRO_API cStack {

@@ -64,10 +64,11 @@ class PreviewListener final : public IExpressionListener {
 };
 
 PreviewValue evaluate(const std::string& formula, const SampleValueLookup& samples,
-                      const CatalogueRef& catalogue) {
+                      const CatalogueRef& catalogue, const FunctionSettings& functions) {
     PreviewValue v;
     PreviewListener listener(catalogue, samples);
     CGNTExpression engine(&listener);
+    engine.setFunctions(functions);
     try {
         const ExpElement r = engine.EvaluateOrThrow(checkedText(formula));
         if (listener.hostCalls) {
@@ -139,10 +140,10 @@ std::string ArgumentPreview::resultLine() const {
 }
 
 PreviewValue previewValue(const std::string& text, const SampleValueLookup& samples,
-                          const CatalogueRef& catalogue) {
+                          const CatalogueRef& catalogue, const FunctionSettings& functions) {
     // The formula holds the field trimmed: a blank field is an empty argument there.
     if (blank(text)) return {};
-    return evaluate(text, samples, catalogue);
+    return evaluate(text, samples, catalogue, functions);
 }
 
 std::size_t shownRowCount(const std::vector<bool>& required,
@@ -154,11 +155,12 @@ std::size_t shownRowCount(const std::vector<bool>& required,
 }
 
 ArgumentPreviewer::ArgumentPreviewer(std::string functionName, CatalogueRef catalogue,
-                                     SampleValueLookup samples,
+                                     SampleValueLookup samples, FunctionSettings functions,
                                      std::shared_ptr<const FieldSet> fields)
     : functionName_(std::move(functionName)),
       catalogue_(std::move(catalogue)),
-      samples_(modernSamples({catalogue_, fields, std::move(samples)})),
+      samples_(modernSamples({catalogue_, fields, std::move(samples), functions})),
+      functions_(std::move(functions)),
       fields_(std::move(fields)) {
     const std::int16_t n = getArgumentCount(functionName_, catalogue_);
     for (std::int16_t i = 1; i <= n; ++i) {
@@ -183,7 +185,7 @@ const ArgumentPreview& ArgumentPreviewer::update(const std::vector<std::string>&
     f.resize(names_.size());
     for (std::size_t i = 0; i < f.size(); ++i) {
         if (evaluated_[i] && texts_[i] == f[i]) continue;
-        preview_.rows[i] = previewValue(f[i], samples_, catalogue_);
+        preview_.rows[i] = previewValue(f[i], samples_, catalogue_, functions_);
         texts_[i] = f[i];
         evaluated_[i] = true;
     }
@@ -198,9 +200,11 @@ const ArgumentPreview& ArgumentPreviewer::update(const std::vector<std::string>&
     preview_.message =
         requiredEmpty ? diagnoseRequired(functionName_, f, catalogue_) : std::nullopt;
     if (!preview_.message)
-        preview_.message = diagnoseModernCheck(preview_.formula, {catalogue_, fields_, samples_});
-    preview_.result =
-        preview_.message ? PreviewValue{} : evaluate(preview_.formula, samples_, catalogue_);
+        preview_.message =
+            diagnoseModernCheck(preview_.formula, {catalogue_, fields_, samples_, functions_});
+    preview_.result = preview_.message
+                          ? PreviewValue{}
+                          : evaluate(preview_.formula, samples_, catalogue_, functions_);
     resultFields_ = std::move(f);
     haveResult_ = true;
     return preview_;
@@ -209,8 +213,9 @@ const ArgumentPreview& ArgumentPreviewer::update(const std::vector<std::string>&
 ArgumentPreview previewArguments(const std::string& functionName,
                                  const std::vector<std::string>& fields,
                                  const SampleValueLookup& samples, const CatalogueRef& catalogue,
+                                 const FunctionSettings& functions,
                                  std::shared_ptr<const FieldSet> declared) {
-    ArgumentPreviewer previewer(functionName, catalogue, samples, std::move(declared));
+    ArgumentPreviewer previewer(functionName, catalogue, samples, functions, std::move(declared));
     return previewer.update(fields);
 }
 

@@ -115,8 +115,11 @@ OkOutcome FormulaSession::ok(const std::vector<std::string>& fields) {
         f = buildModernFormula(functionName_, fields, required);
         if ((outcome.refusal = diagnoseModernCheck(f, modernContext()))) return outcome;
     } else {
+        // Functions set for the modern style bring its check with them.
         f = composeFormula(functionName_, fields, catalogue_);
-        if ((outcome.refusal = diagnoseCheckFormula(f, catalogue_))) return outcome;
+        outcome.refusal =
+            modern_ ? diagnoseModernCheck(f, modernContext()) : diagnoseCheckFormula(f, catalogue_);
+        if (outcome.refusal) return outcome;
     }
 
     if (parked_.empty()) {

@@ -173,6 +173,7 @@ std::optional<Finding> find(const std::string& formula, const ModernCheckContext
     const std::string checked = checkedText(formula);
     CheckListener listener(ctx.catalogue, checkedSamples(ctx));
     CGNTExpression engine(&listener);
+    engine.setFunctions(ctx.functions);
     const auto engineError = [&](const NemroError& e) {
         if (listener.failed) throw;
         Finding f{e.description(), {}};

@@ -147,6 +147,7 @@ void frmModernArguments::load(const std::vector<std::string>& fields, int focus,
     clearRows();
     previewer_ = std::make_unique<ArgumentPreviewer>(
         session().functionName(), session().catalogue(), session().options().samples,
+        session().modernFunctions().value_or(FunctionSettings::WithLibrary()),
         session().options().fields);
     setWindowTitle(tr("参数设置") + "(" + qt::qs(session().functionName()) + ")");
     QString path;

@@ -2,8 +2,9 @@
 // field's own text, the formula OK would return and its result or the message OK would
 // show now, which rows to show, and the folding of full-width input to ASCII.
 //
-// Values come from the component's engine as the formula check evaluates: functions the
-// engine does not know are answered from the catalogue, variables from the host's sample
+// Values come from the component's engine as the modern check evaluates, the library and
+// the host's registered functions computing (`functions`): other functions are answered
+// from the catalogue, variables from the host's sample
 // values; a variable without one counts as 0. A call the catalogue accepts but the engine
 // cannot compute has no value here: a value whose evaluation makes such a call is
 // `HostComputed` (the engine evaluates every argument, an IF branch not taken included).
@@ -23,6 +24,7 @@
 
 #include "nemro/catalogue.h"
 #include "nemro/field_set.h"
+#include "nemro/functions.h"
 #include "nemro/message_box.h"
 
 namespace nemro::dialogs {
@@ -71,7 +73,8 @@ struct ArgumentPreview {
 
 // The value of one field's text; an empty or blank text gives nothing.
 PreviewValue previewValue(const std::string& text, const SampleValueLookup& samples = {},
-                          const CatalogueRef& catalogue = {});
+                          const CatalogueRef& catalogue = {},
+                          const FunctionSettings& functions = FunctionSettings::WithLibrary());
 
 // How many rows to show of a function whose arguments are `required` or not: every row
 // up to the last that has text or is required, and one empty optional row after it, up
@@ -87,7 +90,9 @@ class ArgumentPreviewer {
     // The formula is the modern composition, checked by checkModernFormula over the
     // declared `fields`, whose samples (or values of their types) the values read.
     ArgumentPreviewer(std::string functionName, CatalogueRef catalogue = {},
-                      SampleValueLookup samples = {}, std::shared_ptr<const FieldSet> fields = {});
+                      SampleValueLookup samples = {},
+                      FunctionSettings functions = FunctionSettings::WithLibrary(),
+                      std::shared_ptr<const FieldSet> fields = {});
 
     const std::string& functionName() const { return functionName_; }
     // The arguments' names and whether each is required, in catalogue order.
@@ -106,6 +111,7 @@ class ArgumentPreviewer {
     std::string functionName_;
     CatalogueRef catalogue_;
     SampleValueLookup samples_;  // the declared names' first
+    FunctionSettings functions_;
     std::shared_ptr<const FieldSet> fields_;
     std::vector<std::string> names_;
     std::vector<bool> required_;
@@ -117,11 +123,11 @@ class ArgumentPreviewer {
 };
 
 // The same at once, for a caller without a dialog.
-ArgumentPreview previewArguments(const std::string& functionName,
-                                 const std::vector<std::string>& fields,
-                                 const SampleValueLookup& samples = {},
-                                 const CatalogueRef& catalogue = {},
-                                 std::shared_ptr<const FieldSet> declared = {});
+ArgumentPreview previewArguments(
+    const std::string& functionName, const std::vector<std::string>& fields,
+    const SampleValueLookup& samples = {}, const CatalogueRef& catalogue = {},
+    const FunctionSettings& functions = FunctionSettings::WithLibrary(),
+    std::shared_ptr<const FieldSet> declared = {});
 
 // Typed text with full-width punctuation, letters and digits outside "..." literals
 // turned into ASCII; `cursor` is a byte offset into the text and moves with it.

@@ -20,6 +20,7 @@
 #include "nemro/argument_preview.h"
 #include "nemro/catalogue.h"
 #include "nemro/field_set.h"
+#include "nemro/functions.h"
 #include "nemro/message_box.h"
 #include "nemro/modern_check.h"
 
@@ -113,8 +114,14 @@ class FormulaSession {
     Composition composition() const { return composition_; }
     // What the modern check reads in this exchange.
     ModernCheckContext modernContext() const {
-        return {catalogue_, options_.fields, options_.samples};
+        return {catalogue_, options_.fields, options_.samples,
+                modern_.value_or(FunctionSettings::WithLibrary())};
     }
+
+    // The modern style's exchange: its previews and OK's check compute the library and
+    // the host's registered functions as `functions` say. The classic check computes none.
+    void setModernFunctions(FunctionSettings functions) { modern_ = std::move(functions); }
+    const std::optional<FunctionSettings>& modernFunctions() const { return modern_; }
 
   private:
     ExchangeOptions options_;
@@ -126,6 +133,7 @@ class FormulaSession {
     std::string formerFormula_;
     std::string result_;
     bool completed_ = false;
+    std::optional<FunctionSettings> modern_;
 };
 
 }  // namespace nemro::dialogs

@@ -5,7 +5,8 @@
 // name takes part in the evaluation with its sample value, or with a value of its type
 // (0, "", FALSE, today's date), so that a type error shows as the engine words it.
 // Without declared names any name is a variable, counting as its sample value or 0.
-// Functions the engine does not compute are answered as the classic check answers them.
+// Functions are computed by the library, then the host's registered functions; the
+// catalogue's other functions are answered as the classic check answers them ("0").
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include "nemro/argument_preview.h"
 #include "nemro/catalogue.h"
 #include "nemro/field_set.h"
+#include "nemro/functions.h"
 #include "nemro/message_box.h"
 
 namespace nemro::dialogs {
@@ -24,6 +26,8 @@ struct ModernCheckContext {
     CatalogueRef catalogue;                  // an exchange's snapshot, or a catalogue file
     std::shared_ptr<const FieldSet> fields;  // the host's declared names; none: any name
     SampleValueLookup samples;               // the host's other sample values
+    // What the engine computes: the library, and the host's registered functions.
+    FunctionSettings functions = FunctionSettings::WithLibrary();
 };
 
 struct ModernCheckResult {
