@@ -77,7 +77,7 @@ TEST(ArgumentPreview, LibraryAndRegisteredFunctions) {
                                      functions)),
               "= 2.5|= 1|ROUND(SUM(x,1,)/2,HOSTF(0.1))|计算结果 = 2.5");
     EXPECT_EQ(shown(previewArguments("ROUND", {"SQRT(-1)"}, {}, catalogue, functions)),
-              "函数“SQRT”的参数值不合要求。||ROUND(SQRT(-1),)|函数“SQRT”的参数值不合要求。");
+              "函数“SQRT”的参数值不合要求。||ROUND(SQRT(-1))|函数“SQRT”的参数值不合要求。");
 }
 
 TEST(ArgumentPreview, KeptRowsFollowTheEdits) {

@@ -51,6 +51,17 @@ TEST(ModernCheck, NamesStringsAndTypes) {
     for (const auto& c : cases) EXPECT_EQ(checked(c.formula, c.declared), c.expected) << c.formula;
     EXPECT_THROW(checkModernFormula("HOSTF(1)", {"/nonexistent/FormulaSet.xml", {}, {}}),
                  NemroError);
+    // The library computes, then the host's registered functions, before the catalogue.
+    auto registry = std::make_shared<CFunctionRegistry>();
+    registry->Register("HOSTF", 1, 1, [](std::span<const FunctionValue> a) -> FunctionValue {
+        if (a[0].ToNumber() < 0) throw NemroError(5, "HOSTF", "工资不能为负");
+        return FunctionValue::String("元");
+    });
+    ModernCheckContext host{catalogue, fields, {}};
+    host.functions.Functions = registry;
+    EXPECT_EQ(checkModernFormula("HOSTF(-基本工资)", host).message, "工资不能为负");
+    EXPECT_EQ(checkModernFormula("HOSTF(1)+1", host).message, "无法将字符串“元”转化为数值类型。");
+    EXPECT_EQ(checked("SQRT(-1)", false), "函数“SQRT”的参数值不合要求。@1+4");
 }
 
 TEST(ModernCheck, TheSessionOkComposesAsItsStyle) {
