@@ -14,6 +14,7 @@
 #include "nemro/argument_set.h"
 #include "nemro/error.h"
 #include "nemro/expression.h"
+#include "nemro/field_set.h"
 #include "nemro/formula_checks.h"
 #include "nemro/formula_set.h"
 #include "nemro/functions.h"
@@ -326,6 +327,57 @@ int32_t nemro_formula_set_sample_value(const nemro_formula_set* set, const char*
         setOut(value, sample.value_or(""));
         if (found) *found = sample ? 1 : 0;
     });
+}
+
+int32_t nemro_formula_set_set_fields_csv(nemro_formula_set* set, const char* csv,
+                                         nemro_error* error) {
+    return guarded(error, [&] {
+        handle(set, "nemro_formula_set_set_fields_csv", "formula set").set.setFieldsCsv(in(csv));
+    });
+}
+
+int32_t nemro_formula_set_add_field(nemro_formula_set* set, const char* name, const char* type,
+                                    const char* group, const char* description, const char* sample,
+                                    nemro_error* error) {
+    return guarded(error, [&] {
+        auto& s = handle(set, "nemro_formula_set_add_field", "formula set");
+        nemro::Field field{in(name), nemro::FieldType::Number, in(group), in(description), {}};
+        if (type && *type) {
+            const auto named = nemro::fieldTypeNamed(type);
+            if (!named)
+                throw nemro::NemroError(nemro::err::FieldFile, "nemro_formula_set_add_field",
+                                        "unknown type “" + std::string(type) + "”");
+            field.type = *named;
+        }
+        if (sample && !(type && *type))
+            // Without a type the sample tells it, as a field file's sample does.
+            for (const auto t : {nemro::FieldType::Boolean, nemro::FieldType::Number,
+                                 nemro::FieldType::Date, nemro::FieldType::Text})
+                if (nemro::readFieldValue(t, sample)) {
+                    field.type = t;
+                    break;
+                }
+        if (sample) {
+            field.sample = nemro::readFieldValue(field.type, sample);
+            if (!field.sample)
+                throw nemro::NemroError(nemro::err::FieldFile, "nemro_formula_set_add_field",
+                                        "the sample “" + std::string(sample) + "” is no " +
+                                            nemro::fieldTypeName(field.type));
+        }
+        s.set.addField(std::move(field));
+    });
+}
+
+int32_t nemro_formula_set_clear_fields(nemro_formula_set* set, nemro_error* error) {
+    return guarded(error, [&] {
+        handle(set, "nemro_formula_set_clear_fields", "formula set").set.setFields({});
+    });
+}
+
+int32_t nemro_formula_set_field_count(const nemro_formula_set* set) {
+    if (!set) return -1;
+    const auto fields = set->set.fields();
+    return fields ? static_cast<int32_t>(fields->size()) : 0;
 }
 
 nemro_stack* nemro_stack_new(void) {

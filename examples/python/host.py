@@ -53,6 +53,11 @@ class Nemro:
             "nemro_formula_set_free": ([ctypes.c_void_p], None),
             "nemro_formula_set_set_formula": ([ctypes.c_void_p, ctypes.c_char_p, out, err], ctypes.c_int32),
             "nemro_formula_set_is_cancel": ([ctypes.c_void_p], ctypes.c_int),
+            "nemro_formula_set_set_dialog_style": ([ctypes.c_void_p, ctypes.c_int, err], ctypes.c_int32),
+            "nemro_formula_set_set_fields_csv": ([ctypes.c_void_p, ctypes.c_char_p, err], ctypes.c_int32),
+            "nemro_formula_set_add_field":
+                ([ctypes.c_void_p] + [ctypes.c_char_p] * 5 + [err], ctypes.c_int32),
+            "nemro_formula_set_field_count": ([ctypes.c_void_p], ctypes.c_int32),
             "nemro_stack_new": ([], ctypes.c_void_p),
             "nemro_stack_free": ([ctypes.c_void_p], None),
             "nemro_stack_count": ([ctypes.c_void_p], ctypes.c_int16),
@@ -232,15 +237,35 @@ class Nemro:
         finally:
             self.lib.nemro_argument_set_free(arguments)
 
-    def set_formula(self, former=""):
+    def set_formula(self, former="", fields_csv=None, fields=()):
+        """The dialogs; with declared names (CSV text and/or (name, type, group,
+        description, sample) tuples) the modern ones, which list and check them."""
         formula_set = self.lib.nemro_formula_set_new()
         try:
+            declared = self.declare_fields(formula_set, fields_csv, fields)
+            if declared:
+                self._call(self.lib.nemro_formula_set_set_dialog_style, formula_set, 1)
+            if former is None:
+                return declared
             result = ctypes.c_void_p()
             self._call(self.lib.nemro_formula_set_set_formula, formula_set,
                        former.encode("utf-8"), ctypes.byref(result))
             return self._take(result), bool(self.lib.nemro_formula_set_is_cancel(formula_set))
         finally:
             self.lib.nemro_formula_set_free(formula_set)
+
+    def declare_fields(self, formula_set, fields_csv=None, fields=()):
+        """Declares the names on the handle; how many it has then."""
+        if fields_csv is not None:
+            self._call(self.lib.nemro_formula_set_set_fields_csv, formula_set,
+                       fields_csv.encode("utf-8"))
+        for field in fields:
+            encoded = [None if v is None else str(v).encode("utf-8") for v in field]
+            self._call(self.lib.nemro_formula_set_add_field, formula_set, *encoded)
+        return self.lib.nemro_formula_set_field_count(formula_set)
+
+
+PAYROLL = "name,type,group,description,sample\n基本工资,number,工资项目,每月的基本工资,8000\n"
 
 
 def main():
@@ -249,13 +274,19 @@ def main():
                         help="path of libNemroFormulaSet.so (default: the system's)")
     parser.add_argument("--dialog", nargs="?", const="", metavar="FORMULA",
                         help="open the formula dialogs, re-editing FORMULA when given")
+    parser.add_argument("--fields", metavar="FILE",
+                        help="with --dialog, declare the names of this field file (CSV)")
     args = parser.parse_args()
     if not args.library:
         sys.exit("host.py: libNemroFormulaSet not found; give --library PATH")
     nemro = Nemro(args.library)
     print("version:", nemro.version())
     if args.dialog is not None:
-        formula, cancelled = nemro.set_formula(args.dialog)
+        fields_csv = None
+        if args.fields:
+            with open(args.fields, encoding="utf-8") as f:
+                fields_csv = f.read()
+        formula, cancelled = nemro.set_formula(args.dialog, fields_csv)
         print(f"formula: {formula}\nisCancel: {str(cancelled).lower()}")
         return
     print("value: %s (kind %d)" % nemro.evaluate('ROUND(A1*2,0)&"元"', {"A1": "2.5"}))
@@ -269,6 +300,7 @@ def main():
     passed, message, title, icon = nemro.check("ROUND(A1,2")
     print(f"check: {passed} {title} {message} {icon}")
     print("stack: %d %s" % nemro.stack_round_trip(["IF(A1,1,2)", "ROUND(A1,2)"]))
+    print("fields:", nemro.set_formula(None, PAYROLL, [("姓名", "text", "人员信息", None, "张三")]))
     print("rate:", nemro.value_by_name("RATE\x0e0.17\x0etax rate\x0f", "rate"))
 
     def tax(pay):  # a payroll host's own function: 10 % above 5000

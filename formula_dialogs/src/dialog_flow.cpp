@@ -27,9 +27,10 @@ void FlowDialog::chooseFunction(const std::string& name) {
     handOver(std::move(next));
 }
 
-void FlowDialog::nestInto(int row, std::vector<std::string> fields) {
+void FlowDialog::nestInto(int row, std::vector<std::string> fields, std::size_t cursor) {
     std::unique_ptr<FlowDialog> chooser;
-    session().nest(row, std::move(fields), [&] { chooser = exchange_.makeChooser(exchange_); });
+    session().nest(
+        row, std::move(fields), [&] { chooser = exchange_.makeChooser(exchange_); }, cursor);
     handOver(std::move(chooser));
 }
 
@@ -53,6 +54,14 @@ QPushButton* FlowDialog::addEditorButton(FlowDialog& dialog, std::function<void(
     connect(button, &QPushButton::clicked, &dialog,
             [open = std::move(open)] { qt::runGuarded(open); });
     return button;
+}
+
+bool FlowDialog::chooseName(const std::string& name) {
+    std::unique_ptr<FlowDialog> next;
+    if (!session().insertName(name, [&] { next = exchange_.makeArguments(exchange_); }))
+        return false;
+    handOver(std::move(next));
+    return true;
 }
 
 std::optional<OuterLevel> FlowDialog::confirm(const std::vector<std::string>& fields,

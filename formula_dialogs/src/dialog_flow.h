@@ -58,7 +58,10 @@ class FlowDialog : public QDialog {
     // function: hands over to its argument dialog, or shows why not.
     void chooseFunction(const std::string& name);
     // A formula button: parks this level and hands over to the chooser.
-    void nestInto(int row, std::vector<std::string> fields);
+    void nestInto(int row, std::vector<std::string> fields, std::size_t cursor = std::string::npos);
+    // A chooser's OK on a declared name: hands over to the argument dialog of the row it
+    // was opened from, the name inserted at that row's cursor; false when opened first.
+    bool chooseName(const std::string& name);
     // The editor button: hands over to the formula editor with the formula so far; the
     // fields of an argument dialog, none from a chooser.
     void openEditor(const std::optional<std::vector<std::string>>& fields);

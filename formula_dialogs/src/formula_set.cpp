@@ -2,6 +2,8 @@
 
 #include "dialog_flow.h"
 #include "modern_settings.h"
+#include "nemro/declared_fields.h"
+#include "nemro/field_set.h"
 #include "nemro/functions.h"
 #include "nemro/qt_toolkit.h"
 
@@ -28,6 +30,7 @@ std::string CFormulaSet::setFormula(const std::string& sFormerFormula) {
 
     dialogs::ExchangeOptions options =
         exchangeOptions(settingsOrganization_, settingsApplication_, samples_);
+    options.fields = fields_;
     dialogs::Exchange exchange = style_ == DialogStyle::Modern
                                      ? dialogs::modernExchange(std::move(options))
                                      : dialogs::classicExchange(std::move(options));
@@ -50,6 +53,25 @@ std::string CFormulaSet::setFormula(const std::string& sFormerFormula) {
     dialogs::runDialogs(std::move(first));
     tIsCancel = !exchange.session.completed();
     return exchange.session.finish();
+}
+
+void CFormulaSet::setFields(std::vector<Field> fields) {
+    fields_ = std::make_shared<const FieldSet>(std::move(fields), dialogs::variableNameProblem);
+}
+
+void CFormulaSet::setFieldFile(const std::string& path) {
+    fields_ = dialogs::loadFieldFile(path);
+}
+
+void CFormulaSet::setFieldsCsv(std::string_view csv) {
+    fields_ = std::make_shared<const FieldSet>(
+        FieldSet::fromCsv(csv, dialogs::variableNameProblem, "fields"));
+}
+
+void CFormulaSet::addField(Field field) {
+    std::vector<Field> all = fields_ ? fields_->fields() : std::vector<Field>();
+    all.push_back(std::move(field));
+    setFields(std::move(all));
 }
 
 CFunctionRegistry& CFormulaSet::registeredFunctions() {

@@ -140,6 +140,42 @@ TEST(CInterface, SampleValuesFromListsAndCallbacks) {
     nemro_formula_set_free(set);
 }
 
+// Each step's status and the names declared after it; a refused step keeps them.
+TEST(CInterface, DeclaredFields) {
+    nemro_formula_set* set = nemro_formula_set_new();
+    const auto add = [&](const char* name, const char* type, const char* sample) {
+        Error e;
+        const int32_t status =
+            nemro_formula_set_add_field(set, name, type, nullptr, nullptr, sample, &e);
+        return std::to_string(status == 0) + ":" +
+               std::to_string(nemro_formula_set_field_count(set));
+    };
+    const auto csv = [&](const char* text) {
+        const int32_t status = nemro_formula_set_set_fields_csv(set, text, nullptr);
+        return std::to_string(status == 0) + ":" +
+               std::to_string(nemro_formula_set_field_count(set));
+    };
+    // clang-format off
+    const struct { std::function<std::string()> step; const char* expected; } steps[] = {
+        {[&] { return csv("name,type,sample\n基本工资,number,8000\n姓名,text,张三\n"); }, "1:2"},
+        {[&] { return add("奖金", nullptr, "500"); }, "1:3"},
+        {[&] { return add("入职日期", "date", "2019-07-01"); }, "1:4"},
+        {[&] { return add("是否在职", nullptr, "TRUE"); }, "1:5"},
+        {[&] { return add("基本工资", nullptr, nullptr); }, "0:5"},   // twice
+        {[&] { return add("a b", nullptr, nullptr); }, "0:5"},        // not one variable
+        {[&] { return add("x", "money", nullptr); }, "0:5"},
+        {[&] { return add("y", "number", "abc"); }, "0:5"},
+        {[&] { return csv("name,type\nx,money\n"); }, "0:5"},
+        {[&] { return csv("name\nA1\n"); }, "1:1"},
+        {[&] { const bool cleared = nemro_formula_set_clear_fields(set, nullptr) == 0;
+               return std::to_string(cleared) + ":" + std::to_string(nemro_formula_set_field_count(set)); }, "1:0"},
+        {[&] { return std::to_string(nemro_formula_set_field_count(nullptr)); }, "-1"},
+    };
+    // clang-format on
+    for (const auto& s : steps) EXPECT_EQ(s.step(), s.expected);
+    nemro_formula_set_free(set);
+}
+
 TEST(CInterface, StackArgumentListsAndNullHandles) {
     nemro_stack* stack = nemro_stack_new();
     char* top = nullptr;

@@ -43,15 +43,15 @@ TEST(ArgumentPreview, RowsFormulaAndResult) {
     // clang-format off
     const struct { std::vector<std::string> fields; std::string expected; } cases[] = {
         {{"3.14159", "2"}, "= 3.14159|= 2|ROUND(3.14159,2)|计算结果 = 3.14"},
-        {{" x*2 ", ""}, "= 8||ROUND(x*2,)|计算结果 = 8"},
-        {{"y+1", " "}, "= 1[y]||ROUND(y+1,)|计算结果 = 1"},
-        {{"1=1"}, "= TRUE||ROUND(1=1,)|计算结果 = 1"},
-        {{"s"}, "= \"abc\"||ROUND(s,)|计算结果：无法将字符串“abc”转化为数值类型。"},  // the check passes
-        {{"\"a\"\"b\""}, "= \"a\"\"b\"||ROUND(\"a\"\"b\",)|无法将字符串“a\"b”转化为数值类型。"},
-        {{"b&\"文\"", "%s"}, "= \"True文\"|= 1|ROUND(b&\"文\",%s)|不得包含非法字符' 文 '"},
+        {{" x*2 ", ""}, "= 8||ROUND(x*2)|计算结果 = 8"},
+        {{"y+1", " "}, "= 1[y]||ROUND(y+1)|计算结果 = 1"},
+        {{"1=1"}, "= TRUE||ROUND(1=1)|计算结果 = 1"},
+        {{"s"}, "= \"abc\"||ROUND(s)|计算结果：无法将字符串“abc”转化为数值类型。"},  // the check passes
+        {{"\"a\"\"b\""}, "= \"a\"\"b\"||ROUND(\"a\"\"b\")|无法将字符串“a\"b”转化为数值类型。"},
+        {{"b&\"文\"", "%s"}, "= \"True文\"|= 1|ROUND(b&\"文\",%s)|无法将字符串“0文”转化为数值类型。"},
         {{"", "2"}, "|= 2|ROUND(,2)|参数(x)没有填写！"},
-        {{"(1", "2"}, "期望配对的右括号。|= 2|ROUND((1,2)|左右括号数目不一致!"},
-        {{"NOSUCH(1)"}, "错误的自定义函数“NOSUCH”。||ROUND(NOSUCH(1),)|错误的自定义函数“NOSUCH”。"},
+        {{"(1", "2"}, "期望配对的右括号。|= 2|ROUND((1,2)|逗号只能出现在函数内。"},
+        {{"NOSUCH(1)"}, "错误的自定义函数“NOSUCH”。||ROUND(NOSUCH(1))|错误的自定义函数“NOSUCH”。"},
         {{"hostf(1)+1", "1"}, "由宿主程序计算|= 1|ROUND(hostf(1)+1,1)|计算结果：由宿主程序计算"},
         {{"1", "2", "3"}, "= 1|= 2|ROUND(1,2)|计算结果 = 1"},
     };
@@ -77,7 +77,7 @@ TEST(ArgumentPreview, LibraryAndRegisteredFunctions) {
                                      functions)),
               "= 2.5|= 1|ROUND(SUM(x,1,)/2,HOSTF(0.1))|计算结果 = 2.5");
     EXPECT_EQ(shown(previewArguments("ROUND", {"SQRT(-1)"}, {}, catalogue, functions)),
-              "函数“SQRT”的参数值不合要求。||ROUND(SQRT(-1),)|函数“SQRT”的参数值不合要求。");
+              "函数“SQRT”的参数值不合要求。||ROUND(SQRT(-1))|函数“SQRT”的参数值不合要求。");
 }
 
 TEST(ArgumentPreview, KeptRowsFollowTheEdits) {

@@ -43,7 +43,7 @@ expect cpp.out "value: 5元" "error 11: 除数为零。" "rate: 0.17"
 run py.out python3 "$SOURCE/examples/python/host.py" --library "$LIB"
 expect py.out "value: 5元 (kind 8)" "check: False 公式输入有误! 左右括号数目不一致! 16" \
     "stack: 2 ['ROUND(A1,2)', 'IF(A1,1,2)']" "column: 2.5元, 2.33元, error 13" \
-    "tax: 303元 2026-12-08" "tax error 5: 工资不能为负"
+    "tax: 303元 2026-12-08" "tax error 5: 工资不能为负" "fields: 2"
 
 # Both hosts open the real dialogs on a virtual display; Esc in the chooser cancels.
 if command -v xvfb-run > /dev/null && command -v xdotool > /dev/null; then

@@ -4,8 +4,8 @@
 
 #include "catalogue_options.h"
 #include "commands.h"
-#include "field_names.h"
 #include "formula_options.h"
+#include "nemro/declared_fields.h"
 #include "nemro/formula_completion.h"
 
 namespace nemro::cli {
@@ -58,9 +58,14 @@ int run(const std::vector<std::string>& args, Io& io) {
                              std::to_string(characters(text)) + " characters");
     }
     if (fields && fields->empty()) throw UsageError("--fields needs a FILE");
-    std::vector<IndexedName> names = fields ? loadFieldNames(*fields) : std::vector<IndexedName>();
 
     try {
+        std::vector<IndexedName> names;
+        if (fields) {
+            const auto declared = dialogs::loadFieldFile(*fields);
+            for (const Field& f : declared->fields())
+                names.push_back({f.name, f.group, f.description});
+        }
         const CompletionIndex index(loadFunctionIndex(catalogue), std::move(names));
         const Completion c = index.complete(text, cursor);
         const std::optional<CallHint> hint = index.callHint(text, cursor);

@@ -78,11 +78,9 @@ int run(const std::vector<std::string>& args, Io& io) {
         return it->second;
     };
     try {
-        if (!fieldFile.empty())
-            samples =
-                dialogs::withFieldSamples(dialogs::loadFieldFile(fieldFile), std::move(samples));
-        const dialogs::ArgumentPreview p =
-            dialogs::previewArguments(o.positional[0], fields, samples, catalogue);
+        const auto declared = fieldFile.empty() ? nullptr : dialogs::loadFieldFile(fieldFile);
+        const dialogs::ArgumentPreview p = dialogs::previewArguments(
+            o.positional[0], fields, samples, catalogue, FunctionSettings::WithLibrary(), declared);
         // The rows given; a function has no more.
         const std::size_t rows = std::min(fields.size(), p.rows.size());
         if (o.json) {

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <exception>
@@ -22,6 +23,7 @@ HostWindow::HostWindow()
       fx_(new QPushButton(tr("fx"), this)),
       style_(new QComboBox(this)),
       samples_(new QLabel(this)),
+      names_(new QListWidget(this)),
       status_(new QLabel(this)),
       arguments_(new QPushButton(tr("参数列表..."), this)),
       argumentText_(new QLabel(this)) {
@@ -47,6 +49,17 @@ HostWindow::HostWindow()
     samples_->setObjectName("sampleValues");
     samples_->setText(tr("Sample values: %1").arg(samples));
 
+    names_->setObjectName("declaredNames");
+    names_->setAccessibleName(tr("声明的名称"));
+    for (const Field& f : declaredFields()) {
+        const std::string sample = f.sample ? " = " + f.sample->text : "";
+        auto* item = new QListWidgetItem(QString::fromStdString(f.name + sample), names_);
+        item->setToolTip(QString::fromStdString(
+            (f.group.empty() ? "" : f.group + " · ") + fieldTypeName(f.type) +
+            (f.description.empty() ? "" : " · " + f.description)));
+    }
+    names_->setMaximumWidth(180);
+
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(tr("Formula:"), this), 0, 0);
     grid->addWidget(formula_, 0, 1);
@@ -56,8 +69,9 @@ HostWindow::HostWindow()
     grid->addWidget(samples_, 3, 1, 1, 3);
     grid->addWidget(arguments_, 2, 0);
     grid->addWidget(argumentText_, 2, 1, 1, 3);
+    grid->addWidget(names_, 0, 4, 4, 1);
     grid->setColumnStretch(1, 1);
-    resize(560, 140);
+    resize(720, 180);
 
     connect(fx_, &QPushButton::clicked, this, &HostWindow::editFormula);
     connect(formula_, &QLineEdit::returnPressed, this, &HostWindow::editFormula);
@@ -79,6 +93,28 @@ const std::map<std::string, std::string>& HostWindow::sampleValues() {
     return values;
 }
 
+const std::vector<Field>& HostWindow::declaredFields() {
+    const auto field = [](const char* name, FieldType type, const char* group,
+                          const char* description, const char* sample) {
+        Field f{name, type, group, description, {}};
+        if (sample) f.sample = readFieldValue(type, sample);
+        return f;
+    };
+    static const std::vector<Field> fields{
+        field("基本工资", FieldType::Number, "工资项目", "每月的基本工资", "8000"),
+        field("岗位工资", FieldType::Number, "工资项目", "按岗位核定", nullptr),
+        field("奖金", FieldType::Number, "工资项目", "绩效奖金", "500"),
+        field("姓名", FieldType::Text, "人员信息", "员工的姓名", "张三"),
+        field("入职日期", FieldType::Date, "人员信息", "到岗的日期", "2019-07-01"),
+        field("是否在职", FieldType::Boolean, "人员信息", "", "TRUE"),
+        field("A1", FieldType::Number, "单元格", "", "3.14159"),
+        field("B1", FieldType::Number, "单元格", "", "2"),
+        field("SALARY", FieldType::Number, "单元格", "", "8000"),
+        field("NAME", FieldType::Text, "单元格", "", "张三"),
+    };
+    return fields;
+}
+
 void HostWindow::editFormula() {
     const std::string former = formula_->text().toStdString();
     CFormulaSet service;
@@ -86,6 +122,11 @@ void HostWindow::editFormula() {
                                                        : DialogStyle::Classic);
     service.setSampleValues(sampleValues());
     std::string result;
+    try {
+        service.setFields(declaredFields());
+    } catch (const NemroError& e) {
+        std::cerr << e.description() << std::endl;
+    }
     try {
         result = service.setFormula(former);
     } catch (const NemroError& e) {

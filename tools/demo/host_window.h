@@ -5,10 +5,14 @@
 #include <QWidget>
 #include <map>
 #include <string>
+#include <vector>
+
+#include "nemro/field_set.h"
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 
 namespace nemro::demo {
@@ -33,6 +37,9 @@ class HostWindow final : public QWidget {
     // The variables and values the host hands the dialogs as samples.
     static const std::map<std::string, std::string>& sampleValues();
 
+    // The names the host declares: a small payroll, and the variables above.
+    static const std::vector<Field>& declaredFields();
+
     // The argument list string with its separators made visible.
     static QString readableArgumentList(const std::string& list);
 
@@ -41,6 +48,7 @@ class HostWindow final : public QWidget {
     QPushButton* fx_;
     QComboBox* style_;
     QLabel* samples_;
+    QListWidget* names_;
     QLabel* status_;
     QPushButton* arguments_;
     QLabel* argumentText_;

@@ -79,6 +79,23 @@ NEMRO_C_API int32_t nemro_formula_set_set_sample_values(nemro_formula_set* set,
                                                         const char* const* values, int32_t count,
                                                         nemro_error* error);
 
+/* The host's declared names (fields) for this handle's dialogs: the modern chooser lists
+ * them and the modern check refuses other names; a name's sample value takes the place of
+ * the sample values above. From CSV text (UTF-8, header name,type,group,description,sample;
+ * only name required), replacing the names declared before, or one by one: type "number",
+ * "text", "boolean" or "date" (NULL or "": the one the sample reads as, else number), group,
+ * description and sample may be NULL, a NULL sample leaving the name without one. A malformed name
+ * or file fails with error -2147221501 and keeps the names declared before. */
+NEMRO_C_API int32_t nemro_formula_set_set_fields_csv(nemro_formula_set* set, const char* csv,
+                                                     nemro_error* error);
+NEMRO_C_API int32_t nemro_formula_set_add_field(nemro_formula_set* set, const char* name,
+                                                const char* type, const char* group,
+                                                const char* description, const char* sample,
+                                                nemro_error* error);
+NEMRO_C_API int32_t nemro_formula_set_clear_fields(nemro_formula_set* set, nemro_error* error);
+/* How many names are declared; -1 for a NULL handle. */
+NEMRO_C_API int32_t nemro_formula_set_field_count(const nemro_formula_set* set);
+
 /* The formula stack. */
 typedef struct nemro_stack nemro_stack;
 NEMRO_C_API nemro_stack* nemro_stack_new(void);

@@ -8,10 +8,16 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "nemro/export.h"
 
 namespace nemro {
+
+// Declared in nemro/field_set.h, which a host that declares names includes.
+struct Field;
+class FieldSet;
 
 // The dialogs setFormula shows: the classic chooser and argument dialog, or the modern
 // ones (search, recently used, help). Both run the same exchange.
@@ -51,6 +57,21 @@ class NEMRO_API CFormulaSet {
     // The sample value of a variable, none when the host gave none.
     std::optional<std::string> sampleValue(const std::string& name) const;
 
+    // The host's declared names (fields) for this object's dialogs: the modern chooser
+    // lists them, the modern check refuses other names and evaluates each with its sample
+    // value, which takes the place of setSampleValues for that name. Each call replaces
+    // the names declared before; a malformed set (an empty or duplicate name, one the
+    // engine would not read as one variable, a sample of another type) fails with
+    // err::FieldFile and keeps them.
+    void setFields(std::vector<Field> fields);
+    // The same from a field file, or from its text: UTF-8 CSV with the header
+    // name,type,group,description,sample (only name required).
+    void setFieldFile(const std::string& path);
+    void setFieldsCsv(std::string_view csv);
+    // One more name after those declared.
+    void addField(Field field);
+    // The names declared; none before any.
+    std::shared_ptr<const FieldSet> fields() const { return fields_; }
     // Functions this object's host computes: the modern dialogs' previews and check call
     // them (over the library's function of the same name); the classic dialogs answer
     // them from the catalogue. TODAY() and NOW() there as of `setNow` (a serial number,
@@ -62,6 +83,7 @@ class NEMRO_API CFormulaSet {
     DialogStyle style_ = DialogStyle::Classic;
     std::string settingsOrganization_, settingsApplication_;
     SampleValueLookup samples_;
+    std::shared_ptr<const FieldSet> fields_;
     std::shared_ptr<CFunctionRegistry> functions_;
     std::optional<double> now_;
 };

@@ -9,20 +9,21 @@
 #include "nemro/error.h"
 #include "nemro/expression.h"
 #include "nemro/formula_checks.h"
+#include "nemro/formula_text.h"
+#include "nemro/modern_check.h"
 #include "nemro/text.h"
 
 namespace nemro::dialogs {
 
-namespace {
-
-// A sample value as the engine reads a variable's answer; plain text is a string.
-std::string engineValue(const std::string& sample) {
+std::string sampleEngineText(const std::string& sample) {
     const std::string v(text::trimBlanks(sample));
     if (v.empty() || CGNTExpression::IsString(v) || CGNTExpression::IsDecimal(v) ||
         CGNTExpression::IsBoolean(v) || v.front() == '#')
         return v;
     return CGNTExpression::StrVal2Exp(sample);
 }
+
+namespace {
 
 // Answers functions as the check does and variables from the samples, and notes what the
 // value then depends on.
@@ -45,7 +46,7 @@ class PreviewListener final : public IExpressionListener {
     void UserVariable(const std::string& Name, std::string& Value) override {
         if (samples_) {
             if (const std::optional<std::string> sample = samples_(Name)) {
-                Value = engineValue(*sample);
+                Value = sampleEngineText(*sample);
                 return;
             }
         }
@@ -154,11 +155,13 @@ std::size_t shownRowCount(const std::vector<bool>& required,
 }
 
 ArgumentPreviewer::ArgumentPreviewer(std::string functionName, CatalogueRef catalogue,
-                                     SampleValueLookup samples, FunctionSettings functions)
+                                     SampleValueLookup samples, FunctionSettings functions,
+                                     std::shared_ptr<const FieldSet> fields)
     : functionName_(std::move(functionName)),
       catalogue_(std::move(catalogue)),
-      samples_(std::move(samples)),
-      functions_(std::move(functions)) {
+      samples_(modernSamples({catalogue_, fields, std::move(samples), functions})),
+      functions_(std::move(functions)),
+      fields_(std::move(fields)) {
     const std::int16_t n = getArgumentCount(functionName_, catalogue_);
     for (std::int16_t i = 1; i <= n; ++i) {
         names_.push_back(getArgumentPara(functionName_, "Value", i, catalogue_));
@@ -188,7 +191,7 @@ const ArgumentPreview& ArgumentPreviewer::update(const std::vector<std::string>&
     }
     if (haveResult_ && resultFields_ == f) return preview_;
     // What OK does, in its order: the required fields, the composition, the check.
-    preview_.formula = composeFormula(functionName_, f, catalogue_);
+    preview_.formula = buildModernFormula(functionName_, f, required_);
     // The check reads the catalogue for every argument; the flags read once tell whether
     // it would find an empty required field, so that it runs only to word the message.
     bool requiredEmpty = false;
@@ -197,7 +200,8 @@ const ArgumentPreview& ArgumentPreviewer::update(const std::vector<std::string>&
     preview_.message =
         requiredEmpty ? diagnoseRequired(functionName_, f, catalogue_) : std::nullopt;
     if (!preview_.message)
-        preview_.message = diagnoseModernFormula(preview_.formula, catalogue_, functions_);
+        preview_.message =
+            diagnoseModernCheck(preview_.formula, {catalogue_, fields_, samples_, functions_});
     preview_.result = preview_.message
                           ? PreviewValue{}
                           : evaluate(preview_.formula, samples_, catalogue_, functions_);
@@ -209,8 +213,9 @@ const ArgumentPreview& ArgumentPreviewer::update(const std::vector<std::string>&
 ArgumentPreview previewArguments(const std::string& functionName,
                                  const std::vector<std::string>& fields,
                                  const SampleValueLookup& samples, const CatalogueRef& catalogue,
-                                 const FunctionSettings& functions) {
-    ArgumentPreviewer previewer(functionName, catalogue, samples, functions);
+                                 const FunctionSettings& functions,
+                                 std::shared_ptr<const FieldSet> declared) {
+    ArgumentPreviewer previewer(functionName, catalogue, samples, functions, std::move(declared));
     return previewer.update(fields);
 }
 

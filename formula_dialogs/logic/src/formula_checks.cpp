@@ -100,10 +100,8 @@ std::string checkedText(const std::string& formula) {
     return replacePercentS(formula);
 }
 
-namespace {
-
-std::optional<Diagnostic> diagnose(const std::string& formula, const CatalogueRef& catalogue,
-                                   const FunctionSettings* functions) {
+std::optional<Diagnostic> diagnoseFormula(const std::string& formula,
+                                          const CatalogueRef& catalogue) {
     return trapped(
         "Valdren2.frmFormula.FormulaSyntaxCheck()\\", [&]() -> std::optional<Diagnostic> {
             const auto open = std::count(formula.begin(), formula.end(), '(');
@@ -129,7 +127,6 @@ std::optional<Diagnostic> diagnose(const std::string& formula, const CatalogueRe
             // is no formula error and is passed on.
             CatalogueFunctions listener(catalogue);
             CGNTExpression objExp(&listener);
-            if (functions) objExp.setFunctions(*functions);
             try {
                 objExp.EvaluateOrThrow(replacePercentS(formula));
                 return std::nullopt;
@@ -143,20 +140,6 @@ std::optional<Diagnostic> diagnose(const std::string& formula, const CatalogueRe
                 return formulaErrorDiagnostic("内存不足。");
             }
         });
-}
-
-}  // namespace
-
-std::optional<Diagnostic> diagnoseFormula(const std::string& formula,
-                                          const CatalogueRef& catalogue) {
-    return diagnose(formula, catalogue, nullptr);
-}
-
-std::optional<Diagnostic> diagnoseModernFormula(const std::string& formula,
-                                                const CatalogueRef& catalogue,
-                                                const FunctionSettings& functions) {
-    return trapped("frmArgumentSet.CheckFormula()\\",
-                   [&] { return diagnose(formula, catalogue, &functions); });
 }
 
 bool FormulaSyntaxCheck(const std::string& formula, const CatalogueRef& catalogue) {

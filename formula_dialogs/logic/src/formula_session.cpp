@@ -41,8 +41,8 @@ std::size_t characters(std::string_view utf8) {
 }
 }  // namespace
 
-FormulaSession::FormulaSession(ExchangeOptions options)
-    : options_(std::move(options)), catalogue_(options_.catalogue) {}
+FormulaSession::FormulaSession(ExchangeOptions options, Composition composition)
+    : options_(std::move(options)), composition_(composition), catalogue_(options_.catalogue) {}
 
 Step FormulaSession::start(const std::string& formerFormula, const std::function<void(Step)>& load,
                            bool editor) {
@@ -97,21 +97,66 @@ std::optional<Diagnostic> FormulaSession::choose(const std::string& functionName
     return std::nullopt;
 }
 
-void FormulaSession::nest(int row, std::vector<std::string> fields, const Load& loadChooser) {
+void FormulaSession::nest(int row, std::vector<std::string> fields, const Load& loadChooser,
+                          std::size_t cursor) {
     const std::int16_t n = getArgumentCount(functionName_, catalogue_);
     fields.resize(static_cast<std::size_t>(std::max<int>(n, 0)));
-    // Should the chooser not load, nothing is parked.
-    loadChooser();
-    parked_.push_back({functionName_, std::move(fields), row});
+    // Parked while the chooser loads, which lists the declared names for the row; should
+    // it not load, nothing stays parked.
+    parked_.push_back({functionName_, std::move(fields), row, cursor});
+    try {
+        loadChooser();
+    } catch (...) {
+        parked_.pop_back();
+        throw;
+    }
+}
+
+bool FormulaSession::insertName(const std::string& name, const Load& loadArguments) {
+    if (parked_.empty()) return false;
+    OuterLevel outer = parked_.back();
+    if (outer.row >= 1) {
+        if (outer.fields.size() < static_cast<std::size_t>(outer.row))
+            outer.fields.resize(static_cast<std::size_t>(outer.row));
+        std::string& text = outer.fields[static_cast<std::size_t>(outer.row - 1)];
+        std::size_t at = std::min(outer.cursor, text.size());
+        // Never inside a UTF-8 sequence.
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+        text.insert(at, name);
+        outer.cursor = at + name.size();
+    }
+    const std::string inner = std::exchange(functionName_, outer.functionName);
+    resumed_ = std::move(outer);
+    try {
+        loadArguments();
+    } catch (...) {
+        // The chooser stays open over the same parked level.
+        functionName_ = inner;
+        resumed_.reset();
+        throw;
+    }
+    parked_.pop_back();
+    return true;
 }
 
 OkOutcome FormulaSession::ok(const std::vector<std::string>& fields) {
     OkOutcome outcome;
     if ((outcome.refusal = diagnoseRequired(functionName_, fields, catalogue_))) return outcome;
-    const std::string f = composeFormula(functionName_, fields, catalogue_);
-    outcome.refusal = modern_ ? diagnoseModernFormula(f, catalogue_, *modern_)
-                              : diagnoseCheckFormula(f, catalogue_);
-    if (outcome.refusal) return outcome;
+    std::string f;
+    if (composition_ == Composition::Modern) {
+        std::vector<bool> required;
+        const std::int16_t n = getArgumentCount(functionName_, catalogue_);
+        for (std::int16_t i = 1; i <= n; ++i)
+            required.push_back(getArgumentPara(functionName_, "Required", i, catalogue_) == "True");
+        f = buildModernFormula(functionName_, fields, required);
+        if ((outcome.refusal = diagnoseModernCheck(f, modernContext()))) return outcome;
+    } else {
+        // Functions set for the modern style bring its check with them.
+        f = composeFormula(functionName_, fields, catalogue_);
+        outcome.refusal =
+            modern_ ? diagnoseModernCheck(f, modernContext()) : diagnoseCheckFormula(f, catalogue_);
+        if (outcome.refusal) return outcome;
+    }
 
     if (parked_.empty()) {
         result_ = f;

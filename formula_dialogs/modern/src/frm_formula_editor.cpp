@@ -7,13 +7,16 @@
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "accessible.h"
 #include "modern_settings.h"
+#include "nemro/argument_preview.h"
 #include "nemro/catalogue_model.h"
 #include "nemro/formula_completion.h"
 #include "nemro/function_index.h"
 #include "nemro/message_box.h"
+#include "nemro/modern_check.h"
 #include "nemro/qt_toolkit.h"
 
 namespace nemro::dialogs {
@@ -139,8 +142,33 @@ void frmFormulaEditor::done(int result) {
 
 namespace {
 // The host's declared names, as the completion lists them.
-std::vector<IndexedName> declaredNames(const ExchangeOptions&) {
-    return {};
+std::vector<IndexedName> declaredNames(const ExchangeOptions& options) {
+    std::vector<IndexedName> names;
+    if (options.fields)
+        for (const Field& f : options.fields->fields())
+            names.push_back({f.name, f.group, f.description});
+    return names;
+}
+
+// The modern check, with its place, and the value from the samples as the rows show it.
+FormulaChecker exchangeChecker(const ModernCheckContext& ctx) {
+    return [ctx, samples = modernSamples(ctx)](const std::string& text) {
+        FormulaCheckOutcome out;
+        const ModernCheckResult check = checkModernFormula(text, ctx);
+        if (!check.ok) {
+            out.ok = false;
+            out.message = check.message;
+            out.position = static_cast<std::size_t>(std::max(check.position, 0));
+            out.length = static_cast<std::size_t>(std::max(check.length, 0));
+            return out;
+        }
+        const PreviewValue v = previewValue(text, samples, ctx.catalogue, ctx.functions);
+        if (v.state == PreviewState::Value)
+            out.resultText = "计算结果 " + v.display();
+        else if (v.state != PreviewState::Empty)
+            out.resultText = "计算结果：" + v.display();
+        return out;
+    };
 }
 
 // The call the modern chooser and argument dialog make, in an exchange of their own.
@@ -162,8 +190,7 @@ std::unique_ptr<FlowDialog> makeExchangeEditor(Exchange& exchange) {
                              : loadFunctionIndex(catalogue.path()),
         declaredNames(session.options()));
     auto editor = std::make_unique<frmFormulaEditor>(exchange, index);
-    editor->editor().setChecker(
-        CFormulaEdit::engineChecker(catalogue.path(), index, session.options().samples));
+    editor->editor().setChecker(exchangeChecker(session.modernContext()));
     editor->setInsertFunction([options = session.options()](const std::string&, std::size_t) {
         return chooseCall(options);
     });

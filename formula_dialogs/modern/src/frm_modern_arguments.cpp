@@ -22,7 +22,9 @@
 #include "nemro/error.h"
 #include "nemro/formula_set.h"
 #include "nemro/function_index.h"
+#include "nemro/modern_check.h"
 #include "nemro/qt_toolkit.h"
+#include "nemro/text.h"
 
 namespace nemro::dialogs {
 
@@ -147,7 +149,8 @@ void frmModernArguments::load(const std::vector<std::string>& fields, int focus,
     clearRows();
     previewer_ = std::make_unique<ArgumentPreviewer>(
         session().functionName(), session().catalogue(), session().options().samples,
-        session().modernFunctions().value_or(FunctionSettings::WithLibrary()));
+        session().modernFunctions().value_or(FunctionSettings::WithLibrary()),
+        session().options().fields);
     setWindowTitle(tr("参数设置") + "(" + qt::qs(session().functionName()) + ")");
     QString path;
     for (const std::string& f : session().nestingPath())
@@ -202,12 +205,20 @@ void frmModernArguments::load(const std::vector<std::string>& fields, int focus,
     }
     rowsGrid_->setRowStretch(static_cast<int>(names.size()) + 1, 1);
     // On opening, the fields of the formula being re-edited, if there is one.
-    const std::vector<std::string> texts = former ? session().takeFormerFields(rowCount()) : fields;
+    // Back from the chooser with a declared name: the outer level, the name in its row.
+    std::optional<OuterLevel> resumed = former ? session().takeResumed() : std::nullopt;
+    const std::vector<std::string> texts = resumed  ? resumed->fields
+                                           : former ? session().takeFormerFields(rowCount())
+                                                    : fields;
     for (std::size_t i = 0; i < texts.size() && i < rows_.size(); ++i)
         rows_[i].text->setText(qt::qs(texts[i]));
     showRows();
     refreshNow();
-    focusRow(focus);
+    focusRow(resumed ? resumed->row : focus);
+    if (resumed && field(resumed->row))
+        field(resumed->row)
+            ->setCursorPosition(
+                charIndex(texts[static_cast<std::size_t>(resumed->row - 1)], resumed->cursor));
 }
 
 void frmModernArguments::showRows() {
@@ -234,6 +245,12 @@ void frmModernArguments::showHelp(int row) {
             if (const CatalogueDatatype* type = catalogue_->datatype(a.datatype))
                 if (!type->description.empty())
                     html += "<br>" + tr("类型说明：") + esc(type->description);
+            // A declared name alone in the field: whether its type fits.
+            const auto& declared = session().options().fields;
+            const std::string text(text::trimBlanks(qt::ss(field(row)->text())));
+            if (const Field* f = declared ? declared->find(text) : nullptr)
+                if (const std::string note = typeMismatchNote(*f, a.datatype); !note.empty())
+                    html += "<br><span style=\"color:#c00000\">" + esc(note) + "</span>";
         }
     }
     txtHelp_->setHtml(html);
@@ -279,6 +296,8 @@ void frmModernArguments::refresh() {
     }
     lblFormula_->setText(qt::qs(p.formula));
     lblResult_->setText(qt::qs(p.resultLine()));
+    for (int row = 1; row <= rowCount(); ++row)
+        if (field(row)->hasFocus()) showHelp(row);
     lblResult_->setStyleSheet(p.message || p.result.state == PreviewState::Error ? "color:#c00000"
                                                                                  : "");
 }
@@ -305,7 +324,14 @@ bool frmModernArguments::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmModernArguments::cmdFormula_Click(int row) {
-    trapped(kOkTag, [&] { nestInto(row, fieldTexts()); });
+    trapped(kOkTag, [&] {
+        const QLineEdit* edit = field(row);
+        const std::size_t cursor =
+            edit ? static_cast<std::size_t>(
+                       edit->text().left(edit->cursorPosition()).toUtf8().size())
+                 : std::string::npos;
+        nestInto(row, fieldTexts(), cursor);
+    });
 }
 
 void frmModernArguments::cmdOK_Click() {

@@ -19,6 +19,7 @@
 #include "accessible.h"
 #include "modern_settings.h"
 #include "nemro/catalogue_model.h"
+#include "nemro/formula_completion.h"
 #include "nemro/function_index.h"
 #include "nemro/qt_toolkit.h"
 
@@ -27,6 +28,8 @@ namespace nemro::dialogs {
 namespace {
 constexpr const char* kSizeKey = "chooser";
 constexpr const char* kRecentTitle = "最近使用";
+// A declared name's type as its help says it, by FieldType.
+constexpr const char* kFieldTypeTitles[] = {"数值", "文本", "逻辑值", "日期"};
 
 QString esc(const std::string& s) {
     return qt::qs(s).toHtmlEscaped();
@@ -73,21 +76,31 @@ class FunctionHitModel final : public QAbstractListModel {
   public:
     using QAbstractListModel::QAbstractListModel;
 
-    void reset(std::vector<SearchHit> hits, bool showCategory) {
+    // `names` has a declared name, or nullptr, for each hit; a name's hit has no function.
+    void reset(std::vector<SearchHit> hits, bool showCategory,
+               std::vector<const IndexedName*> names = {}) {
         beginResetModel();
         hits_ = std::move(hits);
+        names.resize(hits_.size());
+        names_ = std::move(names);
         showCategory_ = showCategory;
         endResetModel();
     }
     const CatalogueFunction* function(int row) const {
         return row >= 0 && row < rowCount() ? hits_[row].function : nullptr;
     }
+    const IndexedName* name(int row) const {
+        return row >= 0 && row < rowCount() ? names_[row] : nullptr;
+    }
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : static_cast<int>(hits_.size());
     }
     QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
+        if (const IndexedName* n = name(index.row()))
+            return qt::qs(n->name + "  " + (n->group.empty() ? "名称" : n->group));
         const CatalogueFunction* f = function(index.row());
-        if (!f || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) return {};
+        if (!f) return {};
         return qt::qs(
             f->name + "  " + f->title +
             (showCategory_ && !f->categoryTitle.empty() ? "  · " + f->categoryTitle : ""));
@@ -95,6 +108,13 @@ class FunctionHitModel final : public QAbstractListModel {
     // The row as it is drawn: the name, the title, the category while searching, and the
     // keyword or the part of the description that matched.
     std::vector<Segment> segments(int row) const {
+        if (const IndexedName* n = name(row)) {
+            std::vector<Segment> line{segment(n->name, false, 0, 0),
+                                      segment(n->group.empty() ? "名称" : n->group, false, 0, 0)};
+            line[0].bold = true;
+            line[1].gray = true;
+            return line;
+        }
         const CatalogueFunction* f = function(row);
         if (!f) return {};
         const SearchHit& hit = hits_[row];
@@ -116,6 +136,7 @@ class FunctionHitModel final : public QAbstractListModel {
 
   private:
     std::vector<SearchHit> hits_;
+    std::vector<const IndexedName*> names_;
     bool showCategory_ = false;
 };
 
@@ -254,6 +275,20 @@ frmModernChooser::frmModernChooser(Exchange& exchange)
     lstCategory_->addItem(tr(kRecentTitle));
     for (const CatalogueCategory& category : index_->catalogue().categories)
         if (category.displayed) lstCategory_->addItem(qt::qs(category.title));
+    // Opened from an argument row, the host's declared names follow, under their groups.
+    const auto& declared = session().options().fields;
+    if (session().depth() > 0 && declared && !declared->empty()) {
+        std::vector<IndexedName> names;
+        for (const Field& f : declared->fields()) {
+            names.push_back({f.name, f.group, f.description});
+            if (std::find(groups_.begin(), groups_.end(), f.group) == groups_.end())
+                groups_.push_back(f.group);
+        }
+        names_ = std::make_shared<const CompletionIndex>(index_, std::move(names));
+        firstGroupRow_ = lstCategory_->count();
+        for (const std::string& group : groups_)
+            lstCategory_->addItem(group.empty() ? tr("名称") : qt::qs(group));
+    }
 
     // The help of a long function takes a few milliseconds to lay out: it follows the
     // selection once typing or arrowing pauses, so that each keystroke only filters.
@@ -300,7 +335,24 @@ std::string frmModernChooser::selectedFunction() const {
     return f ? f->name : std::string();
 }
 
+std::string frmModernChooser::selectedName() const {
+    const IndexedName* n = hits_->name(lstFunctions_->currentIndex().row());
+    return n ? n->name : std::string();
+}
+
 void frmModernChooser::showCategory(int row) {
+    if (names_ && row >= firstGroupRow_) {
+        const std::string& group = groups_[static_cast<std::size_t>(row - firstGroupRow_)];
+        std::vector<SearchHit> hits;
+        std::vector<const IndexedName*> names;
+        for (const IndexedName& n : names_->names())
+            if (n.group == group) hits.push_back(SearchHit{}), names.push_back(&n);
+        hits_->reset(std::move(hits), false, std::move(names));
+        lstFunctions_->setCurrentIndex(hits_->index(0));
+        cmdOK_->setEnabled(hits_->rowCount() > 0);
+        details_.start();
+        return;
+    }
     std::vector<SearchHit> hits;
     auto add = [&](const CatalogueFunction* f) {
         if (f) hits.push_back(SearchHit{f});
@@ -332,13 +384,39 @@ void frmModernChooser::search(const QString& query) {
     }
     // The search covers every category: none is shown as selected meanwhile.
     lstCategory_->clearSelection();
-    hits_->reset(index_->search(qt::ss(query)), true);
+    std::vector<SearchHit> found = index_->search(qt::ss(query));
+    if (names_) {
+        // Functions and names ranked together; a function keeps what its search marked.
+        std::vector<SearchHit> hits;
+        std::vector<const IndexedName*> names;
+        for (const CompletionCandidate& c : names_->search(qt::ss(query), found.size() + 50)) {
+            SearchHit hit{c.function};
+            for (const SearchHit& h : found)
+                if (h.function == c.function) hit = h;
+            hits.push_back(hit);
+            names.push_back(c.name);
+        }
+        hits_->reset(std::move(hits), true, std::move(names));
+    } else {
+        hits_->reset(std::move(found), true);
+    }
     lstFunctions_->setCurrentIndex(hits_->index(0));
     cmdOK_->setEnabled(hits_->rowCount() > 0);
     details_.start();
 }
 
 void frmModernChooser::showDetails() {
+    if (const IndexedName* n = hits_->name(lstFunctions_->currentIndex().row())) {
+        const Field* field = session().options().fields->find(n->name);
+        QString html = "<p><b>" + esc(n->name) + "</b></p><p>" +
+                       (n->group.empty() ? QString() : esc(n->group) + " · ") +
+                       tr(kFieldTypeTitles[static_cast<int>(field->type)]);
+        if (field->sample) html += " · " + tr("示例值：") + esc(field->sample->text);
+        html += "</p>";
+        if (!n->description.empty()) html += "<p>" + esc(n->description) + "</p>";
+        txtHelp_->setHtml(html + "<p>" + tr("确定：把名称插入参数中") + "</p>");
+        return;
+    }
     const CatalogueFunction* f = hits_->function(lstFunctions_->currentIndex().row());
     if (!f) {
         txtHelp_->setHtml(txtSearch_->text().isEmpty() ? QString() : tr("没有找到匹配的函数。"));
@@ -405,6 +483,10 @@ void frmModernChooser::done(int result) {
 }
 
 void frmModernChooser::cmdOK_Click() {
+    if (const std::string name = selectedName(); !name.empty()) {
+        chooseName(name);
+        return;
+    }
     const std::string name = selectedFunction();
     if (!name.empty()) chooseFunction(name);
 }

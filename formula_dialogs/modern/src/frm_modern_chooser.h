@@ -19,6 +19,7 @@ class QTextBrowser;
 
 namespace nemro {
 struct CatalogueFunction;
+class CompletionIndex;
 class FunctionIndex;
 }  // namespace nemro
 
@@ -35,6 +36,8 @@ class frmModernChooser final : public FlowDialog {
 
     // The name of the selected function, "" when none.
     std::string selectedFunction() const;
+    // The name of the selected declared name, "" when none.
+    std::string selectedName() const;
     // Shows the selected function's help now rather than after the pause.
     void showDetails();
 
@@ -57,6 +60,11 @@ class frmModernChooser final : public FlowDialog {
     QPushButton* cmdOK_;
     QPushButton* cmdCancel_;
     FunctionHitModel* hits_;
+    // Opened from an argument row with declared names: functions and names searched
+    // together, and the names' groups, listed from firstGroupRow_ on.
+    std::shared_ptr<const CompletionIndex> names_;
+    std::vector<std::string> groups_;
+    int firstGroupRow_ = -1;
     QTimer details_;  // shows the selected function's help after a pause
 };
 

@@ -7,7 +7,7 @@
 namespace nemro::dialogs {
 
 Exchange modernExchange(ExchangeOptions options, bool editor) {
-    Exchange exchange{FormulaSession(std::move(options)),
+    Exchange exchange{FormulaSession(std::move(options), Composition::Modern),
                       [](Exchange& e) -> std::unique_ptr<FlowDialog> {
                           return std::make_unique<frmModernChooser>(e);
                       },

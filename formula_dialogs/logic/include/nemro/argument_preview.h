@@ -16,12 +16,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "nemro/catalogue.h"
+#include "nemro/field_set.h"
 #include "nemro/functions.h"
 #include "nemro/message_box.h"
 
@@ -30,6 +32,9 @@ namespace nemro::dialogs {
 // The host's sample value of a variable, written as the engine reads a variable's value
 // ("8000", "\"文本\"", "True", "#7"); other text is taken as a string. None: no sample.
 using SampleValueLookup = std::function<std::optional<std::string>(const std::string& name)>;
+
+// A sample value as the engine reads a variable's answer; plain text is a string.
+std::string sampleEngineText(const std::string& sample);
 
 enum class PreviewState {
     Empty,         // nothing to show: an empty field
@@ -82,9 +87,12 @@ std::size_t shownRowCount(const std::vector<bool>& required,
 // the evaluation of one field and of the formula.
 class ArgumentPreviewer {
   public:
+    // The formula is the modern composition, checked by checkModernFormula over the
+    // declared `fields`, whose samples (or values of their types) the values read.
     ArgumentPreviewer(std::string functionName, CatalogueRef catalogue = {},
                       SampleValueLookup samples = {},
-                      FunctionSettings functions = FunctionSettings::WithLibrary());
+                      FunctionSettings functions = FunctionSettings::WithLibrary(),
+                      std::shared_ptr<const FieldSet> fields = {});
 
     const std::string& functionName() const { return functionName_; }
     // The arguments' names and whether each is required, in catalogue order.
@@ -102,8 +110,9 @@ class ArgumentPreviewer {
   private:
     std::string functionName_;
     CatalogueRef catalogue_;
-    SampleValueLookup samples_;
+    SampleValueLookup samples_;  // the declared names' first
     FunctionSettings functions_;
+    std::shared_ptr<const FieldSet> fields_;
     std::vector<std::string> names_;
     std::vector<bool> required_;
     std::vector<std::string> texts_;  // the texts the kept rows were evaluated for
@@ -117,7 +126,8 @@ class ArgumentPreviewer {
 ArgumentPreview previewArguments(
     const std::string& functionName, const std::vector<std::string>& fields,
     const SampleValueLookup& samples = {}, const CatalogueRef& catalogue = {},
-    const FunctionSettings& functions = FunctionSettings::WithLibrary());
+    const FunctionSettings& functions = FunctionSettings::WithLibrary(),
+    std::shared_ptr<const FieldSet> declared = {});
 
 // Typed text with full-width punctuation, letters and digits outside "..." literals
 // turned into ASCII; `cursor` is a byte offset into the text and moves with it.

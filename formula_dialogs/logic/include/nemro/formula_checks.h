@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "nemro/catalogue.h"
-#include "nemro/functions.h"
 #include "nemro/message_box.h"
 
 namespace nemro::dialogs {
@@ -32,11 +31,6 @@ int checkRequired(const std::string& functionName, const std::vector<std::string
 // say) is raised, whatever its number, so that the user always learns of it.
 std::optional<Diagnostic> diagnoseFormula(const std::string& formula,
                                           const CatalogueRef& catalogue = {});
-// The modern style's check as OK runs it: the same, with the engine computing the library
-// and the host's registered functions as `functions` say.
-std::optional<Diagnostic> diagnoseModernFormula(const std::string& formula,
-                                                const CatalogueRef& catalogue,
-                                                const FunctionSettings& functions);
 // diagnoseFormula as the argument dialog's OK runs it, under that routine's tag.
 std::optional<Diagnostic> diagnoseCheckFormula(const std::string& formula,
                                                const CatalogueRef& catalogue = {});

@@ -14,12 +14,15 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "nemro/argument_preview.h"
 #include "nemro/catalogue.h"
+#include "nemro/field_set.h"
 #include "nemro/functions.h"
 #include "nemro/message_box.h"
+#include "nemro/modern_check.h"
 
 namespace nemro::dialogs {
 
@@ -32,6 +35,9 @@ struct OuterLevel {
     std::vector<std::string>
         fields;  // back from a nested call: its formula added to fields[row - 1]
     int row = 0;
+    // Where in fields[row - 1] a declared name chosen for it goes (a byte offset); the end
+    // when beyond it.
+    std::size_t cursor = std::string::npos;
 };
 
 // What the argument dialog's OK led to.
@@ -53,11 +59,18 @@ struct ExchangeOptions {
     // Where the modern dialogs keep what they remember (QSettings); "" is the host's name.
     std::string settingsOrganization, settingsApplication;
     SampleValueLookup samples;  // the host's sample values, none when not set
+    // The host's declared names; their samples take the place of `samples` for them.
+    std::shared_ptr<const FieldSet> fields;
 };
+
+// How OK composes and checks: the classic composition and check, or the modern ones
+// (trailing empty optional arguments left out, checkModernFormula).
+enum class Composition { Classic, Modern };
 
 class FormulaSession {
   public:
-    explicit FormulaSession(ExchangeOptions options = {});
+    explicit FormulaSession(ExchangeOptions options = {},
+                            Composition composition = Composition::Classic);
 
     using Load = std::function<void()>;
 
@@ -77,7 +90,15 @@ class FormulaSession {
     std::optional<Diagnostic> choose(const std::string& functionName, const Load& loadArguments);
     // A formula button: parks the current level (the button's row and the fields) and
     // loads the chooser for the inner call.
-    void nest(int row, std::vector<std::string> fields, const Load& loadChooser);
+    void nest(int row, std::vector<std::string> fields, const Load& loadChooser,
+              std::size_t cursor = std::string::npos);
+    // The chooser's OK on a declared name, opened from a row: the name goes into that row
+    // at its cursor, and the outer level is resumed in the argument dialog that
+    // loadArguments loads (which takes it with takeResumed). False, with nothing done, when
+    // no row is waiting (the chooser opened first).
+    bool insertName(const std::string& name, const Load& loadArguments);
+    // The level insertName resumed, with the cursor after the name; consumed once.
+    std::optional<OuterLevel> takeResumed() { return std::exchange(resumed_, std::nullopt); }
     // OK with the current fields.
     OkOutcome ok(const std::vector<std::string>& fields);
     // Cancel or Esc in either dialog, at any level: the exchange ends without a formula.
@@ -110,6 +131,12 @@ class FormulaSession {
     // query then fails as it reads the file, under its own tag).
     const CatalogueRef& catalogue() const { return catalogue_; }
     const ExchangeOptions& options() const { return options_; }
+    Composition composition() const { return composition_; }
+    // What the modern check reads in this exchange.
+    ModernCheckContext modernContext() const {
+        return {catalogue_, options_.fields, options_.samples,
+                modern_.value_or(FunctionSettings::WithLibrary())};
+    }
 
     // The modern style's exchange: its previews and OK's check compute the library and
     // the host's registered functions as `functions` say. The classic check computes none.
@@ -118,9 +145,11 @@ class FormulaSession {
 
   private:
     ExchangeOptions options_;
+    Composition composition_;
     CatalogueRef catalogue_;
     std::string functionName_;
     std::vector<OuterLevel> parked_;  // outermost first
+    std::optional<OuterLevel> resumed_;
     std::string formerFormula_;
     std::optional<EditorText> editorText_;
     std::string result_;
