@@ -4,6 +4,7 @@
 #include <new>
 #include <optional>
 
+#include "catalogue_functions.h"
 #include "nemro/catalogue.h"
 #include "nemro/error.h"
 #include "nemro/expression.h"
@@ -14,27 +15,6 @@
 namespace nemro::dialogs {
 
 namespace {
-
-// Answers the engine's calls of functions it does not know from the catalogue. A
-// catalogue failure is kept, so that the check can tell it from a formula error.
-class CatalogueFunctions final : public IExpressionListener {
-  public:
-    explicit CatalogueFunctions(const CatalogueRef& catalogue) : catalogue_(catalogue) {}
-
-    void UserFunction(const std::string& Name, CExpElmStack&, std::string& Value) override {
-        try {
-            Value = catalogueFunctionStatus(Name, catalogue_);
-        } catch (const NemroError&) {
-            failed = true;
-            throw;
-        }
-    }
-
-    bool failed = false;
-
-  private:
-    const CatalogueRef& catalogue_;
-};
 
 std::size_t sequenceLength(unsigned char lead) {
     if (lead < 0x80) return 1;

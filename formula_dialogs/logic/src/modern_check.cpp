@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue_functions.h"
 #include "nemro/declared_fields.h"
 #include "nemro/error.h"
 #include "nemro/expression.h"
@@ -130,27 +131,16 @@ std::string typeDefault(FieldType type) {
     return "0";
 }
 
-class CheckListener final : public IExpressionListener {
+class CheckListener final : public CatalogueFunctions {
   public:
     CheckListener(const CatalogueRef& catalogue, SampleValueLookup samples)
-        : catalogue_(catalogue), samples_(std::move(samples)) {}
+        : CatalogueFunctions(catalogue), samples_(std::move(samples)) {}
 
-    void UserFunction(const std::string& Name, CExpElmStack&, std::string& Value) override {
-        try {
-            Value = catalogueFunctionStatus(Name, catalogue_);
-        } catch (const NemroError&) {
-            failed = true;
-            throw;
-        }
-    }
     void UserVariable(const std::string& Name, std::string& Value) override {
         if (const auto sample = samples_(Name)) Value = sampleEngineText(*sample);
     }
 
-    bool failed = false;
-
   private:
-    const CatalogueRef& catalogue_;
     SampleValueLookup samples_;
 };
 
